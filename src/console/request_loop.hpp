@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "console/console_output.hpp"
+#include "console/line_reader.hpp"
+#include "request/conditions.hpp"
+#include "selection/selection.hpp"
+#include "store/database.hpp"
+
+namespace recdb {
+
+// The console: prompts with ">", reads one request per line, carries it out
+// on the database and the selection and answers with reply lines that start
+// with ":: " (done, information) or "!: " (refused, failed). The end of the
+// input ends the run as exit does.
+class RequestLoop {
+public:
+    RequestLoop(Database& database, Selection& selection, LineReader& input, ConsoleOutput& output);
+
+    // Runs until exit or the end of the input; returns the exit status 0.
+    int run();
+
+private:
+    // Carries out one request line; false when the run is to end.
+    bool handle(std::string& line);
+    void loadDatabase(std::string_view rest);
+    void storeDatabase(std::string_view rest);
+    void insertRecord(std::string_view rest);
+    void removeRecord(std::string_view rest);
+    void select(std::string_view rest);
+    void reselect(std::string_view rest);
+    void print(std::string_view rest);
+    void filePrint(std::string_view rest);
+    void reply(std::string_view text);
+    void replyFailure(std::string_view message, int code);
+
+    Database& database_;
+    Selection& selection_;
+    LineReader& input_;
+    ConsoleOutput& output_;
+    Record requestRecord_;
+    Criteria criteria_;
+    std::string fileName_;
+    bool selectionExists_ = false;
+};
+
+}  // namespace recdb

@@ -1,0 +1,36 @@
+#include "request/record_values.hpp"
+
+#include "request/number.hpp"
+#include "request/words.hpp"
+
+namespace recdb {
+
+void parseRecordValues(std::string_view text, Record& record) {
+    record.clear();
+    WordReader words(text);
+    std::string_view word;
+    while (words.next(word)) {
+        if (word == "end") {
+            return;
+        }
+        KeyValue kv;
+        if (!splitKeyValue(word, kv)) {
+            continue;
+        }
+        if (kv.key == "name") {
+            record.setName(kv.value);
+        } else if (kv.key == "group") {
+            record.group = readNumber(kv.value);
+        } else if (kv.key == "rating") {
+            const std::size_t point = kv.value.find('.');
+            if (point != std::string_view::npos) {
+                record.ratingNum = readNumber(kv.value.substr(0, point));
+                record.ratingDen = readNumber(kv.value.substr(point + 1));
+            }
+        } else if (kv.key == "info") {
+            record.info.emplace(kv.value);
+        }
+    }
+}
+
+}  // namespace recdb

@@ -1,0 +1,44 @@
+#include "request/request_type.hpp"
+
+#include <array>
+#include <utility>
+
+namespace recdb {
+
+void normalizeRequest(std::string& line) {
+    bool afterSpace = true;
+    std::size_t out = 0;
+    for (const char c : line) {
+        if (c == ' ' && afterSpace) {
+            continue;
+        }
+        line[out++] = c;
+        afterSpace = c == ' ';
+    }
+    line.resize(out);
+}
+
+ParsedRequest parseRequestType(std::string_view line) {
+    static constexpr std::array<std::pair<std::string_view, RequestType>, 9> keywords{{
+        {"DBload", RequestType::DBload},
+        {"DBstore", RequestType::DBstore},
+        {"insert", RequestType::Insert},
+        {"remove", RequestType::Remove},
+        {"select", RequestType::Select},
+        {"reselect", RequestType::Reselect},
+        {"print", RequestType::Print},
+        {"fileprint", RequestType::FilePrint},
+        {"exit", RequestType::Exit},
+    }};
+    const std::size_t space = line.find(' ');
+    const std::string_view word = line.substr(0, space);
+    const std::string_view rest = space == std::string_view::npos ? line.substr(line.size()) : line.substr(space + 1);
+    for (const auto& [keyword, type] : keywords) {
+        if (word == keyword) {
+            return {type, rest};
+        }
+    }
+    return {RequestType::Unknown, rest};
+}
+
+}  // namespace recdb

@@ -1,0 +1,310 @@
+#include "store/ordered_index.hpp"
+
+#include <utility>
+
+namespace recdb {
+
+OrderedIndex::~OrderedIndex() { clear(); }
+
+void OrderedIndex::insert(RecordNode* record) {
+    auto* node = new IndexNode;
+    node->record = record;
+    record->*handle_ = node;
+    if (root_ == nullptr) {
+        node->colour = 1;
+        root_ = leftmost_ = rightmost_ = node;
+        return;
+    }
+    const Record& key = record->record;
+    if (compare_(key, recordOf(rightmost_)) > 0) {
+        attach(node, rightmost_, true);
+    } else if (compare_(key, recordOf(leftmost_)) <= 0) {
+        attach(node, leftmost_, false);
+    } else {
+        IndexNode* parent = root_;
+        for (;;) {
+            const bool toRight = compare_(key, recordOf(parent)) > 0;
+            IndexNode* child = toRight ? parent->right : parent->left;
+            if (child == nullptr) {
+                attach(node, parent, toRight);
+                break;
+            }
+            parent = child;
+        }
+    }
+    repairInsert(node);
+}
+
+void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
+    node->parent = parent;
+    node->colour = 0;
+    if (asRight) {
+        parent->right = node;
+        if (parent == rightmost_) {
+            rightmost_ = node;
+        }
+    } else {
+        parent->left = node;
+        if (parent == leftmost_) {
+            leftmost_ = node;
+        }
+    }
+}
+
+RecordNode* OrderedIndex::find(const Record& key) const {
+    if (root_ == nullptr || compare_(recordOf(rightmost_), key) < 0 || compare_(recordOf(leftmost_), key) > 0) {
+        return nullptr;
+    }
+    for (const IndexNode* node = root_; node != nullptr;) {
+        const int c = compare_(recordOf(node), key);
+        if (c == 0) {
+            return node->record;
+        }
+        node = c > 0 ? node->left : node->right;
+    }
+    return nullptr;
+}
+
+void OrderedIndex::replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild) {
+    if (parent == nullptr) {
+        root_ = newChild;
+    } else if (parent->left == oldChild) {
+        parent->left = newChild;
+    } else {
+        parent->right = newChild;
+    }
+    if (newChild != nullptr) {
+        newChild->parent = parent;
+    }
+}
+
+void OrderedIndex::rotateLeft(IndexNode* node) {
+    IndexNode* up = node->right;
+    node->right = up->left;
+    if (up->left != nullptr) {
+        up->left->parent = node;
+    }
+    replaceChild(node->parent, node, up);
+    up->left = node;
+    node->parent = up;
+}
+
+void OrderedIndex::rotateRight(IndexNode* node) {
+    IndexNode* up = node->left;
+    node->left = up->right;
+    if (up->right != nullptr) {
+        up->right->parent = node;
+    }
+    replaceChild(node->parent, node, up);
+    up->right = node;
+    node->parent = up;
+}
+
+void OrderedIndex::rotateToward(IndexNode* node, bool leftSide) {
+    if (leftSide) {
+        rotateLeft(node);
+    } else {
+        rotateRight(node);
+    }
+}
+
+void OrderedIndex::repairInsert(IndexNode* x) {
+    for (;;) {
+        IndexNode* p = x->parent;
+        if (p == nullptr) {
+            x->colour = 1;
+            return;
+        }
+        if (x->colour == 1 || p->colour == 1) {
+            return;
+        }
+        IndexNode* g = p->parent;
+        if (g == nullptr) {
+            // A red root does not arise; end the repair rather than rely on it.
+            p->colour = 1;
+            return;
+        }
+        IndexNode* uncle = g->left == p ? g->right : g->left;
+        if (uncle != nullptr && uncle->colour != 0) {
+            restructure(x, p, g);
+            return;
+        }
+        p->colour = 1;
+        if (uncle != nullptr) {
+            uncle->colour = 1;
+        }
+        g->colour = 0;
+        x = g;
+    }
+}
+
+void OrderedIndex::restructure(IndexNode* x, IndexNode* p, IndexNode* g) {
+    IndexNode* middle = p;
+    if (g->left == p) {
+        if (p->right == x) {
+            rotateLeft(p);
+            middle = x;
+        }
+        rotateRight(g);
+    } else {
+        if (p->left == x) {
+            rotateRight(p);
+            middle = x;
+        }
+        rotateLeft(g);
+    }
+    middle->colour = 1;
+    g->colour = 0;
+}
+
+void OrderedIndex::remove(RecordNode* record) {
+    IndexNode* target = record->*handle_;
+    if (target == nullptr) {
+        return;
+    }
+    record->*handle_ = nullptr;
+    IndexNode* taken = target;
+    IndexNode* parent = nullptr;
+    if (target->left == nullptr) {
+        if (target == root_) {
+            root_ = target->right;
+            if (root_ != nullptr) {
+                root_->parent = nullptr;
+                root_->colour = 1;
+            }
+        } else {
+            parent = target->parent;
+            replaceChild(parent, target, target->right);
+        }
+    } else {
+        taken = target->left;
+        while (taken->right != nullptr) {
+            taken = taken->right;
+        }
+        target->record = taken->record;
+        target->record->*handle_ = target;
+        parent = taken->parent;
+        replaceChild(parent, taken, taken->left);
+    }
+    if (parent != nullptr) {
+        parent->colour += taken->colour;
+        repairRemove(parent);
+    }
+    const bool wasExtreme = taken == leftmost_ || taken == rightmost_;
+    delete taken;
+    if (wasExtreme) {
+        refreshExtremes();
+    }
+}
+
+void OrderedIndex::repairRemove(IndexNode* x) {
+    while (x->colour == 2) {
+        IndexNode* p = x->parent;
+        if (p == nullptr) {
+            x->colour = 1;
+            return;
+        }
+        const bool xIsLeft = p->left == x;
+        IndexNode* sibling = xIsLeft ? p->right : p->left;
+        if (sibling != nullptr) {
+            if (sibling->colour == 0) {
+                rotateToward(p, xIsLeft);
+                sibling->colour = 1;
+                p->colour = 0;
+                continue;
+            }
+            IndexNode* nearChild = xIsLeft ? sibling->left : sibling->right;
+            IndexNode* farChild = xIsLeft ? sibling->right : sibling->left;
+            const bool farIsRed = farChild != nullptr && farChild->colour == 0;
+            const bool nearIsRed = nearChild != nullptr && nearChild->colour == 0;
+            if (farIsRed || nearIsRed) {
+                if (!farIsRed) {
+                    // Near rotation: the near child takes the sibling's place
+                    // and the old sibling becomes its red far child.
+                    rotateToward(sibling, !xIsLeft);
+                    nearChild->colour = 1;
+                    sibling->colour = 0;
+                    farChild = sibling;
+                    sibling = nearChild;
+                }
+                const int parentColour = p->colour;
+                rotateToward(p, xIsLeft);
+                x->colour = 1;
+                sibling->colour = parentColour;
+                p->colour = 1;
+                farChild->colour = 1;
+                return;
+            }
+            sibling->colour = 0;
+        }
+        p->colour += 1;
+        x->colour = 1;
+        x = p;
+    }
+}
+
+void OrderedIndex::refreshExtremes() {
+    leftmost_ = rightmost_ = root_;
+    if (root_ == nullptr) {
+        return;
+    }
+    while (leftmost_->left != nullptr) {
+        leftmost_ = leftmost_->left;
+    }
+    while (rightmost_->right != nullptr) {
+        rightmost_ = rightmost_->right;
+    }
+}
+
+void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const {
+    const IndexNode* top = root_;
+    while (top != nullptr) {
+        const int c = compare_(recordOf(top), key);
+        if (c == -1) {
+            top = top->right;
+        } else if (c == 1) {
+            top = top->left;
+        } else {
+            break;
+        }
+    }
+    if (top == nullptr) {
+        return;
+    }
+    // Pre-order walk with an explicit stack. A subtree that lies wholly below
+    // or above the key's primary field holds no match and is passed over,
+    // which leaves the order of the matches unchanged.
+    std::vector<const IndexNode*> pending{top};
+    while (!pending.empty()) {
+        const IndexNode* node = pending.back();
+        pending.pop_back();
+        const int c = compare_(recordOf(node), key);
+        if (c != -1 && c != 1) {
+            out.push_back(node->record);
+        }
+        if (c != 1 && node->right != nullptr) {
+            pending.push_back(node->right);
+        }
+        if (c != -1 && node->left != nullptr) {
+            pending.push_back(node->left);
+        }
+    }
+}
+
+void OrderedIndex::clear() {
+    IndexNode* node = root_;
+    while (node != nullptr) {
+        if (node->left != nullptr) {
+            node = std::exchange(node->left, nullptr);
+        } else if (node->right != nullptr) {
+            node = std::exchange(node->right, nullptr);
+        } else {
+            IndexNode* parent = node->parent;
+            delete node;
+            node = parent;
+        }
+    }
+    root_ = leftmost_ = rightmost_ = nullptr;
+}
+
+}  // namespace recdb

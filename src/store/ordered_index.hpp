@@ -1,0 +1,75 @@
+#pragma once
+
+#include <vector>
+
+#include "store/record_compare.hpp"
+#include "store/record_list.hpp"
+
+namespace recdb {
+
+// A node of an ordered index. Colour 0 is red, 1 black, 2 double black (only
+// while a removal is being repaired).
+struct IndexNode {
+    RecordNode* record = nullptr;
+    IndexNode* parent = nullptr;
+    IndexNode* left = nullptr;
+    IndexNode* right = nullptr;
+    int colour = 0;
+};
+
+// A red-black search tree of record references with this system's own
+// rebalancing rules: on insertion a missing uncle counts as red, and on
+// removal the colour of the node taken out passes to its parent. The rules
+// keep a correct search tree but do not bound its height (ascending inserts
+// build a chain), and the tree's shape decides the order in which
+// collectEqualPrimary delivers records, so the rules are kept exactly.
+//
+// A record equal to a node goes into that node's left subtree. Each record
+// keeps a handle to its own node (the member given at construction), so
+// removal starts at that node instead of searching for it. Every operation is
+// iterative: no recursion grows with the tree's height.
+class OrderedIndex {
+public:
+    using Handle = IndexNode* RecordNode::*;
+
+    OrderedIndex(RecordComparison compare, Handle handle) : compare_(compare), handle_(handle) {}
+    OrderedIndex(const OrderedIndex&) = delete;
+    OrderedIndex& operator=(const OrderedIndex&) = delete;
+    ~OrderedIndex();
+
+    void insert(RecordNode* record);
+    // The record comparing 0 with the key that a descent from the root meets
+    // first, or null.
+    RecordNode* find(const Record& key) const;
+    // Takes a record of this index out.
+    void remove(RecordNode* record);
+    // Appends every record whose comparison with the key gives 0, 2 or -2,
+    // in pre-order of the subtree below the first such record on the descent.
+    void collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const;
+    void clear();
+
+    const IndexNode* root() const { return root_; }
+
+private:
+    const Record& recordOf(const IndexNode* node) const { return node->record->record; }
+    void attach(IndexNode* node, IndexNode* parent, bool asRight);
+    void replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild);
+    void rotateLeft(IndexNode* node);
+    void rotateRight(IndexNode* node);
+    void rotateToward(IndexNode* node, bool leftSide);
+    void repairInsert(IndexNode* node);
+    void restructure(IndexNode* x, IndexNode* p, IndexNode* g);
+    void repairRemove(IndexNode* node);
+    void refreshExtremes();
+
+    RecordComparison compare_;
+    Handle handle_;
+    IndexNode* root_ = nullptr;
+    // The first and last nodes in order. Inserting beyond either end, or
+    // looking up a key beyond it, needs no descent: the comparisons are total
+    // preorders, so such a descent would turn the same way at every node.
+    IndexNode* leftmost_ = nullptr;
+    IndexNode* rightmost_ = nullptr;
+};
+
+}  // namespace recdb

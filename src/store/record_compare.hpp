@@ -1,0 +1,25 @@
+#pragma once
+
+#include "store/record.hpp"
+
+namespace recdb {
+
+// Comparisons of two records. -1 and 1 mean the primary field differs;
+// -2, 0 and 2 mean it is equal and the names decide. Swapping the arguments
+// negates the result. Every comparison is a total preorder, which the ordered
+// indexes and the selection sort rely on.
+using RecordComparison = int (*)(const Record& a, const Record& b);
+
+// Names byte by byte as unsigned values; a prefix sorts first. -1, 0 or 1.
+int compareByName(const Record& a, const Record& b);
+
+// Ratings as the fraction ratingNum/ratingDen, then names. A second part of 0
+// sorts below every other rating and all such ratings are equal. A negative
+// second part is brought to positive by negating both parts, and the cross
+// products are formed in 64 bits, so the order is the true fraction order.
+int compareByRating(const Record& a, const Record& b);
+
+// Names decide between records whose primary fields are equal: -2, 0 or 2.
+int compareNamesAsTie(const Record& a, const Record& b);
+
+}  // namespace recdb
