@@ -71,16 +71,7 @@ void parseConditions(std::string_view text, Criteria& criteria) {
     criteria.high.setName({});
     criteria.low.group = criteria.high.group = -1;
     criteria.low.ratingDen = criteria.high.ratingDen = -1;
-    WordReader words(text);
-    std::string_view word;
-    while (words.next(word)) {
-        if (word == "end") {
-            return;
-        }
-        KeyValue kv;
-        if (!splitKeyValue(word, kv)) {
-            continue;
-        }
+    forEachKeyValue(text, [&criteria](const KeyValue& kv) {
         if (kv.key == "name") {
             applyName(kv.value, criteria);
         } else if (kv.key == "group") {
@@ -88,7 +79,7 @@ void parseConditions(std::string_view text, Criteria& criteria) {
         } else if (kv.key == "rating") {
             applyRating(kv.value, criteria);
         }
-    }
+    });
 }
 
 }  // namespace recdb

@@ -7,16 +7,7 @@ namespace recdb {
 
 void parseRecordValues(std::string_view text, Record& record) {
     record.clear();
-    WordReader words(text);
-    std::string_view word;
-    while (words.next(word)) {
-        if (word == "end") {
-            return;
-        }
-        KeyValue kv;
-        if (!splitKeyValue(word, kv)) {
-            continue;
-        }
+    forEachKeyValue(text, [&record](const KeyValue& kv) {
         if (kv.key == "name") {
             record.setName(kv.value);
         } else if (kv.key == "group") {
@@ -30,7 +21,7 @@ void parseRecordValues(std::string_view text, Record& record) {
         } else if (kv.key == "info") {
             record.info.emplace(kv.value);
         }
-    }
+    });
 }
 
 }  // namespace recdb

@@ -42,14 +42,18 @@ struct KeyValue {
     std::string_view value;
 };
 
-// Splits a word at its first "="; false for a word without one.
-inline bool splitKeyValue(std::string_view word, KeyValue& out) {
-    const std::size_t equals = word.find('=');
-    if (equals == std::string_view::npos) {
-        return false;
+// Calls visit(KeyValue) for each word of the text that holds an "=", split
+// at its first "=", up to the word "end"; other words are skipped.
+template <typename Visit>
+void forEachKeyValue(std::string_view text, Visit visit) {
+    WordReader words(text);
+    std::string_view word;
+    while (words.next(word) && word != "end") {
+        const std::size_t equals = word.find('=');
+        if (equals != std::string_view::npos) {
+            visit(KeyValue{word.substr(0, equals), word.substr(equals + 1)});
+        }
     }
-    out = {word.substr(0, equals), word.substr(equals + 1)};
-    return true;
 }
 
 }  // namespace recdb

@@ -1,13 +1,9 @@
 #include "store/ordered_index.hpp"
 
-#include <utility>
-
 namespace recdb {
 
-OrderedIndex::~OrderedIndex() { clear(); }
-
 void OrderedIndex::insert(RecordNode* record) {
-    auto* node = new IndexNode;
+    IndexNode* node = nodes_.allocate();
     node->record = record;
     record->*handle_ = node;
     if (root_ == nullptr) {
@@ -191,7 +187,7 @@ void OrderedIndex::remove(RecordNode* record) {
         repairRemove(parent);
     }
     const bool wasExtreme = taken == leftmost_ || taken == rightmost_;
-    delete taken;
+    nodes_.release(taken);
     if (wasExtreme) {
         refreshExtremes();
     }
@@ -292,18 +288,7 @@ void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode
 }
 
 void OrderedIndex::clear() {
-    IndexNode* node = root_;
-    while (node != nullptr) {
-        if (node->left != nullptr) {
-            node = std::exchange(node->left, nullptr);
-        } else if (node->right != nullptr) {
-            node = std::exchange(node->right, nullptr);
-        } else {
-            IndexNode* parent = node->parent;
-            delete node;
-            node = parent;
-        }
-    }
+    nodes_.clear();
     root_ = leftmost_ = rightmost_ = nullptr;
 }
 

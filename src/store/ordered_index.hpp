@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "store/record_compare.hpp"
+#include "store/node_pool.hpp"
 #include "store/record_list.hpp"
 
 namespace recdb {
@@ -27,7 +28,8 @@ struct IndexNode {
 // A record equal to a node goes into that node's left subtree. Each record
 // keeps a handle to its own node (the member given at construction), so
 // removal starts at that node instead of searching for it. Every operation is
-// iterative: no recursion grows with the tree's height.
+// iterative: no recursion grows with the tree's height. The index owns its
+// nodes through a pool, never the records.
 class OrderedIndex {
 public:
     using Handle = IndexNode* RecordNode::*;
@@ -35,7 +37,6 @@ public:
     OrderedIndex(RecordComparison compare, Handle handle) : compare_(compare), handle_(handle) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
-    ~OrderedIndex();
 
     void insert(RecordNode* record);
     // The record comparing 0 with the key that a descent from the root meets
@@ -64,6 +65,7 @@ private:
 
     RecordComparison compare_;
     Handle handle_;
+    NodePool<IndexNode> nodes_;
     IndexNode* root_ = nullptr;
     // The first and last nodes in order. Inserting beyond either end, or
     // looking up a key beyond it, needs no descent: the comparisons are total
