@@ -9,26 +9,100 @@ void OrderedIndex::insert(RecordNode* record) {
     if (root_ == nullptr) {
         node->colour = 1;
         root_ = leftmost_ = rightmost_ = node;
+        chain_.assign(1, node);
+        chainBottomRed_ = false;
+        chainTowardRight_ = true;
         return;
     }
     const Record& key = record->record;
     if (compare_(key, recordOf(rightmost_)) > 0) {
         attach(node, rightmost_, true);
-    } else if (compare_(key, recordOf(leftmost_)) <= 0) {
+        appendToChain(node, true);
+        return;
+    }
+    if (compare_(key, recordOf(leftmost_)) <= 0) {
         attach(node, leftmost_, false);
-    } else {
-        IndexNode* parent = root_;
-        for (;;) {
-            const bool toRight = compare_(key, recordOf(parent)) > 0;
-            IndexNode* child = toRight ? parent->right : parent->left;
-            if (child == nullptr) {
-                attach(node, parent, toRight);
-                break;
-            }
-            parent = child;
+        appendToChain(node, false);
+        return;
+    }
+    settleColours();
+    IndexNode* parent = root_;
+    for (;;) {
+        const bool toRight = compare_(key, recordOf(parent)) > 0;
+        IndexNode* child = toRight ? parent->right : parent->left;
+        if (child == nullptr) {
+            attach(node, parent, toRight);
+            break;
         }
+        parent = child;
     }
     repairInsert(node);
+}
+
+const IndexNode* OrderedIndex::root() const {
+    settleColours();
+    return root_;
+}
+
+int OrderedIndex::chainColour(std::size_t position) const {
+    const bool sameAsBottom = (chain_.size() - 1 - position) % 2 == 0;
+    return sameAsBottom == chainBottomRed_ ? 0 : 1;
+}
+
+void OrderedIndex::settleColours() const {
+    for (std::size_t k = 0; k < chain_.size(); ++k) {
+        chain_[k]->colour = chainColour(k);
+    }
+    chain_.clear();
+}
+
+// The node was just attached red below the chain's last node, at the end of
+// the tree on the chain's side. The repair climbs the chain while the parent
+// is red: each step makes the parent black and the grandparent red (the
+// grandparent has no child on the other side, so the uncle is missing) and
+// moves two nodes up. Inside the chain that recolours every node, done by
+// flipping the implied colours; only the last step or two, at the chain's
+// top, meet real nodes again.
+void OrderedIndex::appendToChain(IndexNode* node, bool towardRight) {
+    if (chain_.empty() || chainTowardRight_ != towardRight || chain_.back() != node->parent) {
+        settleColours();
+        repairInsert(node);
+        if ((towardRight ? node->left : node->right) == nullptr) {
+            chain_.assign(1, node);
+            chainBottomRed_ = node->colour == 0;
+            chainTowardRight_ = towardRight;
+        }
+        return;
+    }
+    if (!chainBottomRed_) {
+        // A black parent ends the repair at once.
+        chain_.push_back(node);
+        chainBottomRed_ = true;
+        return;
+    }
+    const std::size_t oldSize = chain_.size();
+    chain_.push_back(node);
+    // The climb inside the chain stops at position oldSize % 2. There the
+    // repair goes on with real colours: give the chain's top two nodes the
+    // colours they have at that moment (the top one is still untouched when
+    // the climb stops at position 1), and run the ordinary repair.
+    const std::size_t stop = oldSize % 2;
+    chain_[0]->colour = stop == 1 ? 0 : chainColour(0);
+    chain_[1]->colour = chainColour(1);
+    repairInsert(chain_[stop]);
+    // The ordinary repair touches at most the top two chain nodes; those
+    // that no longer fit the chain leave it, with their colours written.
+    for (int checked = 0; checked < 2 && !chain_.empty(); ++checked) {
+        const IndexNode* top = chain_.front();
+        const IndexNode* outer = towardRight ? top->right : top->left;
+        const IndexNode* inner = towardRight ? top->left : top->right;
+        const bool fits = inner == nullptr && (chain_.size() == 1 || outer == chain_[1]) &&
+                          top->colour == chainColour(0);
+        if (fits) {
+            break;
+        }
+        chain_.pop_front();
+    }
 }
 
 void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
@@ -158,6 +232,7 @@ void OrderedIndex::remove(RecordNode* record) {
     if (target == nullptr) {
         return;
     }
+    settleColours();
     record->*handle_ = nullptr;
     IndexNode* taken = target;
     IndexNode* parent = nullptr;
@@ -288,6 +363,7 @@ void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode
 }
 
 void OrderedIndex::clear() {
+    chain_.clear();
     nodes_.clear();
     root_ = leftmost_ = rightmost_ = nullptr;
 }

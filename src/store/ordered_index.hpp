@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <vector>
 
 #include "store/record_compare.hpp"
@@ -49,7 +50,8 @@ public:
     void collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const;
     void clear();
 
-    const IndexNode* root() const { return root_; }
+    // The root, with every node's colour written out.
+    const IndexNode* root() const;
 
 private:
     const Record& recordOf(const IndexNode* node) const { return node->record->record; }
@@ -62,6 +64,9 @@ private:
     void restructure(IndexNode* x, IndexNode* p, IndexNode* g);
     void repairRemove(IndexNode* node);
     void refreshExtremes();
+    void appendToChain(IndexNode* node, bool towardRight);
+    int chainColour(std::size_t position) const;
+    void settleColours() const;
 
     RecordComparison compare_;
     Handle handle_;
@@ -72,6 +77,19 @@ private:
     // preorders, so such a descent would turn the same way at every node.
     IndexNode* leftmost_ = nullptr;
     IndexNode* rightmost_ = nullptr;
+
+    // Names inserted in ascending (or descending) order make the tree a
+    // chain, and each insertion's repair then recolours every second node up
+    // the chain. To keep that from costing time proportional to the chain,
+    // the lowest run of the right (or left) spine whose nodes have no child
+    // on the other side and alternate in colour is kept here, top first,
+    // ending at the rightmost (or leftmost) node. Its colours are implied by
+    // the colour of its last node (red when chainBottomRed_) and are written
+    // into the nodes only when another operation needs them; a repair that
+    // runs through the whole run then costs O(1) instead of a walk along it.
+    mutable std::deque<IndexNode*> chain_;
+    bool chainBottomRed_ = false;
+    bool chainTowardRight_ = true;
 };
 
 }  // namespace recdb
