@@ -4,7 +4,8 @@
 #   scripts/bench.sh select [COUNT]   selections and a sorted listing over
 #                                     COUNT records inserted in random order
 #   scripts/bench.sh file [COUNT]     DBstore and DBload of COUNT records
-# A request's own time is the run with it less the run without it.
+# A request's own time is the run with it less the run without it; requests
+# of the select benchmark run several times and their mean is shown.
 set -eu
 cd "$(dirname "$0")/.."
 recdb=$PWD/build/recdb
@@ -46,17 +47,16 @@ insert)
     ;;
 select)
     count=${2:-1000000}
+    repeat=5
     make_inserts "$count" random > "$work/base"
-    cp "$work/base" "$work/in"
-    echo "select" >> "$work/in"
-    echo "exit" >> "$work/in"
+    { cat "$work/base"; echo "select"; echo "exit"; } > "$work/in"
     base=$(run_timed "$work/in")
     echo "$count inserts and a first select: $base s"
     for request in "select" "select group=0-2147483647" "select name=a*" "select rating=1.2" \
                    "print name group rating info sort name"; do
-        { cat "$work/base"; echo "select"; echo "$request"; echo "exit"; } > "$work/in"
+        { cat "$work/base"; echo "select"; for _ in $(seq $repeat); do echo "$request"; done; echo "exit"; } > "$work/in"
         total=$(run_timed "$work/in")
-        echo "'$request': $(elapsed "$base" "$total") s (output $(wc -c < "$work/out") bytes)"
+        echo "'$request': $(echo "scale=4; ($total - $base) / $repeat" | bc) s each (mean of $repeat)"
     done
     ;;
 file)
