@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "selection/matching.hpp"
+#include "store/record_compare.hpp"
 
 namespace recdb {
 

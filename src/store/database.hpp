@@ -33,8 +33,8 @@ public:
 private:
     RecordList records_;
     GroupIndex groups_;
-    OrderedIndex nameIndex_{compareByName, &RecordNode::nameNode};
-    OrderedIndex ratingIndex_{compareByRating, &RecordNode::ratingNode};
+    OrderedIndex nameIndex_{compareKeyedByName, &RecordNode::nameNode};
+    OrderedIndex ratingIndex_{compareKeyedByRating, &RecordNode::ratingNode};
 };
 
 }  // namespace recdb

@@ -5,6 +5,7 @@ namespace recdb {
 void OrderedIndex::insert(RecordNode* record) {
     IndexNode* node = nodes_.allocate();
     node->record = record;
+    node->key = indexKeyOf(record->record);
     record->*handle_ = node;
     if (root_ == nullptr) {
         node->colour = 1;
@@ -14,13 +15,15 @@ void OrderedIndex::insert(RecordNode* record) {
         chainTowardRight_ = true;
         return;
     }
-    const Record& key = record->record;
-    if (compare_(key, recordOf(rightmost_)) > 0) {
+    // A descent from the root moves right where the new record compares
+    // above a node, that is where the node compares below it.
+    const Probe probe{node->key, record->record};
+    if (compareNode(rightmost_, probe) < 0) {
         attach(node, rightmost_, true);
         appendToChain(node, true);
         return;
     }
-    if (compare_(key, recordOf(leftmost_)) <= 0) {
+    if (compareNode(leftmost_, probe) >= 0) {
         attach(node, leftmost_, false);
         appendToChain(node, false);
         return;
@@ -28,7 +31,7 @@ void OrderedIndex::insert(RecordNode* record) {
     settleColours();
     IndexNode* parent = root_;
     for (;;) {
-        const bool toRight = compare_(key, recordOf(parent)) > 0;
+        const bool toRight = compareNode(parent, probe) < 0;
         IndexNode* child = toRight ? parent->right : parent->left;
         if (child == nullptr) {
             attach(node, parent, toRight);
@@ -122,11 +125,15 @@ void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
 }
 
 RecordNode* OrderedIndex::find(const Record& key) const {
-    if (root_ == nullptr || compare_(recordOf(rightmost_), key) < 0 || compare_(recordOf(leftmost_), key) > 0) {
+    if (root_ == nullptr) {
+        return nullptr;
+    }
+    const Probe probe = probeOf(key);
+    if (compareNode(rightmost_, probe) < 0 || compareNode(leftmost_, probe) > 0) {
         return nullptr;
     }
     for (const IndexNode* node = root_; node != nullptr;) {
-        const int c = compare_(recordOf(node), key);
+        const int c = compareNode(node, probe);
         if (c == 0) {
             return node->record;
         }
@@ -253,6 +260,7 @@ void OrderedIndex::remove(RecordNode* record) {
             taken = taken->right;
         }
         target->record = taken->record;
+        target->key = taken->key;
         target->record->*handle_ = target;
         parent = taken->parent;
         replaceChild(parent, taken, taken->left);
@@ -328,9 +336,10 @@ void OrderedIndex::refreshExtremes() {
 }
 
 void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const {
+    const Probe probe = probeOf(key);
     const IndexNode* top = root_;
     while (top != nullptr) {
-        const int c = compare_(recordOf(top), key);
+        const int c = compareNode(top, probe);
         if (c == -1) {
             top = top->right;
         } else if (c == 1) {
@@ -349,7 +358,7 @@ void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode
     while (!pending.empty()) {
         const IndexNode* node = pending.back();
         pending.pop_back();
-        const int c = compare_(recordOf(node), key);
+        const int c = compareNode(node, probe);
         if (c != -1 && c != 1) {
             out.push_back(node->record);
         }

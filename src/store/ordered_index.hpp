@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "store/record_compare.hpp"
+#include "store/index_key.hpp"
 #include "store/node_pool.hpp"
 #include "store/record_list.hpp"
 
@@ -13,6 +13,7 @@ namespace recdb {
 // while a removal is being repaired).
 struct IndexNode {
     RecordNode* record = nullptr;
+    IndexKey key;
     IndexNode* parent = nullptr;
     IndexNode* left = nullptr;
     IndexNode* right = nullptr;
@@ -35,7 +36,7 @@ class OrderedIndex {
 public:
     using Handle = IndexNode* RecordNode::*;
 
-    OrderedIndex(RecordComparison compare, Handle handle) : compare_(compare), handle_(handle) {}
+    OrderedIndex(KeyedComparison compare, Handle handle) : compare_(compare), handle_(handle) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
@@ -54,7 +55,16 @@ public:
     const IndexNode* root() const;
 
 private:
-    const Record& recordOf(const IndexNode* node) const { return node->record->record; }
+    // A record with its key, as it is compared with the nodes.
+    struct Probe {
+        IndexKey key;
+        const Record& record;
+    };
+    static Probe probeOf(const Record& record) { return {indexKeyOf(record), record}; }
+    // The comparison of a node's record (first) with the probe (second).
+    int compareNode(const IndexNode* node, const Probe& probe) const {
+        return compare_(node->key, node->record->record, probe.key, probe.record);
+    }
     void attach(IndexNode* node, IndexNode* parent, bool asRight);
     void replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild);
     void rotateLeft(IndexNode* node);
@@ -68,7 +78,7 @@ private:
     int chainColour(std::size_t position) const;
     void settleColours() const;
 
-    RecordComparison compare_;
+    KeyedComparison compare_;
     Handle handle_;
     NodePool<IndexNode> nodes_;
     IndexNode* root_ = nullptr;

@@ -21,31 +21,30 @@ struct Fraction {
     std::int64_t denominator;  // never negative
 };
 
-Fraction normalizedRating(const Record& r) {
-    if (r.ratingDen < 0) {
-        return {-static_cast<std::int64_t>(r.ratingNum), -static_cast<std::int64_t>(r.ratingDen)};
+Fraction normalized(std::int32_t num, std::int32_t den) {
+    if (den < 0) {
+        return {-static_cast<std::int64_t>(num), -static_cast<std::int64_t>(den)};
     }
-    return {r.ratingNum, r.ratingDen};
+    return {num, den};
 }
 
 }  // namespace
 
-int compareByRating(const Record& a, const Record& b) {
-    const Fraction x = normalizedRating(a);
-    const Fraction y = normalizedRating(b);
+int compareRatings(std::int32_t numA, std::int32_t denA, std::int32_t numB, std::int32_t denB) {
+    const Fraction x = normalized(numA, denA);
+    const Fraction y = normalized(numB, denB);
     if (x.denominator != 0 && y.denominator != 0) {
         // Each factor is at most 2^31 in magnitude, so the products fit.
         const std::int64_t left = x.numerator * y.denominator;
         const std::int64_t right = y.numerator * x.denominator;
-        if (left != right) {
-            return left > right ? 1 : -1;
-        }
-    } else if (x.denominator != 0) {
-        return 1;
-    } else if (y.denominator != 0) {
-        return -1;
+        return (left > right) - (left < right);
     }
-    return compareNamesAsTie(a, b);
+    return (x.denominator != 0) - (y.denominator != 0);
+}
+
+int compareByRating(const Record& a, const Record& b) {
+    const int primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
+    return primary != 0 ? primary : compareNamesAsTie(a, b);
 }
 
 }  // namespace recdb

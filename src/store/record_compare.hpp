@@ -19,6 +19,9 @@ int compareByName(const Record& a, const Record& b);
 // products are formed in 64 bits, so the order is the true fraction order.
 int compareByRating(const Record& a, const Record& b);
 
+// The rating order alone: -1, 0 (equal fractions) or 1.
+int compareRatings(std::int32_t numA, std::int32_t denA, std::int32_t numB, std::int32_t denB);
+
 // Names decide between records whose primary fields are equal: -2, 0 or 2.
 int compareNamesAsTie(const Record& a, const Record& b);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/ordered_index.hpp"
+#include "store/record_compare.hpp"
 #include "store/record_list.hpp"
 #include "test_support.hpp"
 
@@ -18,7 +19,7 @@ using testing::shapeOf;
 // Records owned by a list, filed into one index under test.
 struct NameTree {
     RecordList records;
-    OrderedIndex index{compareByName, &RecordNode::nameNode};
+    OrderedIndex index{compareKeyedByName, &RecordNode::nameNode};
 
     RecordNode* add(const std::string& name) {
         RecordNode* node = records.append(makeRecord(name));
@@ -115,7 +116,7 @@ TEST(OrderedIndexFind, FindsTheHighestEqualRecordOnThePath) {
 
 TEST(OrderedIndexCollect, GathersEqualRatingsInPreOrder) {
     RecordList records;
-    OrderedIndex index{compareByRating, &RecordNode::ratingNode};
+    OrderedIndex index{compareKeyedByRating, &RecordNode::ratingNode};
     for (const auto& record : {makeRecord("d", 0, 1, 2), makeRecord("b", 0, 2, 4), makeRecord("x", 0, 9, 1),
                                makeRecord("a", 0, 3, 6), makeRecord("c", 0, 1, 3), makeRecord("e", 0, 1, 2)}) {
         index.insert(records.append(record));
@@ -322,9 +323,11 @@ private:
 // and descending runs, give the same tree as the plain rules.
 TEST(OrderedIndexReference, MatchesThePlainRulesStepByStep) {
     std::mt19937 random(7);
-    for (const RecordComparison compare : {compareByName, compareByRating}) {
+    const std::pair<KeyedComparison, RecordComparison> orders[] = {{compareKeyedByName, compareByName},
+                                                                    {compareKeyedByRating, compareByRating}};
+    for (const auto& [keyed, compare] : orders) {
         RecordList records;
-        OrderedIndex index{compare, &RecordNode::ratingNode};
+        OrderedIndex index{keyed, &RecordNode::ratingNode};
         ReferenceTree reference(compare);
         std::vector<RecordNode*> present;
         for (int step = 0; step < 6000; ++step) {
@@ -354,6 +357,22 @@ TEST(OrderedIndexReference, MatchesThePlainRulesStepByStep) {
             }
             const Record probe = makeRecord(std::to_string(random() % 300), 0, 1, 1);
             ASSERT_EQ(index.find(probe), reference.find(probe));
+        }
+    }
+}
+
+TEST(IndexKey, KeyedComparisonsEqualTheRecordComparisons) {
+    std::mt19937 random(5);
+    const std::int32_t numbers[] = {0, 1, -1, 2, 3, -2147483647 - 1, 2147483647, 6, -6, 4};
+    const char* names[] = {"", "a", "ab", "abcdefgh", "abcdefghi", "abcdefgh\xC0", "abcdefgi", "\xFF", "b", "a\x01"};
+    std::vector<Record> records;
+    for (int k = 0; k < 400; ++k) {
+        records.push_back(makeRecord(names[random() % 10], 0, numbers[random() % 10], numbers[random() % 10]));
+    }
+    for (const Record& a : records) {
+        for (const Record& b : records) {
+            ASSERT_EQ(compareKeyedByName(indexKeyOf(a), a, indexKeyOf(b), b), compareByName(a, b));
+            ASSERT_EQ(compareKeyedByRating(indexKeyOf(a), a, indexKeyOf(b), b), compareByRating(a, b));
         }
     }
 }
