@@ -8,12 +8,10 @@ IndexKey indexKeyOf(const Record& record) {
     IndexKey key;
     // Big-endian packing with zero padding orders two prefixes as the byte
     // comparison of the names orders them, whenever the prefixes differ.
+    bool ended = false;
     for (std::size_t k = 0; k < 8; ++k) {
-        const auto byte = static_cast<unsigned char>(record.name[k]);
-        if (byte == 0) {
-            key.namePrefix <<= 8 * (8 - k);
-            break;
-        }
+        ended = ended || record.name[k] == '\0';
+        const std::uint64_t byte = ended ? 0 : static_cast<unsigned char>(record.name[k]);
         key.namePrefix = key.namePrefix << 8 | byte;
     }
     key.ratingNum = record.ratingNum;
