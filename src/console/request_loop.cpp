@@ -113,10 +113,9 @@ void RequestLoop::insertRecord(std::string_view rest) {
         return;
     }
     selectionExists_ = false;
-    if (database_.remove(requestRecord_.nameView()) == 0) {
+    if (database_.replace(requestRecord_)) {
         reply(RecordRemoved);
     }
-    database_.insert(requestRecord_);
     reply(":: New Data is inserted successfully.\n");
 }
 

@@ -2,9 +2,11 @@
 
 namespace recdb {
 
-void Database::insert(const Record& record) {
+void Database::insert(const Record& record) { file(record, nullptr); }
+
+void Database::file(const Record& record, const OrderedIndex::Place* namePlace) {
     RecordNode* node = records_.append(record);
-    nameIndex_.insert(node);
+    nameIndex_.insert(node, namePlace);
     ratingIndex_.insert(node);
     GroupEntry* entry = groups_.find(groupKeyText(record.group));
     if (entry == nullptr) {
@@ -21,6 +23,22 @@ int Database::remove(std::string_view name) {
     if (node == nullptr) {
         return 1;
     }
+    removeNode(node);
+    return 0;
+}
+
+bool Database::replace(const Record& record) {
+    OrderedIndex::Place place{};
+    if (RecordNode* existing = nameIndex_.find(record, &place)) {
+        removeNode(existing);
+        insert(record);
+        return true;
+    }
+    file(record, &place);
+    return false;
+}
+
+void Database::removeNode(RecordNode* node) {
     nameIndex_.remove(node);
     ratingIndex_.remove(node);
     GroupEntry* entry = node->groupEntry;
@@ -29,7 +47,6 @@ int Database::remove(std::string_view name) {
         groups_.remove(entry);
     }
     records_.removeNode(node);
-    return 0;
 }
 
 void Database::clear() {

@@ -23,6 +23,10 @@ public:
     // Removes the record of that name that the name index meets first.
     // Returns 0 when one was removed, 1 when no record has the name.
     int remove(std::string_view name);
+    // remove of the record's name followed by insert of the record, with
+    // one descent of the name index when no record has the name. Returns
+    // whether a record was removed.
+    bool replace(const Record& record);
     void clear();
 
     const RecordList& records() const { return records_; }
@@ -31,6 +35,9 @@ public:
     const OrderedIndex& ratingIndex() const { return ratingIndex_; }
 
 private:
+    void file(const Record& record, const OrderedIndex::Place* namePlace);
+    void removeNode(RecordNode* node);
+
     RecordList records_;
     GroupIndex groups_;
     OrderedIndex nameIndex_{compareKeyedByName, &RecordNode::nameNode};

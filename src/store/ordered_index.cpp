@@ -2,7 +2,7 @@
 
 namespace recdb {
 
-void OrderedIndex::insert(RecordNode* record) {
+void OrderedIndex::insert(RecordNode* record, const Place* place) {
     IndexNode* node = nodes_.allocate();
     node->record = record;
     node->key = indexKeyOf(record->record);
@@ -15,31 +15,36 @@ void OrderedIndex::insert(RecordNode* record) {
         chainTowardRight_ = true;
         return;
     }
-    // A descent from the root moves right where the new record compares
-    // above a node, that is where the node compares below it.
-    const Probe probe{node->key, record->record};
-    if (compareNode(rightmost_, probe) < 0) {
-        attach(node, rightmost_, true);
-        appendToChain(node, true);
-        return;
-    }
-    if (compareNode(leftmost_, probe) >= 0) {
-        attach(node, leftmost_, false);
-        appendToChain(node, false);
+    const Place at = place != nullptr ? *place : locate({node->key, record->record});
+    const bool atRightEnd = at.right && at.parent == rightmost_;
+    const bool atLeftEnd = !at.right && at.parent == leftmost_;
+    attach(node, at.parent, at.right);
+    if (atRightEnd || atLeftEnd) {
+        appendToChain(node, atRightEnd);
         return;
     }
     settleColours();
+    repairInsert(node);
+}
+
+// A descent from the root moves right where the new record compares above a
+// node, that is where the node compares below it, and left otherwise.
+OrderedIndex::Place OrderedIndex::locate(const Probe& probe) const {
+    if (compareNode(rightmost_, probe) < 0) {
+        return {rightmost_, true};
+    }
+    if (compareNode(leftmost_, probe) >= 0) {
+        return {leftmost_, false};
+    }
     IndexNode* parent = root_;
     for (;;) {
         const bool toRight = compareNode(parent, probe) < 0;
         IndexNode* child = toRight ? parent->right : parent->left;
         if (child == nullptr) {
-            attach(node, parent, toRight);
-            break;
+            return {parent, toRight};
         }
         parent = child;
     }
-    repairInsert(node);
 }
 
 const IndexNode* OrderedIndex::root() const {
@@ -124,22 +129,34 @@ void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
     }
 }
 
-RecordNode* OrderedIndex::find(const Record& key) const {
+RecordNode* OrderedIndex::find(const Record& key, Place* place) const {
     if (root_ == nullptr) {
         return nullptr;
     }
     const Probe probe = probeOf(key);
     if (compareNode(rightmost_, probe) < 0 || compareNode(leftmost_, probe) > 0) {
+        if (place != nullptr) {
+            *place = locate(probe);
+        }
         return nullptr;
     }
-    for (const IndexNode* node = root_; node != nullptr;) {
+    // Without an equal node, a search ends where an insertion's descent
+    // ends: the two turn the same way at every node on the path.
+    IndexNode* node = root_;
+    for (;;) {
         const int c = compareNode(node, probe);
         if (c == 0) {
             return node->record;
         }
-        node = c > 0 ? node->left : node->right;
+        IndexNode* child = c > 0 ? node->left : node->right;
+        if (child == nullptr) {
+            if (place != nullptr) {
+                *place = {node, c < 0};
+            }
+            return nullptr;
+        }
+        node = child;
     }
-    return nullptr;
 }
 
 void OrderedIndex::replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild) {

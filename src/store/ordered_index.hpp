@@ -40,10 +40,19 @@ public:
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
-    void insert(RecordNode* record);
+    // Where a new node is attached: below parent, on the right or the left.
+    struct Place {
+        IndexNode* parent;
+        bool right;
+    };
+
+    // Files a record; a place that find gave for it, with no change to the
+    // index since, spares the descent.
+    void insert(RecordNode* record, const Place* place = nullptr);
     // The record comparing 0 with the key that a descent from the root meets
-    // first, or null.
-    RecordNode* find(const Record& key) const;
+    // first, or null; then place, if given, receives where a record with
+    // this key would be attached.
+    RecordNode* find(const Record& key, Place* place = nullptr) const;
     // Takes a record of this index out.
     void remove(RecordNode* record);
     // Appends every record whose comparison with the key gives 0, 2 or -2,
@@ -65,6 +74,7 @@ private:
     int compareNode(const IndexNode* node, const Probe& probe) const {
         return compare_(node->key, node->record->record, probe.key, probe.record);
     }
+    Place locate(const Probe& probe) const;
     void attach(IndexNode* node, IndexNode* parent, bool asRight);
     void replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild);
     void rotateLeft(IndexNode* node);

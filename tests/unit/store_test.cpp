@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,22 @@ TEST(Database, InsertAndRemoveKeepEveryIndexInStep) {
     db.clear();
     EXPECT_TRUE(db.records().isEmpty());
     EXPECT_EQ(db.nameIndex().root(), nullptr);
+}
+
+TEST(Database, ReplaceEqualsRemoveThenInsert) {
+    Database replaced;
+    Database stepwise;
+    std::mt19937 random(9);
+    for (int step = 0; step < 3000; ++step) {
+        const int key = step % 500 < 250 ? static_cast<int>(random() % 400) : step;
+        const Record record = makeRecord(std::to_string(key), key % 7, key % 5, 1);
+        EXPECT_EQ(replaced.replace(record), stepwise.remove(record.nameView()) == 0);
+        stepwise.insert(record);
+    }
+    EXPECT_EQ(namesOf(replaced.records()), namesOf(stepwise.records()));
+    EXPECT_EQ(testing::shapeOf(replaced.nameIndex().root()), testing::shapeOf(stepwise.nameIndex().root()));
+    EXPECT_EQ(testing::shapeOf(replaced.ratingIndex().root()), testing::shapeOf(stepwise.ratingIndex().root()));
+    expectIndexesInStep(replaced);
 }
 
 }  // namespace
