@@ -1,11 +1,11 @@
 #!/bin/sh
 # Wall-time benchmarks of the release build (make build first).
 #   scripts/bench.sh insert [COUNT]   COUNT inserts, random and ascending names
-#   scripts/bench.sh select [COUNT]   selections and a sorted listing over
-#                                     COUNT records inserted in random order
+#   scripts/bench.sh select [COUNT]   each select strategy and a sorted listing
+#                                     into a file, timed inside the process,
+#                                     over COUNT records inserted in random order
 #   scripts/bench.sh file [COUNT]     DBstore and DBload of COUNT records
-# A request's own time is the run with it less the run without it; requests
-# of the select benchmark run several times and their mean is shown.
+# A request's own time is the run with it less the run without it.
 set -eu
 cd "$(dirname "$0")/.."
 recdb=$PWD/build/recdb
@@ -46,18 +46,8 @@ insert)
     done
     ;;
 select)
-    count=${2:-1000000}
-    repeat=5
-    make_inserts "$count" random > "$work/base"
-    { cat "$work/base"; echo "select"; echo "exit"; } > "$work/in"
-    base=$(run_timed "$work/in")
-    echo "$count inserts and a first select: $base s"
-    for request in "select" "select group=0-2147483647" "select name=a*" "select rating=1.2" \
-                   "print name group rating info sort name"; do
-        { cat "$work/base"; echo "select"; for _ in $(seq $repeat); do echo "$request"; done; echo "exit"; } > "$work/in"
-        total=$(run_timed "$work/in")
-        echo "'$request': $(echo "scale=4; ($total - $base) / $repeat" | bc) s each (mean of $repeat)"
-    done
+    cmake --build build --target recdb_operation_timer > /dev/null
+    build/recdb_operation_timer "${2:-1000000}" "$work/listing"
     ;;
 file)
     count=${2:-1000000}

@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "selection/matching.hpp"
 #include "selection/sort.hpp"
 
 namespace recdb {
@@ -35,11 +34,11 @@ void appendRecordFields(std::string& out, const Record& record, FieldSet fields)
 
 void sortBySortKey(Selection& selection, SortKey sortKey) {
     if (sortKey & NameField) {
-        sort(selection.entries, compareByName);
+        sort(selection.entries, RecordOrder::ByName);
     } else if (sortKey & GroupField) {
-        sort(selection.entries, compareByGroup);
+        sort(selection.entries, RecordOrder::ByGroup);
     } else if (sortKey & RatingField) {
-        sort(selection.entries, compareByRating);
+        sort(selection.entries, RecordOrder::ByRating);
     }
 }
 

@@ -1,8 +1,10 @@
 #include "selection/sort.hpp"
 
+#include "selection/matching.hpp"
+#include "store/index_key.hpp"
+
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -59,31 +61,73 @@ void partitionSort(std::vector<Entry>& entries) {
 
 }  // namespace
 
-int sort(RecordRefList& list, RecordComparison compare) {
+namespace {
+
+// A record to sort, with the summary of its key taken once, so that most
+// comparisons are decided without reading the record.
+struct SortItem {
+    IndexKey key;
+    std::int32_t group;
+    std::uint32_t position;  // in the list before sorting
+    RecordNode* record;
+};
+
+int compareItems(RecordOrder order, const SortItem& a, const SortItem& b) {
+    const Record& recordA = a.record->record;
+    const Record& recordB = b.record->record;
+    switch (order) {
+    case RecordOrder::ByName:
+        return compareKeyedByName(a.key, recordA, b.key, recordB);
+    case RecordOrder::ByRating:
+        return compareKeyedByRating(a.key, recordA, b.key, recordB);
+    case RecordOrder::ByGroup:
+        break;
+    }
+    if (a.group != b.group) {
+        return a.group > b.group ? 1 : -1;
+    }
+    return 2 * compareKeyedByName(a.key, recordA, b.key, recordB);
+}
+
+}  // namespace
+
+RecordComparison comparisonOf(RecordOrder order) {
+    switch (order) {
+    case RecordOrder::ByName:
+        return compareByName;
+    case RecordOrder::ByRating:
+        return compareByRating;
+    case RecordOrder::ByGroup:
+        break;
+    }
+    return compareByGroup;
+}
+
+int sort(RecordRefList& list, RecordOrder order) {
     if (list.isEmpty()) {
         return -1;
     }
     std::vector<RefNode*> nodes;
+    std::vector<SortItem> sorted;
     nodes.reserve(list.size());
+    sorted.reserve(list.size());
     for (RefNode& node : list) {
+        sorted.push_back({indexKeyOf(node.record->record), node.record->record.group,
+                          static_cast<std::uint32_t>(nodes.size()), node.record});
         nodes.push_back(&node);
     }
     const std::size_t n = nodes.size();
-    const auto recordAt = [&](std::size_t k) -> const Record& { return nodes[k]->record->record; };
-
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return compare(recordAt(a), recordAt(b)) < 0; });
+    const auto less = [order](const SortItem& a, const SortItem& b) { return compareItems(order, a, b) < 0; };
+    std::sort(sorted.begin(), sorted.end(), less);
 
     std::vector<Entry> entries(n);
     bool anyTie = false;
     for (std::size_t k = 0; k < n; ++k) {
-        Entry& entry = entries[order[k]];
-        entry.record = nodes[order[k]]->record;
+        Entry& entry = entries[sorted[k].position];
+        entry.record = sorted[k].record;
         entry.rank = static_cast<std::uint32_t>(k);
-        if (k > 0 && compare(recordAt(order[k - 1]), recordAt(order[k])) == 0) {
-            Entry& previous = entries[order[k - 1]];
+        if (k > 0 && compareItems(order, sorted[k - 1], sorted[k]) == 0) {
+            Entry& previous = entries[sorted[k - 1].position];
             entry.rank = previous.rank;
             entry.tied = previous.tied = true;
             anyTie = true;
@@ -93,7 +137,7 @@ int sort(RecordRefList& list, RecordComparison compare) {
     if (!anyTie) {
         // Without equal records the ascending order is unique.
         for (std::size_t k = 0; k < n; ++k) {
-            nodes[k]->record = entries[order[k]].record;
+            nodes[k]->record = sorted[k].record;
         }
         return 0;
     }

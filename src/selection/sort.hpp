@@ -5,12 +5,19 @@
 
 namespace recdb {
 
-// Reorders the references of a list ascending by the comparison (only its
-// sign counts); the list nodes stay, only the references they hold move.
+// The orders a selection can be sorted in: compareByName, compareByGroup and
+// compareByRating.
+enum class RecordOrder { ByName, ByGroup, ByRating };
+
+// The record comparison of an order.
+RecordComparison comparisonOf(RecordOrder order);
+
+// Reorders the references of a list ascending by the order's comparison
+// (only its sign counts); the list nodes stay, only the references move.
 // Records that compare 0 end in exactly the order that a Hoare partition sort
 // gives: first record of a range as pivot, cursors from just outside both
 // ends, exchange until they meet, then each part as a range of its own.
 // Returns -1 for an empty list, else 0.
-int sort(RecordRefList& list, RecordComparison compare);
+int sort(RecordRefList& list, RecordOrder order);
 
 }  // namespace recdb

@@ -168,7 +168,8 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
                                       static_cast<int>(random() % 3), static_cast<int>(random() % 3),
                                       static_cast<int>(random() % 3)));
         }
-        for (const RecordComparison compare : {compareByName, compareByGroup, compareByRating}) {
+        for (const RecordOrder recordOrder : {RecordOrder::ByName, RecordOrder::ByGroup, RecordOrder::ByRating}) {
+            const RecordComparison compare = comparisonOf(recordOrder);
             std::vector<RecordNode*> input;
             for (RecordNode& node : records) {
                 input.push_back(&node);
@@ -190,12 +191,12 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
             if (size > 1) {
                 referenceSortRange(&*expected.begin(), &*--expected.end(), compare);
             }
-            EXPECT_EQ(sort(actual, compare), 0);
+            EXPECT_EQ(sort(actual, recordOrder), 0);
             ASSERT_EQ(order(actual), order(expected)) << "round " << round;
         }
     }
     RecordRefList empty;
-    EXPECT_EQ(sort(empty, compareByName), -1);
+    EXPECT_EQ(sort(empty, RecordOrder::ByName), -1);
 }
 
 TEST(Sort, OrderedInputOfAMillionIsNotQuadratic) {
@@ -206,7 +207,7 @@ TEST(Sort, OrderedInputOfAMillionIsNotQuadratic) {
         std::snprintf(name, sizeof name, "%07d", k);
         list.append(records.append(makeRecord(name)));
     }
-    sort(list, compareByName);
+    sort(list, RecordOrder::ByName);
     EXPECT_EQ(list.begin()->record->record.nameView(), "0000000");
 }
 
