@@ -13,7 +13,9 @@ struct RingLink {
 
 // A circular doubly linked list with a sentinel over nodes derived from
 // RingLink. It links and unlinks in O(1) and keeps a count; it never owns or
-// frees nodes, which is left to the list types built on it.
+// frees nodes, which is left to the list types built on it. Iterating a
+// const list still yields modifiable nodes: the list's constness covers its
+// order and count, not what the nodes hold.
 template <typename Node>
 class Ring {
 public:
