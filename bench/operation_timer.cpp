@@ -1,6 +1,7 @@
 // Times single operations on a database of COUNT records inserted in random
-// order: selections of each strategy and a sorted console listing written to
-// a file. Usage: recdb_operation_timer COUNT LISTING_FILE
+// order: selections of each strategy, a sorted console listing written to a
+// file, and storing and loading the database file.
+// Usage: recdb_operation_timer COUNT WORK_DIRECTORY
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "request/conditions.hpp"
 #include "request/print_fields.hpp"
 #include "selection/selection.hpp"
+#include "store/database_file.hpp"
 
 namespace {
 
@@ -27,7 +29,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s COUNT LISTING_FILE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s COUNT WORK_DIRECTORY\n", argv[0]);
         return 2;
     }
     const int count = std::atoi(argv[1]);
@@ -65,7 +67,8 @@ int main(int argc, char** argv) {
     recdb::Criteria everything;
     recdb::parseConditions("", everything);
     recdb::selectRecords(database, selection, everything);
-    const int fd = ::open(argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string directory = argv[2];
+    const int fd = ::open((directory + "/listing").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         std::perror(argv[2]);
         return 1;
@@ -78,5 +81,14 @@ int main(int argc, char** argv) {
         std::printf("'print name group rating info sort name' into a file: %.3f s\n", secondsSince(start));
     }
     ::close(fd);
+
+    const std::string file = directory + "/records.db";
+    start = std::chrono::steady_clock::now();
+    const int stored = recdb::store(database, file);
+    std::printf("DBstore of %d records: %.3f s (result %d)\n", count, secondsSince(start), stored);
+    start = std::chrono::steady_clock::now();
+    const int loaded = recdb::load(database, file);
+    std::printf("DBload of %zu records: %.3f s (result %d)\n", database.records().size(), secondsSince(start),
+                loaded);
     return 0;
 }

@@ -1,11 +1,9 @@
 #!/bin/sh
 # Wall-time benchmarks of the release build (make build first).
 #   scripts/bench.sh insert [COUNT]   COUNT inserts, random and ascending names
-#   scripts/bench.sh select [COUNT]   each select strategy and a sorted listing
-#                                     into a file, timed inside the process,
-#                                     over COUNT records inserted in random order
-#   scripts/bench.sh file [COUNT]     DBstore and DBload of COUNT records
-# A request's own time is the run with it less the run without it.
+#   scripts/bench.sh operations [COUNT]
+#       timed inside the process over COUNT records inserted in random order:
+#       each select strategy, a sorted listing into a file, DBstore, DBload
 set -eu
 cd "$(dirname "$0")/.."
 recdb=$PWD/build/recdb
@@ -45,23 +43,12 @@ insert)
         echo "$count inserts, $order names: $(run_timed "$work/in") s"
     done
     ;;
-select)
+operations)
     cmake --build build --target recdb_operation_timer > /dev/null
-    build/recdb_operation_timer "${2:-1000000}" "$work/listing"
-    ;;
-file)
-    count=${2:-1000000}
-    make_inserts "$count" random > "$work/base"
-    { cat "$work/base"; echo "exit"; } > "$work/in"
-    base=$(run_timed "$work/in")
-    { cat "$work/base"; echo "DBstore db"; echo "exit"; } > "$work/in"
-    stored=$(run_timed "$work/in")
-    echo "DBstore of $count records: $(elapsed "$base" "$stored") s ($(wc -c < "$work/db") bytes)"
-    printf 'DBload db\nexit\n' > "$work/in"
-    echo "DBload of $count records: $(run_timed "$work/in") s"
+    build/recdb_operation_timer "${2:-1000000}" "$work"
     ;;
 *)
-    echo "usage: $0 insert|select|file [COUNT]" >&2
+    echo "usage: $0 insert|operations [COUNT]" >&2
     exit 2
     ;;
 esac
