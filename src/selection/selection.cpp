@@ -46,11 +46,11 @@ void selectRecords(const Database& database, Selection& selection, const Criteri
         return;
     }
     if (criteria.low.group >= 0) {
-        database.groups().forEachEntryInRange(criteria.low.group, criteria.high.group, [&](const GroupEntry& entry) {
-            for (RefNode& ref : entry.records) {
+        for (const GroupEntry* entry : database.groups().entriesInRange(criteria.low.group, criteria.high.group)) {
+            for (RefNode& ref : entry->records) {
                 appendIfMatching(selection, ref.record, criteria);
             }
-        });
+        }
         return;
     }
     for (RecordNode& node : database.records()) {

@@ -8,7 +8,7 @@ void Database::file(const Record& record, const OrderedIndex::Place* namePlace) 
     RecordNode* node = records_.append(record);
     nameIndex_.insert(node, namePlace);
     ratingIndex_.insert(node);
-    GroupEntry* entry = groups_.find(groupKeyText(record.group));
+    GroupEntry* entry = groups_.find(record.group);
     if (entry == nullptr) {
         entry = groups_.add(record.group);
     }

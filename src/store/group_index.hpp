@@ -5,18 +5,18 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "store/record_ref_list.hpp"
-#include "store/ring.hpp"
 
 namespace recdb {
 
-// One group of the index: its key text and the references to its records in
-// the order in which they were filed. An entry exists only while its list
-// holds at least one reference.
-struct GroupEntry : RingLink {
+// One group of the index: the references to its records in the order in
+// which they were filed. An entry exists only while its list holds at least
+// one reference.
+struct GroupEntry {
     std::int32_t group = 0;
-    std::string keyText;
     RecordRefList records;
 };
 
@@ -28,21 +28,20 @@ std::string groupKeyText(std::int32_t group);
 // signed values, wrapping, then the low 8 bits.
 std::uint8_t groupHash(std::string_view keyText);
 
-// Hash index of the records by group: 256 fixed buckets of entries chained in
-// the order of filing, keyed by groupKeyText. Beside the buckets it keeps the
-// existing groups in ascending order, so that a group range visits only the
+// Hash index of the records by group: 256 fixed buckets, a group's bucket
+// being the groupHash of its groupKeyText. Inside a bucket the entries are
+// ordered by group number, so that a lookup costs a logarithm of the
+// bucket's size however many groups exist, and a group range visits only the
 // groups that exist instead of every number of the range.
 class GroupIndex {
 public:
     static constexpr std::size_t BucketCount = 256;
 
-    GroupIndex() = default;
-    GroupIndex(const GroupIndex&) = delete;
-    GroupIndex& operator=(const GroupIndex&) = delete;
-    ~GroupIndex();
-
-    // The entry whose key is exactly keyText, searched in its bucket; or null.
-    GroupEntry* find(std::string_view keyText) const;
+    // The entry of a group, or null.
+    const GroupEntry* find(std::int32_t group) const;
+    GroupEntry* find(std::int32_t group) {
+        return const_cast<GroupEntry*>(std::as_const(*this).find(group));
+    }
     // Files a new, empty entry for a group that has none yet.
     GroupEntry* add(std::int32_t group);
     // Takes an entry out of its bucket and frees it with its reference list.
@@ -51,21 +50,16 @@ public:
 
     std::size_t bucketSize(std::uint8_t bucket) const { return buckets_[bucket].size(); }
 
-    // Calls visit(const GroupEntry&) for each existing group in low..high,
-    // ascending; nothing when low > high.
-    template <typename Visit>
-    void forEachEntryInRange(std::int32_t low, std::int32_t high, Visit visit) const {
-        if (low > high) {
-            return;
-        }
-        for (auto it = byGroup_.lower_bound(low); it != byGroup_.end() && it->first <= high; ++it) {
-            visit(static_cast<const GroupEntry&>(*it->second));
-        }
-    }
+    // The entries of the existing groups in low..high, ascending; none when
+    // low > high.
+    std::vector<const GroupEntry*> entriesInRange(std::int32_t low, std::int32_t high) const;
 
 private:
-    std::array<Ring<GroupEntry>, BucketCount> buckets_;
-    std::map<std::int32_t, GroupEntry*> byGroup_;
+    using Bucket = std::map<std::int32_t, GroupEntry>;
+
+    static std::uint8_t bucketOf(std::int32_t group) { return groupHash(groupKeyText(group)); }
+
+    std::array<Bucket, BucketCount> buckets_;
 };
 
 }  // namespace recdb

@@ -105,19 +105,32 @@ TEST(GroupIndex, KeysHashesAndCollisions) {
     index.add(second);
     index.add(0);
     EXPECT_EQ(index.bucketSize(groupHash(groupKeyText(first))), 2u);
-    ASSERT_NE(index.find(groupKeyText(first)), nullptr);
-    EXPECT_EQ(index.find(groupKeyText(second))->group, second);
-    EXPECT_EQ(index.find("")->group, 0);
-    EXPECT_EQ(index.find("-1"), nullptr);
-    index.remove(index.find(groupKeyText(first)));
-    EXPECT_EQ(index.find(groupKeyText(first)), nullptr);
-    EXPECT_NE(index.find(groupKeyText(second)), nullptr);
+    ASSERT_NE(index.find(first), nullptr);
+    EXPECT_EQ(index.find(second)->group, second);
+    EXPECT_EQ(index.bucketSize(0), 1u);
+    EXPECT_EQ(index.find(-1), nullptr);
+    index.remove(index.find(first));
+    EXPECT_EQ(index.find(first), nullptr);
+    EXPECT_NE(index.find(second), nullptr);
 
-    std::vector<std::int32_t> visited;
-    index.forEachEntryInRange(0, 2147483647, [&](const GroupEntry& entry) { visited.push_back(entry.group); });
-    EXPECT_EQ(visited, (std::vector<std::int32_t>{0, second}));
+    for (std::int32_t group : {-5, 5, 300, 1000, 70, 7, -2147483647 - 1, 2147483647}) {
+        index.add(group);
+    }
+    const auto groupsIn = [&index](std::int32_t low, std::int32_t high) {
+        std::vector<std::int32_t> visited;
+        for (const GroupEntry* entry : index.entriesInRange(low, high)) {
+            visited.push_back(entry->group);
+        }
+        return visited;
+    };
+    ASSERT_EQ(second, 122);
+    EXPECT_EQ(groupsIn(0, 2147483647), (std::vector<std::int32_t>{0, 5, 7, 70, 122, 300, 1000, 2147483647}));
+    EXPECT_EQ(groupsIn(6, 300), (std::vector<std::int32_t>{7, 70, 122, 300}));
+    EXPECT_EQ(groupsIn(-2147483647 - 1, -1), (std::vector<std::int32_t>{-2147483647 - 1, -5}));
+    EXPECT_TRUE(groupsIn(8, 69).empty());
+    EXPECT_TRUE(groupsIn(5, 4).empty());
     index.clear();
-    EXPECT_EQ(index.find(""), nullptr);
+    EXPECT_EQ(index.find(0), nullptr);
 }
 
 // Every record is in the list and in all three indexes, or in none.
@@ -127,13 +140,14 @@ void expectIndexesInStep(const Database& db) {
         ASSERT_NE(node.nameNode, nullptr);
         ASSERT_EQ(node.nameNode->record, &node);
         ASSERT_EQ(node.ratingNode->record, &node);
-        ASSERT_EQ(node.groupEntry, db.groups().find(groupKeyText(node.record.group)));
+        ASSERT_EQ(node.groupEntry, db.groups().find(node.record.group));
         ASSERT_EQ(node.groupRef->record, &node);
         ++filed;
     }
     std::size_t grouped = 0;
-    db.groups().forEachEntryInRange(-2147483647 - 1, 2147483647,
-                                    [&](const GroupEntry& entry) { grouped += entry.records.size(); });
+    for (const GroupEntry* entry : db.groups().entriesInRange(-2147483647 - 1, 2147483647)) {
+        grouped += entry->records.size();
+    }
     EXPECT_EQ(grouped, filed);
 }
 
@@ -144,12 +158,12 @@ TEST(Database, InsertAndRemoveKeepEveryIndexInStep) {
     db.insert(makeRecord("c", 0));
     db.insert(makeRecord("d", 7));
     expectIndexesInStep(db);
-    EXPECT_EQ(namesOf(db.groups().find("7")->records), (std::vector<std::string>{"a", "b", "d"}));
+    EXPECT_EQ(namesOf(db.groups().find(7)->records), (std::vector<std::string>{"a", "b", "d"}));
 
     EXPECT_EQ(db.remove("b"), 0);
-    EXPECT_EQ(namesOf(db.groups().find("7")->records), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(namesOf(db.groups().find(7)->records), (std::vector<std::string>{"a", "d"}));
     EXPECT_EQ(db.remove("c"), 0);
-    EXPECT_EQ(db.groups().find(""), nullptr);
+    EXPECT_EQ(db.groups().find(0), nullptr);
     EXPECT_EQ(db.remove("c"), 1);
     expectIndexesInStep(db);
 
@@ -157,7 +171,7 @@ TEST(Database, InsertAndRemoveKeepEveryIndexInStep) {
     EXPECT_EQ(db.remove("a"), 0);
     EXPECT_EQ(db.remove("a"), 0);
     EXPECT_EQ(db.remove("a"), 1);
-    EXPECT_EQ(db.groups().find("9"), nullptr);
+    EXPECT_EQ(db.groups().find(9), nullptr);
     EXPECT_EQ(namesOf(db.records()), (std::vector<std::string>{"d"}));
     expectIndexesInStep(db);
     db.clear();
