@@ -1,6 +1,7 @@
 #include "selection/sort.hpp"
 
 #include "selection/matching.hpp"
+#include "selection/rank_tree.hpp"
 #include "store/index_key.hpp"
 
 #include <algorithm>
@@ -12,49 +13,47 @@ namespace recdb {
 
 namespace {
 
-struct Entry {
-    std::uint32_t rank;  // position of its class in the sorted order
-    bool tied;           // another record compares 0 with this one
-    RecordNode* record;
-};
-
-// Hoare's partition scheme on the entries, comparing ranks, which compare as
-// the records do. Ranges are kept on an explicit stack instead of recursion;
-// the parts are disjoint, so the order in which they are done changes nothing.
-// A range holding fewer than two tied entries has no two equal entries: its
-// sorted order is unique, so any sort reaches what the partitions would.
-void partitionSort(std::vector<Entry>& entries) {
-    const auto byRank = [](const Entry& a, const Entry& b) { return a.rank < b.rank; };
-    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges{{0, static_cast<std::ptrdiff_t>(entries.size()) - 1}};
+// Hoare's partition scheme on records given by their ranks (equal records
+// share a rank, so ranks compare as the records do), with the first record of
+// a range as pivot. Ranges are kept on a stack instead of recursion; the
+// parts are disjoint, so the order in which they are done changes nothing.
+// Each cursor move of the scheme ("step until the rank is at most / at least
+// the pivot's") is one query of a rank tree, so a partition costs a logarithm
+// per exchange instead of a pass over its range: ordered input, which makes
+// every partition split off a single class, stays O(n log n).
+void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordNode*>& records) {
+    RankTree tree(ranks);
+    std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, ranks.size() - 1}};
     while (!ranges.empty()) {
         const auto [first, last] = ranges.back();
         ranges.pop_back();
-        const auto begin = entries.begin() + first;
-        const auto end = entries.begin() + last + 1;
-        if (std::count_if(begin, end, [](const Entry& e) { return e.tied; }) < 2) {
-            std::sort(begin, end, byRank);
-            continue;
-        }
-        const std::uint32_t pivot = entries[static_cast<std::size_t>(first)].rank;
-        std::ptrdiff_t i = first - 1;
-        std::ptrdiff_t j = last + 1;
+        const std::uint32_t pivot = ranks[first];
+        std::size_t i = first;  // the next position the left cursor may stop at
+        std::size_t j = last;   // the last position the right cursor may stop at
+        std::size_t split = first;
         for (;;) {
-            do {
-                --j;
-            } while (entries[static_cast<std::size_t>(j)].rank > pivot);
-            do {
-                ++i;
-            } while (entries[static_cast<std::size_t>(i)].rank < pivot);
-            if (i >= j) {
+            // The pivot's own record (or, after an exchange, the record the
+            // left cursor passed over) stops the right cursor in the range.
+            split = tree.lastAtMost(first, j, pivot);
+            if (split < i) {
                 break;
             }
-            std::swap(entries[static_cast<std::size_t>(i)], entries[static_cast<std::size_t>(j)]);
+            const std::size_t left = tree.firstAtLeast(i, last, pivot);
+            if (left >= split) {
+                break;
+            }
+            std::swap(ranks[left], ranks[split]);
+            std::swap(records[left], records[split]);
+            tree.set(left, ranks[left]);
+            tree.set(split, ranks[split]);
+            i = left + 1;
+            j = split - 1;
         }
-        if (last - j >= 2) {
-            ranges.emplace_back(j + 1, last);
+        if (last - split >= 2) {
+            ranges.emplace_back(split + 1, last);
         }
-        if (j - first + 1 >= 2) {
-            ranges.emplace_back(first, j);
+        if (split - first + 1 >= 2) {
+            ranges.emplace_back(first, split);
         }
     }
 }
@@ -120,16 +119,15 @@ int sort(RecordRefList& list, RecordOrder order) {
     const auto less = [order](const SortItem& a, const SortItem& b) { return compareItems(order, a, b) < 0; };
     std::sort(sorted.begin(), sorted.end(), less);
 
-    std::vector<Entry> entries(n);
+    std::vector<std::uint32_t> ranks(n);
+    std::vector<RecordNode*> records(n);
     bool anyTie = false;
     for (std::size_t k = 0; k < n; ++k) {
-        Entry& entry = entries[sorted[k].position];
-        entry.record = sorted[k].record;
-        entry.rank = static_cast<std::uint32_t>(k);
+        const std::uint32_t position = sorted[k].position;
+        ranks[position] = static_cast<std::uint32_t>(k);
+        records[position] = sorted[k].record;
         if (k > 0 && compareItems(order, sorted[k - 1], sorted[k]) == 0) {
-            Entry& previous = entries[sorted[k - 1].position];
-            entry.rank = previous.rank;
-            entry.tied = previous.tied = true;
+            ranks[position] = ranks[sorted[k - 1].position];
             anyTie = true;
         }
     }
@@ -141,9 +139,9 @@ int sort(RecordRefList& list, RecordOrder order) {
         }
         return 0;
     }
-    partitionSort(entries);
+    partitionSort(ranks, records);
     for (std::size_t k = 0; k < n; ++k) {
-        nodes[k]->record = entries[k].record;
+        nodes[k]->record = records[k];
     }
     return 0;
 }
