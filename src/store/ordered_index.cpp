@@ -10,9 +10,6 @@ void OrderedIndex::insert(RecordNode* record, const Place* place) {
     if (root_ == nullptr) {
         node->colour = 1;
         root_ = leftmost_ = rightmost_ = node;
-        chain_.assign(1, node);
-        chainBottomRed_ = false;
-        chainTowardRight_ = true;
         return;
     }
     const Place at = place != nullptr ? *place : locate({node->key, record->record});
@@ -20,7 +17,7 @@ void OrderedIndex::insert(RecordNode* record, const Place* place) {
     const bool atLeftEnd = !at.right && at.parent == leftmost_;
     attach(node, at.parent, at.right);
     if (atRightEnd || atLeftEnd) {
-        appendToChain(node, atRightEnd);
+        appendToSpine(node, atRightEnd);
         return;
     }
     settleColours();
@@ -52,65 +49,55 @@ const IndexNode* OrderedIndex::root() const {
     return root_;
 }
 
-int OrderedIndex::chainColour(std::size_t position) const {
-    const bool sameAsBottom = (chain_.size() - 1 - position) % 2 == 0;
-    return sameAsBottom == chainBottomRed_ ? 0 : 1;
-}
-
 void OrderedIndex::settleColours() const {
-    for (std::size_t k = 0; k < chain_.size(); ++k) {
-        chain_[k]->colour = chainColour(k);
+    for (SpineChain& spine : spines_) {
+        spine.settle();
     }
-    chain_.clear();
 }
 
-// The node was just attached red below the chain's last node, at the end of
-// the tree on the chain's side. The repair climbs the chain while the parent
-// is red: each step makes the parent black and the grandparent red (the
-// grandparent has no child on the other side, so the uncle is missing) and
-// moves two nodes up. Inside the chain that recolours every node, done by
-// flipping the implied colours; only the last step or two, at the chain's
-// top, meet real nodes again.
-void OrderedIndex::appendToChain(IndexNode* node, bool towardRight) {
-    if (chain_.empty() || chainTowardRight_ != towardRight || chain_.back() != node->parent) {
-        settleColours();
-        repairInsert(node);
-        if ((towardRight ? node->left : node->right) == nullptr) {
-            chain_.assign(1, node);
-            chainBottomRed_ = node->colour == 0;
-            chainTowardRight_ = towardRight;
-        }
+// The node was just attached red as the new end of a spine. The repair climbs
+// the spine's run while the parent is red: each step makes the parent black
+// and the grandparent red (the grandparent has no inner child, so the uncle is
+// missing) and moves two nodes up. Inside the run that recolours every node,
+// done by flipping the implied colours; only the last step or two, at the
+// run's top, meet real nodes again.
+void OrderedIndex::appendToSpine(IndexNode* node, bool rightSpine) {
+    SpineChain& spine = spines_[rightSpine ? 1 : 0];
+    SpineChain& otherSpine = spines_[rightSpine ? 0 : 1];
+    if (spine.isEmpty() || spine.bottom() != node->parent) {
+        spine.settle();
+        repairBeside(node, otherSpine);
+        spine.startWith(node);
+        spine.refitTop(0);
         return;
     }
-    if (!chainBottomRed_) {
+    if (!spine.bottomRed()) {
         // A black parent ends the repair at once.
-        chain_.push_back(node);
-        chainBottomRed_ = true;
+        spine.appendRed(node);
         return;
     }
-    const std::size_t oldSize = chain_.size();
-    chain_.push_back(node);
-    // The climb inside the chain stops at position oldSize % 2. There the
-    // repair goes on with real colours: give the chain's top two nodes the
+    const std::size_t oldSize = spine.size();
+    spine.appendRed(node);
+    // The climb inside the run stops at position oldSize % 2. There the
+    // repair goes on with real colours: give the run's top two nodes the
     // colours they have at that moment (the top one is still untouched when
     // the climb stops at position 1), and run the ordinary repair.
     const std::size_t stop = oldSize % 2;
-    chain_[0]->colour = stop == 1 ? 0 : chainColour(0);
-    chain_[1]->colour = chainColour(1);
-    repairInsert(chain_[stop]);
-    // The ordinary repair touches at most the top two chain nodes; those
-    // that no longer fit the chain leave it, with their colours written.
-    for (int checked = 0; checked < 2 && !chain_.empty(); ++checked) {
-        const IndexNode* top = chain_.front();
-        const IndexNode* outer = towardRight ? top->right : top->left;
-        const IndexNode* inner = towardRight ? top->left : top->right;
-        const bool fits = inner == nullptr && (chain_.size() == 1 || outer == chain_[1]) &&
-                          top->colour == chainColour(0);
-        if (fits) {
-            break;
-        }
-        chain_.pop_front();
+    spine.at(0)->colour = stop == 1 ? 0 : spine.colourAt(0);
+    spine.at(1)->colour = spine.colourAt(1);
+    repairBeside(spine.at(stop), otherSpine);
+    spine.refitTop(2);
+}
+
+// The ordinary repair, climbing one spine, can reach the root, whose child on
+// the other side may be the top of the other spine's run: that one node gets
+// its colour written first and is checked afterwards.
+void OrderedIndex::repairBeside(IndexNode* node, SpineChain& otherSpine) {
+    if (!otherSpine.isEmpty()) {
+        otherSpine.at(0)->colour = otherSpine.colourAt(0);
     }
+    repairInsert(node);
+    otherSpine.refitTop(1);
 }
 
 void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
@@ -389,7 +376,9 @@ void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode
 }
 
 void OrderedIndex::clear() {
-    chain_.clear();
+    for (SpineChain& spine : spines_) {
+        spine.forget();
+    }
     nodes_.clear();
     root_ = leftmost_ = rightmost_ = nullptr;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <deque>
+#include <array>
 #include <vector>
 
 #include "store/index_key.hpp"
 #include "store/node_pool.hpp"
 #include "store/record_list.hpp"
+#include "store/spine_chain.hpp"
 
 namespace recdb {
 
@@ -84,8 +85,8 @@ private:
     void restructure(IndexNode* x, IndexNode* p, IndexNode* g);
     void repairRemove(IndexNode* node);
     void refreshExtremes();
-    void appendToChain(IndexNode* node, bool towardRight);
-    int chainColour(std::size_t position) const;
+    void appendToSpine(IndexNode* node, bool rightSpine);
+    void repairBeside(IndexNode* node, SpineChain& otherSpine);
     void settleColours() const;
 
     KeyedComparison compare_;
@@ -100,16 +101,10 @@ private:
 
     // Names inserted in ascending (or descending) order make the tree a
     // chain, and each insertion's repair then recolours every second node up
-    // the chain. To keep that from costing time proportional to the chain,
-    // the lowest run of the right (or left) spine whose nodes have no child
-    // on the other side and alternate in colour is kept here, top first,
-    // ending at the rightmost (or leftmost) node. Its colours are implied by
-    // the colour of its last node (red when chainBottomRed_) and are written
-    // into the nodes only when another operation needs them; a repair that
-    // runs through the whole run then costs O(1) instead of a walk along it.
-    mutable std::deque<IndexNode*> chain_;
-    bool chainBottomRed_ = false;
-    bool chainTowardRight_ = true;
+    // the chain. The runs kept here, one per spine, let such a repair flip a
+    // whole run in O(1) instead of walking it (see SpineChain); any other
+    // operation first writes their colours into the nodes.
+    mutable std::array<SpineChain, 2> spines_{SpineChain(false), SpineChain(true)};
 };
 
 }  // namespace recdb

@@ -319,8 +319,8 @@ private:
     std::vector<std::unique_ptr<IndexNode>> nodes_;
 };
 
-// Random inserts and removals, with repeated names and shuffled, ascending
-// and descending runs, give the same tree as the plain rules.
+// Random inserts and removals, with repeated names and shuffled, ascending,
+// descending and alternating runs, give the same tree as the plain rules.
 TEST(OrderedIndexReference, MatchesThePlainRulesStepByStep) {
     std::mt19937 random(7);
     const std::pair<KeyedComparison, RecordComparison> orders[] = {{compareKeyedByName, compareByName},
@@ -330,8 +330,8 @@ TEST(OrderedIndexReference, MatchesThePlainRulesStepByStep) {
         OrderedIndex index{keyed, &RecordNode::ratingNode};
         ReferenceTree reference(compare);
         std::vector<RecordNode*> present;
-        for (int step = 0; step < 6000; ++step) {
-            const int phase = (step / 400) % 3;
+        for (int step = 0; step < 8000; ++step) {
+            const int phase = (step / 400) % 4;
             const bool removing = !present.empty() && random() % (phase == 0 ? 3 : 40) == 0;
             if (removing) {
                 const std::size_t at = random() % present.size();
@@ -339,11 +339,15 @@ TEST(OrderedIndexReference, MatchesThePlainRulesStepByStep) {
                 reference.remove(present[at]);
                 present.erase(present.begin() + static_cast<std::ptrdiff_t>(at));
             } else {
-                // Shuffled names, then names above all others in ascending
-                // order, then names below all others in descending order.
-                const int key = phase == 0 ? static_cast<int>(random() % 300) : phase == 1 ? step : 1000000 - step;
+                // Shuffled names; names above all others in ascending order;
+                // names below all others in descending order; both by turns.
+                const bool below = phase == 2 || (phase == 3 && step % 2 == 0);
+                const int key = phase == 0 ? static_cast<int>(random() % 300)
+                                : below    ? 1000000 - step
+                                : phase == 1 ? step
+                                           : 100000 + step;
                 char name[16];
-                std::snprintf(name, sizeof name, phase == 2 ? "!%06d" : "%06d", key);
+                std::snprintf(name, sizeof name, below ? "!%06d" : "%06d", key);
                 RecordNode* node = records.append(
                     makeRecord(name, 0, static_cast<int>(random() % 5) - 2, static_cast<int>(random() % 4) - 1));
                 index.insert(node);
@@ -374,6 +378,19 @@ TEST(IndexKey, KeyedComparisonsEqualTheRecordComparisons) {
             ASSERT_EQ(compareKeyedByName(indexKeyOf(a), a, indexKeyOf(b), b), compareByName(a, b));
             ASSERT_EQ(compareKeyedByRating(indexKeyOf(a), a, indexKeyOf(b), b), compareByRating(a, b));
         }
+    }
+}
+
+TEST(OrderedIndexReference, AlternatingEndsFromEmptyMatchThePlainRules) {
+    for (int n = 1; n <= 120; ++n) {
+        NameTree tree;
+        ReferenceTree reference(compareByName);
+        for (int k = 0; k < n; ++k) {
+            char name[16];
+            std::snprintf(name, sizeof name, k % 2 == 0 ? "b%04d" : "a%04d", k % 2 == 0 ? k : 9999 - k);
+            reference.insert(tree.add(name));
+        }
+        ASSERT_EQ(tree.shape(), shapeOf(reference.root())) << n;
     }
 }
 
