@@ -43,7 +43,9 @@ void SpineChain::refitTop(std::size_t written) {
         }
         nodes_.pop_front();
     }
-    while (!nodes_.empty()) {
+    // Taking in at most two nodes a call keeps every call O(1); runs lose at
+    // most two nodes a call at the top, so they still grow back.
+    for (int taken = 0; taken < 2 && !nodes_.empty(); ++taken) {
         IndexNode* top = nodes_.front();
         IndexNode* above = top->parent;
         if (above == nullptr || outer(above) != top || inner(above) != nullptr || above->colour == colourAt(0)) {

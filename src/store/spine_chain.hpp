@@ -36,8 +36,8 @@ public:
     void forget() { nodes_.clear(); }
     // After a repair changed nodes at the top: drops top nodes that no longer
     // fit (only the first `written`, whose colours were written before the
-    // repair, can have changed), then takes in the nodes above the top that
-    // continue the run.
+    // repair, can have changed), then takes in up to two nodes above the top
+    // that continue the run.
     void refitTop(std::size_t written);
 
 private:
