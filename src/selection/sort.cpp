@@ -1,13 +1,13 @@
 #include "selection/sort.hpp"
 
-#include "selection/matching.hpp"
-#include "selection/rank_tree.hpp"
-#include "store/index_key.hpp"
-
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "selection/matching.hpp"
+#include "selection/rank_tree.hpp"
+#include "store/index_key.hpp"
 
 namespace recdb {
 
@@ -57,10 +57,6 @@ void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordNode*>& 
         }
     }
 }
-
-}  // namespace
-
-namespace {
 
 // A record to sort, with the summary of its key taken once, so that most
 // comparisons are decided without reading the record.
