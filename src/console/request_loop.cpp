@@ -98,6 +98,9 @@ void RequestLoop::storeDatabase(std::string_view rest) {
         reply(FileNameIncorrect);
         return;
     }
+    // The file may be the console itself (/dev/stdout): what was answered
+    // before must reach it first.
+    output_.flush();
     const int result = store(database_, fileName_);
     if (result < 0) {
         replyFailure("!: The DataBase is stored unsuccessfully:", result);
@@ -177,6 +180,7 @@ void RequestLoop::filePrint(std::string_view rest) {
     }
     PrintType printType = PrintType::Text;
     parsePrintType(*afterFileName, printType);
+    output_.flush();
     const int result = filePrintSelection(fileName_, printType, selection_, fields, sortKey);
     if (result < 0) {
         replyFailure("!: Error: in printing:", result);
