@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "selection/matching.hpp"
 #include "selection/rank_tree.hpp"
 #include "store/index_key.hpp"
 
@@ -85,18 +84,6 @@ int compareItems(RecordOrder order, const SortItem& a, const SortItem& b) {
 }
 
 }  // namespace
-
-RecordComparison comparisonOf(RecordOrder order) {
-    switch (order) {
-    case RecordOrder::ByName:
-        return compareByName;
-    case RecordOrder::ByRating:
-        return compareByRating;
-    case RecordOrder::ByGroup:
-        break;
-    }
-    return compareByGroup;
-}
 
 int sort(RecordRefList& list, RecordOrder order) {
     if (list.isEmpty()) {

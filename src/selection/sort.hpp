@@ -9,9 +9,6 @@ namespace recdb {
 // compareByRating.
 enum class RecordOrder { ByName, ByGroup, ByRating };
 
-// The record comparison of an order.
-RecordComparison comparisonOf(RecordOrder order);
-
 // Reorders the references of a list ascending by the order's comparison
 // (only its sign counts); the list nodes stay, only the references move.
 // Records that compare 0 end in exactly the order that a Hoare partition sort

@@ -121,9 +121,11 @@ RecordNode* OrderedIndex::find(const Record& key, Place* place) const {
         return nullptr;
     }
     const Probe probe = probeOf(key);
-    if (compareNode(rightmost_, probe) < 0 || compareNode(leftmost_, probe) > 0) {
+    const bool aboveAll = compareNode(rightmost_, probe) < 0;
+    if (aboveAll || compareNode(leftmost_, probe) > 0) {
+        // Beyond either end the record is attached below that end.
         if (place != nullptr) {
-            *place = locate(probe);
+            *place = aboveAll ? Place{rightmost_, true} : Place{leftmost_, false};
         }
         return nullptr;
     }

@@ -149,6 +149,18 @@ void referenceSortRange(RefNode* first, RefNode* last, RecordComparison compare)
     }
 }
 
+RecordComparison comparisonOf(RecordOrder order) {
+    switch (order) {
+    case RecordOrder::ByName:
+        return compareByName;
+    case RecordOrder::ByRating:
+        return compareByRating;
+    case RecordOrder::ByGroup:
+        break;
+    }
+    return compareByGroup;
+}
+
 std::vector<const RecordNode*> order(const RecordRefList& list) {
     std::vector<const RecordNode*> nodes;
     for (const RefNode& ref : list) {
