@@ -1,25 +1,32 @@
 #include "console/console_output.hpp"
 
-#include <cerrno>
-#include <unistd.h>
+#include <cstring>
+
+#include "io/descriptor.hpp"
 
 namespace recdb {
 
 namespace {
 
-constexpr std::size_t FlushThreshold = 1 << 16;
+constexpr std::size_t BufferSize = 1 << 16;
 
 }  // namespace
 
-ConsoleOutput::ConsoleOutput(int fd, bool interactive) : fd_(fd), interactive_(interactive) {}
+ConsoleOutput::ConsoleOutput(int fd, bool interactive)
+    : fd_(fd), interactive_(interactive), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
 
 ConsoleOutput::~ConsoleOutput() { flush(); }
 
 void ConsoleOutput::write(std::string_view text) {
-    buffer_.append(text);
-    if (buffer_.size() >= FlushThreshold) {
+    if (used_ + text.size() > BufferSize) {
         flush();
+        if (text.size() > BufferSize) {
+            static_cast<void>(io::writeAll(fd_, text.data(), text.size()));
+            return;
+        }
     }
+    std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    used_ += text.size();
 }
 
 void ConsoleOutput::writeLine(std::string_view line) {
@@ -30,18 +37,10 @@ void ConsoleOutput::writeLine(std::string_view line) {
 }
 
 void ConsoleOutput::flush() {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(written);
+    if (used_ > 0) {
+        static_cast<void>(io::writeAll(fd_, buffer_.get(), used_));
+        used_ = 0;
     }
-    buffer_.clear();
 }
 
 }  // namespace recdb

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <string>
+#include <memory>
 #include <string_view>
 
 #include "output/text_sink.hpp"
 
 namespace recdb {
 
-// Standard output through a buffer. On a terminal every line is flushed at
-// its end; otherwise the buffer is flushed when it fills, when the console
-// is about to wait for input, and at destruction. Write errors are ignored.
+// Standard output through a fixed buffer. On a terminal every line is flushed
+// at its end; otherwise the buffer is flushed when it fills, when the console
+// is about to wait for input, and at destruction. Nothing here allocates
+// after construction. Write errors are ignored: the dialogue goes on.
 class ConsoleOutput : public TextSink {
 public:
     ConsoleOutput(int fd, bool interactive);
@@ -24,7 +25,8 @@ public:
 private:
     int fd_;
     bool interactive_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
 };
 
 }  // namespace recdb

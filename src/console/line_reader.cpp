@@ -1,19 +1,16 @@
 #include "console/line_reader.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
+
+#include "io/descriptor.hpp"
+#include "request/number.hpp"
 
 namespace recdb {
 
 namespace {
 
 constexpr std::size_t BufferSize = 1 << 16;
-
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 }  // namespace
 
@@ -27,19 +24,14 @@ bool LineReader::refill() {
     if (beforeRead_) {
         beforeRead_();
     }
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ended_ = true;
-            return false;
-        }
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(got);
-        return true;
+    const ssize_t got = io::readSome(fd_, buffer_.data(), buffer_.size());
+    if (got <= 0) {
+        ended_ = true;
+        return false;
     }
+    pos_ = 0;
+    end_ = static_cast<std::size_t>(got);
+    return true;
 }
 
 bool LineReader::readRequest(std::string& line) {

@@ -1,8 +1,11 @@
 #include "console/request_loop.hpp"
 
+#include <new>
+
+#include "console/replies.hpp"
 #include "output/console_print.hpp"
 #include "output/file_print.hpp"
-#include "output/record_fields.hpp"
+#include "request/conditions.hpp"
 #include "request/file_arguments.hpp"
 #include "request/print_fields.hpp"
 #include "request/record_values.hpp"
@@ -11,25 +14,20 @@
 
 namespace recdb {
 
-namespace {
-
-constexpr std::string_view FileNameIncorrect = "!: Error: The filename is incorrect.\n";
-constexpr std::string_view NameNotGiven = "!: The values are incorrect. (the name is not given!)\n";
-constexpr std::string_view RecordRemoved = ":: The data with this name is removed.\n";
-constexpr std::string_view NoSelection = "!: The selection does not exist.\n";
-constexpr std::string_view GoodBye = ":: Good bye!\n";
-
-}  // namespace
-
 RequestLoop::RequestLoop(Database& database, Selection& selection, LineReader& input, ConsoleOutput& output)
-    : database_(database), selection_(selection), input_(input), output_(output) {}
+    : database_(database), selection_(selection), input_(input), output_(output) {
+    // The buffers a request needs are made once, so that no request can
+    // fail for want of them.
+    fileName_.reserve(MaxFileNameLength + 1);
+}
 
 int RequestLoop::run() {
     std::string line;
+    line.reserve(MaxRequestLength + 2);
     for (;;) {
         output_.write(">");
         if (!input_.readRequest(line)) {
-            reply(GoodBye);
+            reply(replies::GoodBye);
             break;
         }
         if (!handle(line)) {
@@ -69,10 +67,10 @@ bool RequestLoop::handle(std::string& line) {
         filePrint(request.rest);
         break;
     case RequestType::Exit:
-        reply(GoodBye);
+        reply(replies::GoodBye);
         return false;
     case RequestType::Unknown:
-        reply(":: Unknown Request Type.\n");
+        reply(replies::UnknownRequest);
         break;
     }
     return true;
@@ -80,94 +78,123 @@ bool RequestLoop::handle(std::string& line) {
 
 void RequestLoop::loadDatabase(std::string_view rest) {
     if (!parseFileName(rest, fileName_)) {
-        reply(FileNameIncorrect);
+        reply(replies::FileNameIncorrect);
         return;
     }
     selectionExists_ = false;
-    const int result = load(database_, fileName_);
-    if (result < 0) {
+    const LoadOutcome outcome = load(database_, fileName_);
+    if (outcome != LoadOutcome::Loaded) {
         database_.clear();
-        replyFailure("!: The DataBase is loaded unsuccessfully:", result);
-        return;
     }
-    reply(":: The DataBase is loaded successfully.\n");
+    reply(replies::loaded(outcome));
 }
 
 void RequestLoop::storeDatabase(std::string_view rest) {
     if (!parseFileName(rest, fileName_)) {
-        reply(FileNameIncorrect);
+        reply(replies::FileNameIncorrect);
         return;
     }
     // The file may be the console itself (/dev/stdout): what was answered
     // before must reach it first.
     output_.flush();
-    const int result = store(database_, fileName_);
-    if (result < 0) {
-        replyFailure("!: The DataBase is stored unsuccessfully:", result);
-        return;
+    reply(replies::stored(store(database_, fileName_)));
+}
+
+// The values parser fails only when the record's info cannot be copied.
+bool RequestLoop::parseValues(std::string_view rest) {
+    try {
+        parseRecordValues(rest, requestRecord_);
+        return true;
+    } catch (const std::bad_alloc&) {
+        requestRecord_.clear();
+        reply(replies::ValuesIncorrect);
+        return false;
     }
-    reply(":: The DataBase is stored successfully.\n");
+}
+
+// The conditions parser fails only when the name cannot be copied.
+bool RequestLoop::parseCriteria(std::string_view rest) {
+    try {
+        criteria_ = parseConditions(rest);
+        return true;
+    } catch (const std::bad_alloc&) {
+        reply(replies::ValuesIncorrect);
+        return false;
+    }
 }
 
 void RequestLoop::insertRecord(std::string_view rest) {
-    parseRecordValues(rest, requestRecord_);
+    if (!parseValues(rest)) {
+        return;
+    }
     if (requestRecord_.nameView().empty()) {
-        reply(NameNotGiven);
+        reply(replies::NameNotGiven);
         return;
     }
     selectionExists_ = false;
-    if (database_.replace(requestRecord_)) {
-        reply(RecordRemoved);
+    bool replaced = false;
+    try {
+        replaced = database_.replace(requestRecord_.view());
+    } catch (const std::bad_alloc&) {
+        reply(replies::insertFailed());
+        return;
     }
-    reply(":: New Data is inserted successfully.\n");
+    if (replaced) {
+        reply(replies::RecordRemoved);
+    }
+    reply(replies::Inserted);
 }
 
 void RequestLoop::removeRecord(std::string_view rest) {
-    parseRecordValues(rest, requestRecord_);
+    if (!parseValues(rest)) {
+        return;
+    }
     if (requestRecord_.nameView().empty()) {
-        reply(NameNotGiven);
+        reply(replies::NameNotGiven);
         return;
     }
     selectionExists_ = false;
-    if (database_.remove(requestRecord_.nameView()) == 0) {
-        reply(RecordRemoved);
-    } else {
-        reply("!: The data with this name do not exist.\n");
-    }
+    reply(database_.remove(requestRecord_.nameView()) ? replies::RecordRemoved : replies::NoSuchRecord);
 }
 
 void RequestLoop::select(std::string_view rest) {
-    parseConditions(rest, criteria_);
-    selectRecords(database_, selection_, criteria_);
+    if (!parseCriteria(rest)) {
+        return;
+    }
+    if (!selectRecords(database_, selection_, criteria_)) {
+        reply(replies::selectFailed());
+        return;
+    }
     selectionExists_ = true;
-    reply(":: The Selecting is done successfully.\n");
+    reply(replies::Selected);
 }
 
 void RequestLoop::reselect(std::string_view rest) {
     if (!selectionExists_) {
-        reply(NoSelection);
+        reply(replies::NoSelection);
         return;
     }
-    parseConditions(rest, criteria_);
-    reselectRecords(selection_, criteria_);
-    reply(":: The ReSelecting is done successfully.\n");
+    if (!parseCriteria(rest)) {
+        return;
+    }
+    reselectRecords(database_.records(), selection_, criteria_);
+    reply(replies::Reselected);
 }
 
 void RequestLoop::print(std::string_view rest) {
     if (!selectionExists_) {
-        reply(NoSelection);
+        reply(replies::NoSelection);
         return;
     }
     FieldSet fields = 0;
     SortKey sortKey = 0;
     parsePrintFields(rest, fields, sortKey);
-    printSelection(selection_, fields, sortKey, output_);
-    reply(":: The Printing is done successfully.\n");
+    reply(replies::printed(printSelection(database_.records(), selection_, fields, sortKey, output_)));
 }
 
 void RequestLoop::filePrint(std::string_view rest) {
     if (!selectionExists_) {
-        reply(NoSelection);
+        reply(replies::NoSelection);
         return;
     }
     FieldSet fields = 0;
@@ -175,27 +202,16 @@ void RequestLoop::filePrint(std::string_view rest) {
     const std::string_view afterFields = parsePrintFields(rest, fields, sortKey);
     const auto afterFileName = parseFileName(afterFields, fileName_);
     if (!afterFileName) {
-        reply(FileNameIncorrect);
+        reply(replies::FileNameIncorrect);
         return;
     }
     PrintType printType = PrintType::Text;
     parsePrintType(*afterFileName, printType);
     output_.flush();
-    const int result = filePrintSelection(fileName_, printType, selection_, fields, sortKey);
-    if (result < 0) {
-        replyFailure("!: Error: in printing:", result);
-        return;
-    }
-    reply(":: The Printing in file is done successfully.\n");
+    reply(replies::filePrinted(
+        filePrintSelection(fileName_, printType, database_.records(), selection_, fields, sortKey)));
 }
 
 void RequestLoop::reply(std::string_view text) { output_.writeLine(text); }
-
-void RequestLoop::replyFailure(std::string_view message, int code) {
-    std::string text(message);
-    appendNumber(text, code);
-    text += ".\n";
-    reply(text);
-}
 
 }  // namespace recdb

@@ -5,7 +5,7 @@
 
 #include "console/console_output.hpp"
 #include "console/line_reader.hpp"
-#include "request/conditions.hpp"
+#include "selection/criteria.hpp"
 #include "selection/selection.hpp"
 #include "store/database.hpp"
 
@@ -21,10 +21,10 @@ public:
 
     // Runs until exit or the end of the input; returns the exit status 0.
     int run();
-
-private:
     // Carries out one request line; false when the run is to end.
     bool handle(std::string& line);
+
+private:
     void loadDatabase(std::string_view rest);
     void storeDatabase(std::string_view rest);
     void insertRecord(std::string_view rest);
@@ -34,7 +34,8 @@ private:
     void print(std::string_view rest);
     void filePrint(std::string_view rest);
     void reply(std::string_view text);
-    void replyFailure(std::string_view message, int code);
+    [[nodiscard]] bool parseValues(std::string_view rest);
+    [[nodiscard]] bool parseCriteria(std::string_view rest);
 
     Database& database_;
     Selection& selection_;

@@ -1,19 +1,29 @@
 #include "output/console_print.hpp"
 
+#include <new>
 #include <string>
 
-#include "output/record_fields.hpp"
+#include "output/print_order.hpp"
+#include "output/record_format.hpp"
 
 namespace recdb {
 
-void printSelection(Selection& selection, FieldSet fields, SortKey sortKey, TextSink& out) {
-    sortBySortKey(selection, sortKey);
-    std::string line;
-    for (const RefNode& ref : selection.entries) {
-        line.assign(" > ");
-        appendRecordFields(line, ref.record->record, fields);
-        line += '\n';
-        out.writeLine(line);
+PrintOutcome printSelection(const RecordStore& records, Selection& selection, FieldSet fields, SortKey sortKey,
+                            TextSink& out) {
+    if (!sortForListing(records, selection, sortKey)) {
+        return PrintOutcome::OutOfMemory;
+    }
+    try {
+        std::string line;
+        for (const NodeId id : selection.records) {
+            line.assign(" > ");
+            appendRecordFields(line, records, id, fields);
+            line += '\n';
+            out.writeLine(line);
+        }
+        return PrintOutcome::Printed;
+    } catch (const std::bad_alloc&) {
+        return PrintOutcome::OutOfMemory;
     }
 }
 

@@ -3,8 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "output/record_fields.hpp"
-#include "store/output_file.hpp"
+#include <new>
+
+#include "io/file_writer.hpp"
+#include "output/print_order.hpp"
+#include "output/record_format.hpp"
 
 namespace recdb {
 
@@ -14,17 +17,17 @@ namespace {
 constexpr std::string_view ReportTitle = "\xD0\xE5\xE7\xF3\xEB\xFC\xF2\xE0\xF2\xFB \xE2\xFB\xE1\xEE\xF0\xEA\xE8 \xE8\xE7 \xC1\xE0\xE7\xFB \xC4\xE0\xED\xED\xFB\xF5.";
 constexpr std::string_view HomeLink = "https://example.org/recdb/";
 
-void writeTextReport(OutputFile& file, const Selection& selection, FieldSet fields) {
+void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields) {
     std::string line;
-    for (const RefNode& ref : selection.entries) {
+    for (const NodeId id : selection.records) {
         line.clear();
-        appendRecordFields(line, ref.record->record, fields);
+        appendRecordFields(line, records, id, fields);
         line += '\n';
         file.write(line);
     }
 }
 
-void writeHtmlHeader(OutputFile& file, FieldSet fields) {
+void writeHtmlHeader(io::OutputFile& file, FieldSet fields) {
     std::string text = "<HTML>\n<HEAD>\n\t<TITLE>";
     text += ReportTitle;
     text += " [Tarnwick]</TITLE>\n</HEAD>\n<BODY>\n\t<CENTER><H1>";
@@ -48,39 +51,40 @@ void writeHtmlHeader(OutputFile& file, FieldSet fields) {
     file.write(text);
 }
 
-void appendHtmlRow(std::string& row, const Record& record, FieldSet fields) {
+void appendHtmlRow(std::string& row, const RecordStore& records, NodeId id, FieldSet fields) {
     row += "\t\t<TR>\n";
-    if (fields & NameField) {
+    if ((fields & NameField) != 0) {
         row += "\t\t\t<TD WIDTH=250 BGCOLOR=#DDDDDD ALIGN=left VALIGN=top>";
-        row += record.nameView();
+        row += records.name(id);
         row += "</TD>\n";
     }
-    if (fields & GroupField) {
+    if ((fields & GroupField) != 0) {
         row += "\t\t\t<TD WIDTH=80 BGCOLOR=#DDDDDD ALIGN=center VALIGN=top>";
-        appendNumber(row, record.group);
+        appendNumber(row, records.group(id));
         row += "</TD>\n";
     }
-    if (fields & RatingField) {
+    if ((fields & RatingField) != 0) {
         row += "\t\t\t<TD WIDTH=80 BGCOLOR=#DDDDDD ALIGN=left VALIGN=top>";
-        appendNumber(row, record.ratingNum);
+        appendNumber(row, records.ratingNum(id));
         row += '.';
-        appendNumber(row, record.ratingDen);
+        appendNumber(row, records.ratingDen(id));
         row += "</TD>\n";
     }
-    if ((fields & InfoField) && record.info) {
+    const auto info = records.info(id);
+    if ((fields & InfoField) != 0 && info) {
         row += "\t\t\t<TD BGCOLOR=#DDDDDD ALIGN=left VALIGN=top>";
-        row += *record.info;
+        row += *info;
         row += "</TD>\n";
     }
     row += "\t\t</TR>\n";
 }
 
-void writeHtmlReport(OutputFile& file, const Selection& selection, FieldSet fields) {
+void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields) {
     writeHtmlHeader(file, fields);
     std::string row;
-    for (const RefNode& ref : selection.entries) {
+    for (const NodeId id : selection.records) {
         row.clear();
-        appendHtmlRow(row, ref.record->record, fields);
+        appendHtmlRow(row, records, id, fields);
         file.write(row);
     }
     std::string footer = "\t</TABLE>\n\t<BR><HR><BR>\n\t<CENTER><I>All rights to the data belong to their owners."
@@ -92,19 +96,36 @@ void writeHtmlReport(OutputFile& file, const Selection& selection, FieldSet fiel
 
 }  // namespace
 
-int filePrintSelection(const std::string& fileName, PrintType printType, Selection& selection, FieldSet fields,
-                       SortKey sortKey) {
-    OutputFile file;
-    if (fileName.empty() || !file.open(fileName)) {
-        return -2;
+PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType, const RecordStore& records,
+                                Selection& selection, FieldSet fields, SortKey sortKey) {
+    // The sort fails only for want of memory; the report then stops there
+    // and the file is left as it was.
+    struct OutOfMemory {};
+    try {
+        const io::WriteOutcome written = io::writeFile(fileName, [&](io::OutputFile& file) {
+            if (!sortForListing(records, selection, sortKey)) {
+                throw OutOfMemory{};
+            }
+            if (printType == PrintType::Html) {
+                writeHtmlReport(file, records, selection, fields);
+            } else {
+                writeTextReport(file, records, selection, fields);
+            }
+        });
+        switch (written) {
+        case io::WriteOutcome::Written:
+            return PrintOutcome::Printed;
+        case io::WriteOutcome::CannotOpen:
+            return PrintOutcome::CannotOpen;
+        case io::WriteOutcome::Failed:
+            break;
+        }
+        return PrintOutcome::WriteFailed;
+    } catch (const OutOfMemory&) {
+        return PrintOutcome::OutOfMemory;
+    } catch (const std::bad_alloc&) {
+        return PrintOutcome::OutOfMemory;
     }
-    sortBySortKey(selection, sortKey);
-    if (printType == PrintType::Html) {
-        writeHtmlReport(file, selection, fields);
-    } else {
-        writeTextReport(file, selection, fields);
-    }
-    return file.close() ? 0 : -3;
 }
 
 }  // namespace recdb

@@ -2,18 +2,19 @@
 
 #include <string>
 
-#include "request/file_arguments.hpp"
-#include "request/print_fields.hpp"
+#include "output/fields.hpp"
+#include "output/print_outcome.hpp"
 #include "selection/selection.hpp"
 
 namespace recdb {
 
-// Writes the selection into a file, created or truncated, as tab-separated
-// text lines or as an HTML page with a table, after sorting it by the sort
-// key as the console listing does. Record texts are written unescaped.
-// 0 done; -2 the file cannot be opened (nothing is sorted then); -3 a write,
-// the flush or the close failed.
-int filePrintSelection(const std::string& fileName, PrintType printType, Selection& selection, FieldSet fields,
-                       SortKey sortKey);
+// Writes the selection into a file as tab-separated text lines or as an HTML
+// page with a table, after sorting it by the sort key as the console listing
+// does (only once the file could be opened: a report that cannot be opened
+// leaves the order as it was). Record texts are written unescaped. The file
+// is replaced as io::writeFile replaces files.
+[[nodiscard]] PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType,
+                                              const RecordStore& records, Selection& selection, FieldSet fields,
+                                              SortKey sortKey);
 
 }  // namespace recdb

@@ -2,84 +2,93 @@
 
 #include "request/number.hpp"
 #include "request/words.hpp"
+#include "store/record.hpp"
 
 namespace recdb {
 
 namespace {
 
-void applyName(std::string_view value, Criteria& criteria) {
-    criteria.low.setName(value);
-    if (criteria.low.nameView().find('*') == std::string_view::npos) {
-        criteria.high.setName(criteria.low.nameView());
-    } else {
-        criteria.high.setName({});
-    }
-}
+// The conditions as the words leave them, before absent ones are told
+// apart: negative lows and second parts stand for "no condition".
+struct Bounds {
+    std::string name;
+    std::int32_t groupLow = -1;
+    std::int32_t groupHigh = -1;
+    RatingPair ratingLow{0, -1};
+    RatingPair ratingHigh{0, -1};
+};
 
-void applyGroup(std::string_view value, Criteria& criteria) {
+void applyName(std::string_view value, Bounds& bounds) { bounds.name.assign(storedName(value)); }
+
+void applyGroup(std::string_view value, Bounds& bounds) {
     if (value == "*") {
-        criteria.low.group = criteria.high.group = -1;
+        bounds.groupLow = bounds.groupHigh = -1;
         return;
     }
     const std::size_t dash = value.find('-');
     if (dash == std::string_view::npos) {
-        criteria.low.group = criteria.high.group = readNumber(value);
+        bounds.groupLow = bounds.groupHigh = readNumber(value);
     } else {
-        criteria.low.group = readNumber(value.substr(0, dash));
-        criteria.high.group = readNumber(value.substr(dash + 1));
+        bounds.groupLow = readNumber(value.substr(0, dash));
+        bounds.groupHigh = readNumber(value.substr(dash + 1));
     }
 }
 
-// Writes a bound from a text A.B; a text without "." leaves the bound as is.
-void applyRatingBound(std::string_view text, Record& bound) {
-    const std::size_t point = text.find('.');
-    if (point != std::string_view::npos) {
-        bound.ratingNum = readNumber(text.substr(0, point));
-        bound.ratingDen = readNumber(text.substr(point + 1));
-    }
+// A bound from a text A.B; a text without "." leaves the bound as it is.
+void applyRatingBound(std::string_view text, RatingPair& bound) {
+    static_cast<void>(readRatingPair(text, bound.num, bound.den));
 }
 
-void applyRating(std::string_view value, Criteria& criteria) {
+void applyRating(std::string_view value, Bounds& bounds) {
     if (value == "*") {
-        criteria.low.ratingDen = criteria.high.ratingDen = -1;
+        bounds.ratingLow.den = bounds.ratingHigh.den = -1;
         return;
     }
     const std::size_t dash = value.find('-');
     if (dash == std::string_view::npos) {
-        applyRatingBound(value, criteria.low);
-        applyRatingBound(value, criteria.high);
+        applyRatingBound(value, bounds.ratingLow);
+        applyRatingBound(value, bounds.ratingHigh);
         return;
     }
     const std::string_view lower = value.substr(0, dash);
     const std::string_view upper = value.substr(dash + 1);
     if (lower == "*") {
-        criteria.low.ratingDen = -1;
+        bounds.ratingLow.den = -1;
     } else {
-        applyRatingBound(lower, criteria.low);
+        applyRatingBound(lower, bounds.ratingLow);
     }
     if (upper == "*") {
-        criteria.high.ratingDen = -1;
+        bounds.ratingHigh.den = -1;
     } else {
-        applyRatingBound(upper, criteria.high);
+        applyRatingBound(upper, bounds.ratingHigh);
     }
 }
 
 }  // namespace
 
-void parseConditions(std::string_view text, Criteria& criteria) {
-    criteria.low.setName({});
-    criteria.high.setName({});
-    criteria.low.group = criteria.high.group = -1;
-    criteria.low.ratingDen = criteria.high.ratingDen = -1;
-    forEachKeyValue(text, [&criteria](const KeyValue& kv) {
+Criteria parseConditions(std::string_view text) {
+    Bounds bounds;
+    forEachKeyValue(text, [&bounds](const KeyValue& kv) {
         if (kv.key == "name") {
-            applyName(kv.value, criteria);
+            applyName(kv.value, bounds);
         } else if (kv.key == "group") {
-            applyGroup(kv.value, criteria);
+            applyGroup(kv.value, bounds);
         } else if (kv.key == "rating") {
-            applyRating(kv.value, criteria);
+            applyRating(kv.value, bounds);
         }
     });
+    Criteria criteria;
+    criteria.name = std::move(bounds.name);
+    if (bounds.groupLow >= 0) {
+        criteria.groups = Criteria::GroupRange{bounds.groupLow, bounds.groupHigh};
+    }
+    if (bounds.ratingLow.den >= 0) {
+        criteria.ratingLow = bounds.ratingLow;
+        if (bounds.ratingHigh.den >= 0) {
+            criteria.ratingHigh = bounds.ratingHigh;
+        }
+    }
+    return criteria;
 }
 
 }  // namespace recdb

@@ -5,12 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "output/fields.hpp"
+
 namespace recdb {
 
 inline constexpr std::size_t MaxFileNameLength = 127;
-
-// The form of a file report: plain text or an HTML page.
-enum class PrintType : std::uint8_t { Text = 0, Html = 1 };
 
 // Takes the first word of the rest (possibly empty) as a file name and
 // returns the rest after it; no result when the word is longer than

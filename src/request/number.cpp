@@ -2,17 +2,11 @@
 
 namespace recdb {
 
-namespace {
-
-bool isCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
+bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::int32_t readNumber(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && isCSpace(text[pos])) {
+    while (pos < text.size() && isWhiteSpace(text[pos])) {
         ++pos;
     }
     bool negative = false;
@@ -28,6 +22,16 @@ std::int32_t readNumber(std::string_view text) {
         value = 0u - value;
     }
     return static_cast<std::int32_t>(value);
+}
+
+bool readRatingPair(std::string_view text, std::int32_t& num, std::int32_t& den) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos) {
+        return false;
+    }
+    num = readNumber(text.substr(0, point));
+    den = readNumber(text.substr(point + 1));
+    return true;
 }
 
 }  // namespace recdb

@@ -13,11 +13,7 @@ void parseRecordValues(std::string_view text, Record& record) {
         } else if (kv.key == "group") {
             record.group = readNumber(kv.value);
         } else if (kv.key == "rating") {
-            const std::size_t point = kv.value.find('.');
-            if (point != std::string_view::npos) {
-                record.ratingNum = readNumber(kv.value.substr(0, point));
-                record.ratingDen = readNumber(kv.value.substr(point + 1));
-            }
+            static_cast<void>(readRatingPair(kv.value, record.ratingNum, record.ratingDen));
         } else if (kv.key == "info") {
             record.info.emplace(kv.value);
         }

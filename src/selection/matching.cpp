@@ -4,13 +4,6 @@
 
 namespace recdb {
 
-int compareByGroup(const Record& a, const Record& b) {
-    if (a.group != b.group) {
-        return a.group > b.group ? 1 : -1;
-    }
-    return compareNamesAsTie(a, b);
-}
-
 bool matchesPattern(std::string_view name, std::string_view pattern) {
     const std::size_t firstStar = pattern.find('*');
     if (firstStar == std::string_view::npos) {
@@ -39,25 +32,27 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     return name.size() - pos >= tail.size() && name.ends_with(tail);
 }
 
-int matchesCriteria(const Record& record, const Criteria& criteria) {
-    const std::string_view nameCondition = criteria.low.nameView();
-    if (!nameCondition.empty() && !matchesPattern(record.nameView(), nameCondition)) {
-        return -1;
+bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria) {
+    if (!criteria.name.empty() && !matchesPattern(records.name(id), criteria.name)) {
+        return false;
     }
-    if (criteria.low.ratingDen >= 0) {
-        if (compareByRating(record, criteria.low) == -1) {
-            return -1;
+    if (criteria.ratingLow) {
+        const std::int32_t num = records.ratingNum(id);
+        const std::int32_t den = records.ratingDen(id);
+        if (compareRatings(num, den, criteria.ratingLow->num, criteria.ratingLow->den) < 0) {
+            return false;
         }
-        if (criteria.high.ratingDen >= 0 && compareByRating(record, criteria.high) == 1) {
-            return -1;
-        }
-    }
-    if (criteria.low.group >= 0) {
-        if (compareByGroup(record, criteria.low) == -1 || compareByGroup(record, criteria.high) == 1) {
-            return -1;
+        if (criteria.ratingHigh && compareRatings(num, den, criteria.ratingHigh->num, criteria.ratingHigh->den) > 0) {
+            return false;
         }
     }
-    return 0;
+    if (criteria.groups) {
+        const std::int32_t group = records.group(id);
+        if (group < criteria.groups->low || group > criteria.groups->high) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace recdb

@@ -1,6 +1,7 @@
 #include "selection/selection.hpp"
 
-#include <vector>
+#include <algorithm>
+#include <new>
 
 #include "selection/matching.hpp"
 #include "store/record_compare.hpp"
@@ -9,62 +10,55 @@ namespace recdb {
 
 namespace {
 
-void appendIfMatching(Selection& selection, RecordNode* node, const Criteria& criteria) {
-    if (matchesCriteria(node->record, criteria) >= 0) {
-        selection.entries.append(node);
-    }
-}
-
-bool isExactName(const Criteria& criteria) {
-    return !criteria.low.nameView().empty() && criteria.low.nameView() == criteria.high.nameView();
-}
-
 bool isExactRating(const Criteria& criteria) {
-    if (criteria.low.ratingDen < 0 || criteria.high.ratingDen < 0) {
-        return false;
-    }
-    const int c = compareByRating(criteria.low, criteria.high);
-    return c == -2 || c == 0 || c == 2;
+    return criteria.ratingLow && criteria.ratingHigh &&
+           compareRatings(criteria.ratingLow->num, criteria.ratingLow->den, criteria.ratingHigh->num,
+                          criteria.ratingHigh->den) == 0;
 }
 
-}  // namespace
-
-void selectRecords(const Database& database, Selection& selection, const Criteria& criteria) {
-    selection.entries.clear();
-    if (isExactName(criteria)) {
-        if (RecordNode* node = database.nameIndex().find(criteria.low)) {
-            appendIfMatching(selection, node, criteria);
+void collectMatches(const Database& database, const Criteria& criteria, std::vector<NodeId>& found) {
+    const RecordStore& records = database.records();
+    const auto keep = [&](NodeId id) {
+        if (matchesCriteria(records, id, criteria)) {
+            found.push_back(id);
+        }
+    };
+    if (criteria.isExactName()) {
+        if (const NodeId id = database.findName(criteria.name); id != NoNode) {
+            keep(id);
         }
         return;
     }
     if (isExactRating(criteria)) {
-        std::vector<RecordNode*> candidates;
-        database.ratingIndex().collectEqualPrimary(criteria.low, candidates);
-        for (RecordNode* node : candidates) {
-            appendIfMatching(selection, node, criteria);
-        }
+        std::vector<NodeId> candidates;
+        database.collectRating(criteria.ratingLow->num, criteria.ratingLow->den, candidates);
+        std::for_each(candidates.begin(), candidates.end(), keep);
         return;
     }
-    if (criteria.low.group >= 0) {
-        for (const GroupEntry* entry : database.groups().entriesInRange(criteria.low.group, criteria.high.group)) {
-            for (RefNode& ref : entry->records) {
-                appendIfMatching(selection, ref.record, criteria);
-            }
-        }
+    if (criteria.groups) {
+        database.groups().forEachInRange(criteria.groups->low, criteria.groups->high, keep);
         return;
     }
-    for (RecordNode& node : database.records()) {
-        appendIfMatching(selection, &node, criteria);
+    for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+        keep(id);
     }
 }
 
-void reselectRecords(Selection& selection, const Criteria& criteria) {
-    for (auto it = selection.entries.begin(); it != selection.entries.end();) {
-        RefNode& node = *it++;
-        if (matchesCriteria(node.record->record, criteria) < 0) {
-            selection.entries.erase(&node);
-        }
+}  // namespace
+
+bool selectRecords(const Database& database, Selection& selection, const Criteria& criteria) {
+    try {
+        std::vector<NodeId> found;
+        collectMatches(database, criteria, found);
+        selection.records.swap(found);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
+}
+
+void reselectRecords(const RecordStore& records, Selection& selection, const Criteria& criteria) {
+    std::erase_if(selection.records, [&](NodeId id) { return !matchesCriteria(records, id, criteria); });
 }
 
 }  // namespace recdb

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -20,7 +21,7 @@ namespace {
 // the pivot's") is one query of a rank tree, so a partition costs a logarithm
 // per exchange instead of a pass over its range: ordered input, which makes
 // every partition split off a single class, stays O(n log n).
-void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordNode*>& records) {
+void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<NodeId>& records) {
     RankTree tree(ranks);
     std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, ranks.size() - 1}};
     while (!ranges.empty()) {
@@ -63,70 +64,76 @@ struct SortItem {
     IndexKey key;
     std::int32_t group;
     std::uint32_t position;  // in the list before sorting
-    RecordNode* record;
+    NodeId id;
 };
 
-int compareItems(RecordOrder order, const SortItem& a, const SortItem& b) {
-    const Record& recordA = a.record->record;
-    const Record& recordB = b.record->record;
+int compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
+    const auto nameA = [&records, &a] { return records.name(a.id); };
+    const auto nameB = [&records, &b] { return records.name(b.id); };
     switch (order) {
     case RecordOrder::ByName:
-        return compareKeyedByName(a.key, recordA, b.key, recordB);
+        return compareKeyed(IndexOrder::ByName, a.key, nameA, b.key, nameB);
     case RecordOrder::ByRating:
-        return compareKeyedByRating(a.key, recordA, b.key, recordB);
+        return compareKeyed(IndexOrder::ByRating, a.key, nameA, b.key, nameB);
     case RecordOrder::ByGroup:
         break;
     }
     if (a.group != b.group) {
         return a.group > b.group ? 1 : -1;
     }
-    return 2 * compareKeyedByName(a.key, recordA, b.key, recordB);
+    return 2 * compareKeyedNames(a.key, nameA, b.key, nameB);
 }
 
-}  // namespace
-
-int sort(RecordRefList& list, RecordOrder order) {
-    if (list.isEmpty()) {
-        return -1;
-    }
-    std::vector<RefNode*> nodes;
+void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+    const std::size_t n = ids.size();
     std::vector<SortItem> sorted;
-    nodes.reserve(list.size());
-    sorted.reserve(list.size());
-    for (RefNode& node : list) {
-        sorted.push_back({indexKeyOf(node.record->record), node.record->record.group,
-                          static_cast<std::uint32_t>(nodes.size()), node.record});
-        nodes.push_back(&node);
+    sorted.reserve(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const NodeId id = ids[k];
+        sorted.push_back({indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)),
+                          records.group(id), static_cast<std::uint32_t>(k), id});
     }
-    const std::size_t n = nodes.size();
-    const auto less = [order](const SortItem& a, const SortItem& b) { return compareItems(order, a, b) < 0; };
+    // Without equal records the ascending order is unique, so any correct
+    // sort reaches it; only ties need the partition steps themselves.
+    const auto less = [&records, order](const SortItem& a, const SortItem& b) {
+        return compareItems(records, order, a, b) < 0;
+    };
     std::sort(sorted.begin(), sorted.end(), less);
 
     std::vector<std::uint32_t> ranks(n);
-    std::vector<RecordNode*> records(n);
+    std::vector<NodeId> inPlace(n);
     bool anyTie = false;
     for (std::size_t k = 0; k < n; ++k) {
         const std::uint32_t position = sorted[k].position;
         ranks[position] = static_cast<std::uint32_t>(k);
-        records[position] = sorted[k].record;
-        if (k > 0 && compareItems(order, sorted[k - 1], sorted[k]) == 0) {
+        inPlace[position] = sorted[k].id;
+        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k]) == 0) {
             ranks[position] = ranks[sorted[k - 1].position];
             anyTie = true;
         }
     }
-
     if (!anyTie) {
-        // Without equal records the ascending order is unique.
         for (std::size_t k = 0; k < n; ++k) {
-            nodes[k]->record = sorted[k].record;
+            ids[k] = sorted[k].id;
         }
-        return 0;
+        return;
     }
-    partitionSort(ranks, records);
-    for (std::size_t k = 0; k < n; ++k) {
-        nodes[k]->record = records[k];
+    partitionSort(ranks, inPlace);
+    ids.swap(inPlace);
+}
+
+}  // namespace
+
+bool sort(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+    if (ids.size() < 2) {
+        return true;
     }
-    return 0;
+    try {
+        sortOrThrow(records, ids, order);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 }  // namespace recdb

@@ -2,58 +2,101 @@
 
 namespace recdb {
 
-void Database::insert(const Record& record) { file(record, nullptr); }
+Database::Database() : groups_(records_), names_(records_), ratings_(IndexOrder::ByRating, records_) {}
 
-void Database::file(const Record& record, const OrderedIndex::Place* namePlace) {
-    RecordNode* node = records_.append(record);
-    nameIndex_.insert(node, namePlace);
-    ratingIndex_.insert(node);
-    GroupEntry* entry = groups_.find(record.group);
-    if (entry == nullptr) {
-        entry = groups_.add(record.group);
+bool Database::replace(const RecordView& record) {
+    records_.prepare(record);
+    names_.prepareInsert();
+    ratings_.prepareInsert();
+    groups_.prepareAdd(record.group);
+    // Nothing below allocates. The record list and the group lists end the
+    // same whether the old record leaves before or after the new one comes,
+    // but the trees' shapes depend on the order: remove, then insert.
+    const NodeId old = names_.find(record.name);
+    const NodeId id = records_.add(record);
+    groups_.add(id);
+    if (old != NoNode) {
+        names_.remove(old);
+        ratings_.remove(old);
     }
-    node->groupEntry = entry;
-    node->groupRef = entry->records.append(node);
+    names_.insert(id);
+    ratings_.insert(id);
+    if (old != NoNode) {
+        groups_.remove(old);
+        records_.erase(old);
+    }
+    return old != NoNode;
 }
 
-int Database::remove(std::string_view name) {
-    Record key;
-    key.setName(name);
-    RecordNode* node = nameIndex_.find(key);
-    if (node == nullptr) {
-        return 1;
+bool Database::remove(std::string_view name) {
+    const NodeId old = names_.find(name);
+    if (old == NoNode) {
+        return false;
     }
-    removeNode(node);
-    return 0;
-}
-
-bool Database::replace(const Record& record) {
-    OrderedIndex::Place place{};
-    if (RecordNode* existing = nameIndex_.find(record, &place)) {
-        removeNode(existing);
-        insert(record);
-        return true;
-    }
-    file(record, &place);
-    return false;
-}
-
-void Database::removeNode(RecordNode* node) {
-    nameIndex_.remove(node);
-    ratingIndex_.remove(node);
-    GroupEntry* entry = node->groupEntry;
-    entry->records.erase(node->groupRef);
-    if (entry->records.isEmpty()) {
-        groups_.remove(entry);
-    }
-    records_.removeNode(node);
+    names_.remove(old);
+    ratings_.remove(old);
+    groups_.remove(old);
+    records_.erase(old);
+    return true;
 }
 
 void Database::clear() {
     groups_.clear();
-    nameIndex_.clear();
-    ratingIndex_.clear();
+    names_.clear();
+    ratings_.clear();
     records_.clear();
+}
+
+void Database::startLoad(std::size_t count) {
+    clear();
+    records_.reserve(count);
+}
+
+void Database::append(const RecordView& record) {
+    records_.prepare(record);
+    groups_.prepareAdd(record.group);
+    groups_.add(records_.add(record));
+}
+
+void Database::finishLoad() {
+    names_.insertAll(records_.size());
+    ratings_.insertAll(records_.size());
+}
+
+void Database::collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const {
+    ratings_.collectEqualPrimary(OrderedIndex::probeOf({}, ratingNum, ratingDen), out);
+}
+
+bool Database::invariantsHold(std::string& why) const {
+    if (!ratings_.invariantsHold(why)) {
+        why = "rating index: " + why;
+        return false;
+    }
+    if (const OrderedIndex* tree = names_.tree(); tree != nullptr && !tree->invariantsHold(why)) {
+        why = "name index: " + why;
+        return false;
+    }
+    if (ratings_.size() != records_.size()) {
+        why = "the rating index and the record list hold different numbers of records";
+        return false;
+    }
+    std::size_t grouped = 0;
+    groups_.forEachInRange(INT32_MIN, INT32_MAX, [&grouped](NodeId) { ++grouped; });
+    if (grouped != records_.size()) {
+        why = "the group lists and the record list hold different numbers of records";
+        return false;
+    }
+    for (NodeId id = records_.first(); id != NoNode; id = records_.next(id)) {
+        if (names_.find(records_.name(id)) == NoNode) {
+            why = "a record's name is not found: " + std::string(records_.name(id));
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t Database::heldBytes() const {
+    return records_.heldBytes() + names_.heldBytes() + ratings_.heldBytes();
 }
 
 }  // namespace recdb

@@ -1,47 +1,63 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/group_index.hpp"
+#include "store/name_index.hpp"
 #include "store/ordered_index.hpp"
-#include "store/record_list.hpp"
+#include "store/record_store.hpp"
 
 namespace recdb {
 
 // All records with their three indexes, kept in step: every record of the
-// list is referenced once by the name index, once by the rating index and
-// once by its group's entry, and no index refers to anything else.
+// store is in the name index, the rating index and its group's list, and no
+// index refers to anything else.
+//
+// Every change either happens whole or not at all: what a change must
+// allocate is allocated before anything is touched, so running out of memory
+// (std::bad_alloc) leaves the database as it was.
 class Database {
 public:
-    Database() = default;
+    Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Files a copy of the record in the list and all indexes. A name that is
-    // present already is not refused: the record is added beside it.
-    void insert(const Record& record);
-    // Removes the record of that name that the name index meets first.
-    // Returns 0 when one was removed, 1 when no record has the name.
-    int remove(std::string_view name);
-    // remove of the record's name followed by insert of the record, with
-    // one descent of the name index when no record has the name. Returns
-    // whether a record was removed.
-    bool replace(const Record& record);
+    // Files a copy of the record in place of the record of its name, if any
+    // (the one the name index meets first). Returns whether one was replaced.
+    bool replace(const RecordView& record);
+    // Removes the record of that name that the name index meets first;
+    // false when no record has the name.
+    bool remove(std::string_view name);
     void clear();
 
-    const RecordList& records() const { return records_; }
+    // Loading: startLoad empties the database and makes room for count
+    // records; append files each record in turn, without looking for its
+    // name, so names may repeat; finishLoad builds the name and rating
+    // indexes as inserting the records one by one would have built them.
+    // A failure on the way leaves a database that only clear may touch.
+    void startLoad(std::size_t count);
+    void append(const RecordView& record);
+    void finishLoad();
+
+    NodeId findName(std::string_view name) const { return names_.find(name); }
+    // The records of one rating in the rating tree's pre-order.
+    void collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const;
+
+    const RecordStore& records() const { return records_; }
     const GroupIndex& groups() const { return groups_; }
-    const OrderedIndex& nameIndex() const { return nameIndex_; }
-    const OrderedIndex& ratingIndex() const { return ratingIndex_; }
+    const NameIndex& names() const { return names_; }
+    const OrderedIndex& ratings() const { return ratings_; }
+
+    bool invariantsHold(std::string& why) const;
+    std::size_t heldBytes() const;
 
 private:
-    void file(const Record& record, const OrderedIndex::Place* namePlace);
-    void removeNode(RecordNode* node);
-
-    RecordList records_;
+    RecordStore records_;
     GroupIndex groups_;
-    OrderedIndex nameIndex_{compareKeyedByName, &RecordNode::nameNode};
-    OrderedIndex ratingIndex_{compareKeyedByRating, &RecordNode::ratingNode};
+    NameIndex names_;
+    OrderedIndex ratings_;
 };
 
 }  // namespace recdb

@@ -1,29 +1,52 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
-#include "store/record.hpp"
+#include "store/record_compare.hpp"
 
 namespace recdb {
 
-// What an ordered index keeps of a record beside its reference, so that most
-// comparisons on a descent are decided without reading the record itself.
+// The order of an ordered index: compareByName or compareByRating.
+enum class IndexOrder : std::uint8_t { ByName, ByRating };
+
+// What an index keeps of a record's key inline, so that most comparisons are
+// decided without reading the record: the first 8 name bytes, big-endian and
+// zero-padded (split in two halves, so that the key packs into 16 bytes with
+// 4-byte alignment), and the rating pair.
 struct IndexKey {
-    std::uint64_t namePrefix = 0;  // the first 8 name bytes, big-endian, zero-padded
+    std::uint32_t prefixHigh = 0;
+    std::uint32_t prefixLow = 0;
     std::int32_t ratingNum = 0;
     std::int32_t ratingDen = 0;
+
+    std::uint64_t prefix() const { return std::uint64_t{prefixHigh} << 32 | prefixLow; }
 };
 
-IndexKey indexKeyOf(const Record& record);
+IndexKey indexKeyOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen);
 
-// A record comparison given each record with its key. It returns exactly
-// what the record comparison of the same order returns, and reads the
-// records only when the keys cannot decide.
-using KeyedComparison = int (*)(const IndexKey& keyA, const Record& a, const IndexKey& keyB, const Record& b);
+// The name order of two keys: -1, 0 or 1. The full names are read, through
+// nameA() and nameB(), only when the prefixes tie.
+template <typename NameA, typename NameB>
+int compareKeyedNames(const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
+    if (a.prefixHigh != b.prefixHigh || a.prefixLow != b.prefixLow) {
+        return a.prefix() < b.prefix() ? -1 : 1;
+    }
+    return compareNames(nameA(), nameB());
+}
 
-// The order of compareByName.
-int compareKeyedByName(const IndexKey& keyA, const Record& a, const IndexKey& keyB, const Record& b);
-// The order of compareByRating.
-int compareKeyedByRating(const IndexKey& keyA, const Record& a, const IndexKey& keyB, const Record& b);
+// The comparison of an index order on two keys: exactly what compareByName
+// or compareByRating return for the records.
+template <typename NameA, typename NameB>
+int compareKeyed(IndexOrder order, const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
+    if (order == IndexOrder::ByRating) {
+        const int primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
+        if (primary != 0) {
+            return primary;
+        }
+        return 2 * compareKeyedNames(a, nameA, b, nameB);
+    }
+    return compareKeyedNames(a, nameA, b, nameB);
+}
 
 }  // namespace recdb

@@ -1,388 +1,783 @@
 #include "store/ordered_index.hpp"
 
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "store/rank_set.hpp"
+
 namespace recdb {
 
-void OrderedIndex::insert(RecordNode* record, const Place* place) {
-    IndexNode* node = nodes_.allocate();
-    node->record = record;
-    node->key = indexKeyOf(record->record);
-    record->*handle_ = node;
-    if (root_ == nullptr) {
-        node->colour = 1;
-        root_ = leftmost_ = rightmost_ = node;
+OrderedIndex::Probe OrderedIndex::probeOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen) {
+    return {indexKeyOf(name, ratingNum, ratingDen), name};
+}
+
+IndexKey OrderedIndex::keyOf(NodeId id) const {
+    return indexKeyOf(records_.name(id), records_.ratingNum(id), records_.ratingDen(id));
+}
+
+NodeId OrderedIndex::onlyChild(NodeId node) const {
+    const IndexNode& n = nodes_[node];
+    if ((n.left == NoNode) == (n.right == NoNode)) {
+        return NoNode;
+    }
+    return n.left != NoNode ? n.left : n.right;
+}
+
+NodeId OrderedIndex::sibling(NodeId node) const {
+    const IndexNode& p = nodes_[nodes_[node].parent];
+    return p.left == node ? p.right : p.left;
+}
+
+// The place of a record's entry in the key order: the first entry of its key,
+// then along the entries of equal keys, which are few.
+KeyOrder::Position OrderedIndex::positionOf(NodeId id) const {
+    const Probe probe{keyOf(id), records_.name(id)};
+    KeyOrder::Position at = partitionPoint(probe, [](int c) { return c < 0; });
+    while (keys_.entryAt(at)->id != id) {
+        ++work_.nodeVisits;
+        at = keys_.next(at);
+    }
+    return at;
+}
+
+void OrderedIndex::prepareInsert() {
+    const std::size_t limit = records_.idLimit();
+    if (nodes_.size() <= limit) {
+        nodes_.reserve(std::max(limit + 1, 2 * nodes_.size()));
+        nodes_.resize(nodes_.capacity());
+    }
+    keys_.prepareInsert();
+}
+
+Colour OrderedIndex::colourOf(NodeId node) const {
+    if (managed(node)) {
+        return chains_.colour(node);
+    }
+    return (nodes_[node].plain & PlainBlack) != 0 ? Colour::Black : Colour::Red;
+}
+
+void OrderedIndex::paint(NodeId node, Colour colour) {
+    if (managed(node)) {
+        chains_.setColour(node, colour);
         return;
     }
-    const Place at = place != nullptr ? *place : locate({node->key, record->record});
-    const bool atRightEnd = at.right && at.parent == rightmost_;
-    const bool atLeftEnd = !at.right && at.parent == leftmost_;
-    attach(node, at.parent, at.right);
-    if (atRightEnd || atLeftEnd) {
-        appendToSpine(node, atRightEnd);
-        return;
-    }
-    settleColours();
-    repairInsert(node);
+    std::uint8_t& plain = nodes_[node].plain;
+    plain = static_cast<std::uint8_t>(colour == Colour::Black ? plain | PlainBlack : plain & ~PlainBlack);
 }
 
-// A descent from the root moves right where the new record compares above a
-// node, that is where the node compares below it, and left otherwise.
-OrderedIndex::Place OrderedIndex::locate(const Probe& probe) const {
-    if (compareNode(rightmost_, probe) < 0) {
-        return {rightmost_, true};
-    }
-    if (compareNode(leftmost_, probe) >= 0) {
-        return {leftmost_, false};
-    }
-    IndexNode* parent = root_;
-    for (;;) {
-        const bool toRight = compareNode(parent, probe) < 0;
-        IndexNode* child = toRight ? parent->right : parent->left;
-        if (child == nullptr) {
-            return {parent, toRight};
+// Hands one node's colour to the chain set, as a chain of its own.
+void OrderedIndex::manage(NodeId node) {
+    chains_.makeSingle(node, colourOf(node));
+    nodes_[node].plain |= Managed;
+}
+
+// Hands the plain chain that begins at top to the chain set, down to its end
+// or to a managed node, whose link to it is about to be joined.
+void OrderedIndex::manageDown(NodeId top) {
+    manage(top);
+    for (NodeId node = top;;) {
+        const NodeId child = onlyChild(node);
+        if (child == NoNode || managed(child)) {
+            return;
         }
-        parent = child;
-    }
-}
-
-const IndexNode* OrderedIndex::root() const {
-    settleColours();
-    return root_;
-}
-
-void OrderedIndex::settleColours() const {
-    for (SpineChain& spine : spines_) {
-        spine.settle();
-    }
-}
-
-// The node was just attached red as the new end of a spine. The repair climbs
-// the spine's run while the parent is red: each step makes the parent black
-// and the grandparent red (the grandparent has no inner child, so the uncle is
-// missing) and moves two nodes up. Inside the run that recolours every node,
-// done by flipping the implied colours; only the last step or two, at the
-// run's top, meet real nodes again.
-void OrderedIndex::appendToSpine(IndexNode* node, bool rightSpine) {
-    SpineChain& spine = spines_[rightSpine ? 1 : 0];
-    SpineChain& otherSpine = spines_[rightSpine ? 0 : 1];
-    if (spine.isEmpty() || spine.bottom() != node->parent) {
-        spine.settle();
-        repairBeside(node, otherSpine);
-        spine.startWith(node);
-        spine.refitTop(0);
-        return;
-    }
-    if (!spine.bottomRed()) {
-        // A black parent ends the repair at once.
-        spine.appendRed(node);
-        return;
-    }
-    const std::size_t oldSize = spine.size();
-    spine.appendRed(node);
-    // The climb inside the run stops at position oldSize % 2. There the
-    // repair goes on with real colours: give the run's top two nodes the
-    // colours they have at that moment (the top one is still untouched when
-    // the climb stops at position 1), and run the ordinary repair.
-    const std::size_t stop = oldSize % 2;
-    spine.at(0)->colour = stop == 1 ? 0 : spine.colourAt(0);
-    spine.at(1)->colour = spine.colourAt(1);
-    repairBeside(spine.at(stop), otherSpine);
-    spine.refitTop(2);
-}
-
-// The ordinary repair, climbing one spine, can reach the root, whose child on
-// the other side may be the top of the other spine's run: that one node gets
-// its colour written first and is checked afterwards.
-void OrderedIndex::repairBeside(IndexNode* node, SpineChain& otherSpine) {
-    if (!otherSpine.isEmpty()) {
-        otherSpine.at(0)->colour = otherSpine.colourAt(0);
-    }
-    repairInsert(node);
-    otherSpine.refitTop(1);
-}
-
-void OrderedIndex::attach(IndexNode* node, IndexNode* parent, bool asRight) {
-    node->parent = parent;
-    node->colour = 0;
-    if (asRight) {
-        parent->right = node;
-        if (parent == rightmost_) {
-            rightmost_ = node;
-        }
-    } else {
-        parent->left = node;
-        if (parent == leftmost_) {
-            leftmost_ = node;
-        }
-    }
-}
-
-RecordNode* OrderedIndex::find(const Record& key, Place* place) const {
-    if (root_ == nullptr) {
-        return nullptr;
-    }
-    const Probe probe = probeOf(key);
-    const bool aboveAll = compareNode(rightmost_, probe) < 0;
-    if (aboveAll || compareNode(leftmost_, probe) > 0) {
-        // Beyond either end the record is attached below that end.
-        if (place != nullptr) {
-            *place = aboveAll ? Place{rightmost_, true} : Place{leftmost_, false};
-        }
-        return nullptr;
-    }
-    // Without an equal node, a search ends where an insertion's descent
-    // ends: the two turn the same way at every node on the path.
-    IndexNode* node = root_;
-    for (;;) {
-        const int c = compareNode(node, probe);
-        if (c == 0) {
-            return node->record;
-        }
-        IndexNode* child = c > 0 ? node->left : node->right;
-        if (child == nullptr) {
-            if (place != nullptr) {
-                *place = {node, c < 0};
-            }
-            return nullptr;
-        }
+        manage(child);
+        chains_.join(node, child);
         node = child;
     }
 }
 
-void OrderedIndex::replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild) {
-    if (parent == nullptr) {
+// The same upwards from the plain chain's last node.
+void OrderedIndex::manageUp(NodeId bottom) {
+    manage(bottom);
+    for (NodeId node = bottom;;) {
+        const NodeId parent = nodes_[node].parent;
+        if (parent == NoNode || onlyChild(parent) != node || managed(parent)) {
+            return;
+        }
+        manage(parent);
+        chains_.join(parent, node);
+        node = parent;
+    }
+}
+
+void OrderedIndex::manageChainOf(NodeId node) {
+    NodeId top = node;
+    for (NodeId parent = nodes_[top].parent; parent != NoNode && onlyChild(parent) == top;
+         parent = nodes_[top].parent) {
+        top = parent;
+    }
+    manageDown(top);
+}
+
+void OrderedIndex::cutLink(NodeId lower) {
+    if (managed(lower)) {
+        chains_.cutAbove(lower);
+    }
+}
+
+// A chain is managed as a whole or not at all: joining a managed chain to a
+// plain one hands the plain one to the chain set first.
+void OrderedIndex::joinLink(NodeId upper, NodeId lower) {
+    const bool upperManaged = managed(upper);
+    const bool lowerManaged = managed(lower);
+    if (!upperManaged && !lowerManaged) {
+        return;
+    }
+    if (!upperManaged) {
+        manageUp(upper);
+    }
+    if (!lowerManaged) {
+        manageDown(lower);
+    }
+    chains_.join(upper, lower);
+}
+
+// Cuts every chain link that touches node, leaving it a chain of its own.
+void OrderedIndex::isolate(NodeId node) {
+    const NodeId parent = nodes_[node].parent;
+    if (parent != NoNode && onlyChild(parent) == node) {
+        cutLink(node);
+    }
+    const NodeId child = onlyChild(node);
+    if (child != NoNode) {
+        cutLink(child);
+    }
+}
+
+// After the tree changed around isolated nodes: joins every chain link that
+// the tree now has at these nodes.
+void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
+    std::pair<NodeId, NodeId> links[8];
+    std::size_t count = 0;
+    const auto add = [&links, &count](NodeId upper, NodeId lower) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (links[k].first == upper) {
+                return;
+            }
+        }
+        links[count++] = {upper, lower};
+    };
+    for (const NodeId node : nodes) {
+        const NodeId parent = nodes_[node].parent;
+        if (parent != NoNode && onlyChild(parent) == node) {
+            add(parent, node);
+        }
+        const NodeId child = onlyChild(node);
+        if (child != NoNode) {
+            add(node, child);
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        joinLink(links[k].first, links[k].second);
+    }
+}
+
+void OrderedIndex::replaceChild(NodeId parent, NodeId oldChild, NodeId newChild) {
+    if (parent == NoNode) {
         root_ = newChild;
-    } else if (parent->left == oldChild) {
-        parent->left = newChild;
+    } else if (nodes_[parent].left == oldChild) {
+        nodes_[parent].left = newChild;
     } else {
-        parent->right = newChild;
+        nodes_[parent].right = newChild;
     }
-    if (newChild != nullptr) {
-        newChild->parent = parent;
-    }
-}
-
-void OrderedIndex::rotateLeft(IndexNode* node) {
-    IndexNode* up = node->right;
-    node->right = up->left;
-    if (up->left != nullptr) {
-        up->left->parent = node;
-    }
-    replaceChild(node->parent, node, up);
-    up->left = node;
-    node->parent = up;
-}
-
-void OrderedIndex::rotateRight(IndexNode* node) {
-    IndexNode* up = node->left;
-    node->left = up->right;
-    if (up->right != nullptr) {
-        up->right->parent = node;
-    }
-    replaceChild(node->parent, node, up);
-    up->right = node;
-    node->parent = up;
-}
-
-void OrderedIndex::rotateToward(IndexNode* node, bool leftSide) {
-    if (leftSide) {
-        rotateLeft(node);
-    } else {
-        rotateRight(node);
+    if (newChild != NoNode) {
+        nodes_[newChild].parent = parent;
     }
 }
 
-void OrderedIndex::repairInsert(IndexNode* x) {
+// Rotates the right (leftRotation) or left child of node up into its place.
+void OrderedIndex::rotate(NodeId node, bool leftRotation) {
+    ++work_.rotations;
+    const NodeId up = leftRotation ? nodes_[node].right : nodes_[node].left;
+    isolate(node);
+    isolate(up);
+    NodeId& inner = leftRotation ? nodes_[up].left : nodes_[up].right;
+    (leftRotation ? nodes_[node].right : nodes_[node].left) = inner;
+    if (inner != NoNode) {
+        nodes_[inner].parent = node;
+    }
+    replaceChild(nodes_[node].parent, node, up);
+    inner = node;
+    nodes_[node].parent = up;
+    relink({node, up});
+}
+
+// A new key attaches where a descent would end: as the right child of its
+// predecessor when that has none (the successor is then its ancestor), else
+// as the left child of its successor, which then has no left child.
+void OrderedIndex::attachBetween(NodeId id, NodeId predecessor, NodeId successor) {
+    const bool asRight = predecessor != NoNode && nodes_[predecessor].right == NoNode;
+    const NodeId parent = asRight ? predecessor : successor;
+    assert(parent != NoNode && (asRight || nodes_[parent].left == NoNode));
+    const NodeId other = onlyChild(parent);
+    if (other != NoNode) {
+        // The parent's chain went on into its other child and stops there now.
+        cutLink(other);
+    }
+    (asRight ? nodes_[parent].right : nodes_[parent].left) = id;
+    nodes_[id].parent = parent;
+    if (other == NoNode) {
+        joinLink(parent, id);
+    }
+}
+
+void OrderedIndex::insert(NodeId id) {
+    nodes_[id] = IndexNode{};
+    const IndexKey key = keyOf(id);
+    const Probe probe{key, records_.name(id)};
+    const KeyOrder::Position at = partitionPoint(probe, [](int c) { return c < 0; });
+    if (root_ == NoNode) {
+        root_ = id;
+        paint(id, Colour::Black);
+        keys_.insert(at, {key, id});
+        return;
+    }
+    const KeyOrder::Entry* successor = keys_.entryAt(at);
+    const KeyOrder::Entry* predecessor = keys_.entryAt(keys_.previous(at));
+    attachBetween(id, predecessor != nullptr ? predecessor->id : NoNode,
+                  successor != nullptr ? successor->id : NoNode);
+    keys_.insert(at, {key, id});
+    repairInsert(id);
+}
+
+void OrderedIndex::repairInsert(NodeId x) {
+    unsigned plainWalk = 0;
     for (;;) {
-        IndexNode* p = x->parent;
-        if (p == nullptr) {
-            x->colour = 1;
+        ++work_.repairSteps;
+        const NodeId p = nodes_[x].parent;
+        if (p == NoNode) {
+            paint(x, Colour::Black);
             return;
         }
-        if (x->colour == 1 || p->colour == 1) {
+        // x is red here: the new node, or a grandparent just made red.
+        if (colourOf(p) == Colour::Black) {
             return;
         }
-        IndexNode* g = p->parent;
-        if (g == nullptr) {
+        const NodeId g = nodes_[p].parent;
+        if (g == NoNode) {
             // A red root does not arise; end the repair rather than rely on it.
-            p->colour = 1;
+            paint(p, Colour::Black);
             return;
         }
-        IndexNode* uncle = g->left == p ? g->right : g->left;
-        if (uncle != nullptr && uncle->colour != 0) {
+        if (onlyChild(g) == p) {
+            // The uncle is missing: the repair climbs p's chain, step by step
+            // while it is plain and the walk short, else in one stretch.
+            if (!managed(p) && ++plainWalk > plainWalkLimit_) {
+                manageChainOf(p);
+            }
+            if (managed(p)) {
+                x = climbChain(p);
+                continue;
+            }
+            paint(p, Colour::Black);
+            paint(g, Colour::Red);
+            x = g;
+            continue;
+        }
+        const NodeId uncle = sibling(p);
+        if (colourOf(uncle) == Colour::Black) {
             restructure(x, p, g);
             return;
         }
-        p->colour = 1;
-        if (uncle != nullptr) {
-            uncle->colour = 1;
-        }
-        g->colour = 0;
+        paint(p, Colour::Black);
+        paint(uncle, Colour::Black);
+        paint(g, Colour::Red);
         x = g;
     }
 }
 
-void OrderedIndex::restructure(IndexNode* x, IndexNode* p, IndexNode* g) {
-    IndexNode* middle = p;
-    if (g->left == p) {
-        if (p->right == x) {
-            rotateLeft(p);
-            middle = x;
+// The repair at a red node with a red parent p whose parent has no other
+// child. Each step makes p black and its parent red and moves two nodes up;
+// within p's chain that continues while the colours alternate, so the whole
+// climb inside the chain flips one alternating stretch that ends at p. It
+// stops below the deepest pair of blacks above p, or at the chain's top (the
+// stretch has even length: it starts black and ends at the red p). Returns
+// the red node where the repair goes on.
+NodeId OrderedIndex::climbChain(NodeId p) {
+    NodeId top = chains_.deepestBlackPairTo(p);
+    if (top == NoNode) {
+        top = chains_.first(p);
+        if (chains_.colour(top) == Colour::Red) {
+            top = chains_.next(top);
         }
-        rotateRight(g);
-    } else {
-        if (p->left == x) {
-            rotateRight(p);
-            middle = x;
-        }
-        rotateLeft(g);
     }
-    middle->colour = 1;
-    g->colour = 0;
+    assert(top != p && chains_.colour(top) == Colour::Black && managed(top));
+    chains_.flip(top, p);
+    return top;
 }
 
-void OrderedIndex::remove(RecordNode* record) {
-    IndexNode* target = record->*handle_;
-    if (target == nullptr) {
-        return;
+void OrderedIndex::restructure(NodeId x, NodeId p, NodeId g) {
+    NodeId middle = p;
+    if (nodes_[g].left == p) {
+        if (nodes_[p].right == x) {
+            rotate(p, true);
+            middle = x;
+        }
+        rotate(g, false);
+    } else {
+        if (nodes_[p].left == x) {
+            rotate(p, false);
+            middle = x;
+        }
+        rotate(g, true);
     }
-    settleColours();
-    record->*handle_ = nullptr;
-    IndexNode* taken = target;
-    IndexNode* parent = nullptr;
-    if (target->left == nullptr) {
-        if (target == root_) {
-            root_ = target->right;
-            if (root_ != nullptr) {
-                root_->parent = nullptr;
-                root_->colour = 1;
+    paint(middle, Colour::Black);
+    paint(g, Colour::Red);
+}
+
+void OrderedIndex::remove(NodeId d) {
+    const KeyOrder::Position at = positionOf(d);
+    if (nodes_[d].left == NoNode) {
+        const NodeId q = nodes_[d].parent;
+        const NodeId child = nodes_[d].right;
+        const Colour taken = colourOf(d);
+        isolate(d);
+        if (q == NoNode) {
+            root_ = child;
+            if (child != NoNode) {
+                nodes_[child].parent = NoNode;
+                paint(child, Colour::Black);
             }
-        } else {
-            parent = target->parent;
-            replaceChild(parent, target, target->right);
-        }
-    } else {
-        taken = target->left;
-        while (taken->right != nullptr) {
-            taken = taken->right;
-        }
-        target->record = taken->record;
-        target->key = taken->key;
-        target->record->*handle_ = target;
-        parent = taken->parent;
-        replaceChild(parent, taken, taken->left);
-    }
-    if (parent != nullptr) {
-        parent->colour += taken->colour;
-        repairRemove(parent);
-    }
-    const bool wasExtreme = taken == leftmost_ || taken == rightmost_;
-    nodes_.release(taken);
-    if (wasExtreme) {
-        refreshExtremes();
-    }
-}
-
-void OrderedIndex::repairRemove(IndexNode* x) {
-    while (x->colour == 2) {
-        IndexNode* p = x->parent;
-        if (p == nullptr) {
-            x->colour = 1;
+            keys_.erase(at);
             return;
         }
-        const bool xIsLeft = p->left == x;
-        IndexNode* sibling = xIsLeft ? p->right : p->left;
-        if (sibling != nullptr) {
-            if (sibling->colour == 0) {
-                rotateToward(p, xIsLeft);
-                sibling->colour = 1;
-                p->colour = 0;
+        isolate(q);
+        replaceChild(q, d, child);
+        relink({q});
+        keys_.erase(at);
+        if (taken == Colour::Black) {
+            passColourUp(q);
+        }
+        return;
+    }
+    // The predecessor s (the rightmost node of d's left subtree) leaves its
+    // place to its left child and takes d's place and colour: the same tree
+    // as d's place taking over s's record.
+    const NodeId s = keys_.entryAt(keys_.previous(at))->id;
+    const NodeId q = nodes_[s].parent;
+    const NodeId sChild = nodes_[s].left;
+    const Colour taken = colourOf(s);
+    const Colour dColour = colourOf(d);
+    isolate(s);
+    isolate(q);
+    isolate(d);
+    replaceChild(q, s, sChild);
+    const IndexNode place = nodes_[d];
+    nodes_[s].parent = place.parent;
+    nodes_[s].left = place.left;
+    nodes_[s].right = place.right;
+    replaceChild(place.parent, d, s);
+    for (const NodeId child : {place.left, place.right}) {
+        if (child != NoNode) {
+            nodes_[child].parent = s;
+        }
+    }
+    paint(s, dColour);
+    const NodeId start = q == d ? s : q;
+    relink({start, s});
+    keys_.erase(at);
+    if (taken == Colour::Black) {
+        passColourUp(start);
+    }
+}
+
+// A black node was taken out below parent: a red parent becomes black, a
+// black one double black, which the remove repair resolves.
+void OrderedIndex::passColourUp(NodeId parent) {
+    if (colourOf(parent) == Colour::Red) {
+        paint(parent, Colour::Black);
+        return;
+    }
+    repairRemove(parent);
+}
+
+// x is double black; its stored colour is black throughout, since every way
+// out of the repair leaves it black.
+void OrderedIndex::repairRemove(NodeId x) {
+    unsigned plainWalk = 0;
+    for (;;) {
+        ++work_.repairSteps;
+        const NodeId p = nodes_[x].parent;
+        if (p == NoNode) {
+            return;
+        }
+        const bool xIsLeft = nodes_[p].left == x;
+        NodeId s = xIsLeft ? nodes_[p].right : nodes_[p].left;
+        if (s == NoNode) {
+            // Push up with no sibling: p is x's parent in x's chain. Every
+            // black node on the way up passes the double black on and stays
+            // black; the first red one ends it by turning black. Along a
+            // managed chain the deepest red above x is found at once; past
+            // the chain's top the double black goes on from there.
+            if (!managed(x) && ++plainWalk > plainWalkLimit_) {
+                manageChainOf(x);
+            }
+            if (managed(x)) {
+                const NodeId red = chains_.deepestRedAbove(x);
+                if (red != NoNode) {
+                    paint(red, Colour::Black);
+                    return;
+                }
+                x = chains_.first(x);
                 continue;
             }
-            IndexNode* nearChild = xIsLeft ? sibling->left : sibling->right;
-            IndexNode* farChild = xIsLeft ? sibling->right : sibling->left;
-            const bool farIsRed = farChild != nullptr && farChild->colour == 0;
-            const bool nearIsRed = nearChild != nullptr && nearChild->colour == 0;
-            if (farIsRed || nearIsRed) {
-                if (!farIsRed) {
-                    // Near rotation: the near child takes the sibling's place
-                    // and the old sibling becomes its red far child.
-                    rotateToward(sibling, !xIsLeft);
-                    nearChild->colour = 1;
-                    sibling->colour = 0;
-                    farChild = sibling;
-                    sibling = nearChild;
-                }
-                const int parentColour = p->colour;
-                rotateToward(p, xIsLeft);
-                x->colour = 1;
-                sibling->colour = parentColour;
-                p->colour = 1;
-                farChild->colour = 1;
+            if (colourOf(p) == Colour::Red) {
+                paint(p, Colour::Black);
                 return;
             }
-            sibling->colour = 0;
+            x = p;
+            continue;
         }
-        p->colour += 1;
-        x->colour = 1;
+        if (colourOf(s) == Colour::Red) {
+            rotate(p, xIsLeft);
+            paint(s, Colour::Black);
+            paint(p, Colour::Red);
+            continue;
+        }
+        NodeId nearChild = xIsLeft ? nodes_[s].left : nodes_[s].right;
+        NodeId farChild = xIsLeft ? nodes_[s].right : nodes_[s].left;
+        const bool farIsRed = farChild != NoNode && colourOf(farChild) == Colour::Red;
+        const bool nearIsRed = nearChild != NoNode && colourOf(nearChild) == Colour::Red;
+        if (farIsRed || nearIsRed) {
+            if (!farIsRed) {
+                // Near rotation: the near child takes the sibling's place and
+                // the old sibling becomes its red far child.
+                rotate(s, !xIsLeft);
+                paint(nearChild, Colour::Black);
+                paint(s, Colour::Red);
+                farChild = s;
+                s = nearChild;
+            }
+            const Colour parentColour = colourOf(p);
+            rotate(p, xIsLeft);
+            paint(s, parentColour);
+            paint(p, Colour::Black);
+            paint(farChild, Colour::Black);
+            return;
+        }
+        paint(s, Colour::Red);
+        if (colourOf(p) == Colour::Red) {
+            paint(p, Colour::Black);
+            return;
+        }
         x = p;
     }
 }
 
-void OrderedIndex::refreshExtremes() {
-    leftmost_ = rightmost_ = root_;
-    if (root_ == nullptr) {
-        return;
-    }
-    while (leftmost_->left != nullptr) {
-        leftmost_ = leftmost_->left;
-    }
-    while (rightmost_->right != nullptr) {
-        rightmost_ = rightmost_->right;
+// The highest node of a run of consecutive keys first..last (in-order), which
+// holds all the others below it. Two walkers climb from the ends: the one
+// from first meets only nodes inside or below the run until it passes the
+// top, the one from last only nodes inside or above; the first node above the
+// run met from first, or below it met from last, lies over the top, and the
+// last node inside the run that the walker met is the top. Walking both by
+// turns costs at most twice the shorter way to such a node.
+template <typename Classify>
+NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) const {
+    NodeId fromFirst = first;
+    NodeId fromLast = last;
+    NodeId topFromFirst = first;
+    NodeId topFromLast = last;
+    for (;;) {
+        work_.nodeVisits += 2;
+        const NodeId upFirst = nodes_[fromFirst].parent;
+        if (upFirst == NoNode) {
+            return topFromFirst;
+        }
+        const Side sideFirst = classify(upFirst);
+        if (sideFirst == Side::Above) {
+            return topFromFirst;
+        }
+        if (sideFirst == Side::Inside) {
+            topFromFirst = upFirst;
+        }
+        fromFirst = upFirst;
+        const NodeId upLast = nodes_[fromLast].parent;
+        if (upLast == NoNode) {
+            return topFromLast;
+        }
+        const Side sideLast = classify(upLast);
+        if (sideLast == Side::Below) {
+            return topFromLast;
+        }
+        if (sideLast == Side::Inside) {
+            topFromLast = upLast;
+        }
+        fromLast = upLast;
     }
 }
 
-void OrderedIndex::collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const {
-    const Probe probe = probeOf(key);
-    const IndexNode* top = root_;
-    while (top != nullptr) {
-        const int c = compareNode(top, probe);
-        if (c == -1) {
-            top = top->right;
-        } else if (c == 1) {
-            top = top->left;
-        } else {
+NodeId OrderedIndex::find(const Probe& key) const {
+    KeyOrder::Position at = partitionPoint(key, [](int c) { return c < 0; });
+    const KeyOrder::Entry* entry = keys_.entryAt(at);
+    if (entry == nullptr || compareItem(*entry, key) != 0) {
+        return NoNode;
+    }
+    const NodeId first = entry->id;
+    NodeId last = first;
+    for (;;) {
+        at = keys_.next(at);
+        entry = keys_.entryAt(at);
+        if (entry == nullptr || compareItem(*entry, key) != 0) {
             break;
         }
+        ++work_.nodeVisits;
+        last = entry->id;
     }
-    if (top == nullptr) {
+    if (first == last) {
+        return first;
+    }
+    return topOfRange(first, last, [this, &key](NodeId node) {
+        const int c = compareNode(node, key);
+        return c < 0 ? Side::Below : c > 0 ? Side::Above : Side::Inside;
+    });
+}
+
+void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const {
+    const auto sideOf = [this, &key](NodeId node) {
+        const int c = compareNode(node, key);
+        return c == -1 ? Side::Below : c == 1 ? Side::Above : Side::Inside;
+    };
+    const KeyOrder::Position start = partitionPoint(key, [](int c) { return c == -1; });
+    const KeyOrder::Entry* first = keys_.entryAt(start);
+    if (first == nullptr || compareItem(*first, key) == 1) {
         return;
     }
+    const KeyOrder::Position end = partitionPoint(key, [](int c) { return c != 1; });
+    const NodeId last = keys_.entryAt(keys_.previous(end))->id;
+    const NodeId top = topOfRange(first->id, last, sideOf);
     // Pre-order walk with an explicit stack. A subtree that lies wholly below
     // or above the key's primary field holds no match and is passed over,
     // which leaves the order of the matches unchanged.
-    std::vector<const IndexNode*> pending{top};
+    std::vector<NodeId> pending{top};
     while (!pending.empty()) {
-        const IndexNode* node = pending.back();
+        ++work_.nodeVisits;
+        const NodeId node = pending.back();
         pending.pop_back();
-        const int c = compareNode(node, probe);
-        if (c != -1 && c != 1) {
-            out.push_back(node->record);
+        const Side side = sideOf(node);
+        if (side == Side::Inside) {
+            out.push_back(node);
         }
-        if (c != 1 && node->right != nullptr) {
-            pending.push_back(node->right);
+        if (side != Side::Above && nodes_[node].right != NoNode) {
+            pending.push_back(nodes_[node].right);
         }
-        if (c != -1 && node->left != nullptr) {
-            pending.push_back(node->left);
+        if (side != Side::Below && nodes_[node].left != NoNode) {
+            pending.push_back(nodes_[node].left);
         }
+    }
+}
+
+void OrderedIndex::insertAll(std::size_t count) {
+    assert(root_ == NoNode);
+    const std::span<KeyOrder::Entry> sorted = keys_.bulkEntries(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto id = static_cast<NodeId>(k);
+        sorted[k] = {keyOf(id), id};
+    }
+    // A new record goes before the records of an equal key, so among equal
+    // keys the later filed (the higher number) comes first. Sort first by
+    // what the inline keys decide, then settle each run of equal inline keys
+    // by the full names, so that names are read only where prefixes tie.
+    const auto inlineOrder = [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
+        if (order_ == IndexOrder::ByRating) {
+            const int primary = compareRatings(a.key.ratingNum, a.key.ratingDen, b.key.ratingNum, b.key.ratingDen);
+            if (primary != 0) {
+                return primary < 0;
+            }
+        }
+        return a.key.prefix() < b.key.prefix();
+    };
+    std::sort(sorted.begin(), sorted.end(), inlineOrder);
+    for (auto run = sorted.begin(); run != sorted.end();) {
+        const auto runEnd =
+            std::find_if(run + 1, sorted.end(), [&](const KeyOrder::Entry& e) { return inlineOrder(*run, e); });
+        if (runEnd - run > 1) {
+            std::sort(run, runEnd, [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
+                const int c = compareNames(records_.name(a.id), records_.name(b.id));
+                return c != 0 ? c < 0 : a.id > b.id;
+            });
+        }
+        run = runEnd;
+    }
+    // The tree is built with each record's rank as its node number, so that
+    // neighbours in key order, which the insertions touch together, lie side
+    // by side in memory; the nodes are renumbered to record numbers after.
+    nodes_.assign(count, IndexNode{});
+    std::vector<std::uint32_t> rankOf(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        rankOf[sorted[k].id] = static_cast<std::uint32_t>(k);
+    }
+    // Each record's neighbours among those filed before it are the nearest
+    // filed ranks below and above its own.
+    RankSet filed(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        // The records are filed in an order unrelated to their ranks, so each
+        // filing touches a far place of the node array: fetch the places of
+        // a filing some steps ahead into the cache meanwhile.
+        constexpr std::size_t Ahead = 12;
+        if (k + Ahead < count) {
+            const std::uint32_t later = rankOf[k + Ahead];
+            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
+                if (near != RankSet::None) {
+                    __builtin_prefetch(&nodes_[near]);
+                }
+            }
+        }
+        const std::uint32_t rank = rankOf[k];
+        if (root_ == NoNode) {
+            root_ = rank;
+            paint(rank, Colour::Black);
+        } else {
+            const std::uint32_t below = filed.previous(rank);
+            const std::uint32_t above = filed.next(rank);
+            attachBetween(rank, below == RankSet::None ? NoNode : below, above == RankSet::None ? NoNode : above);
+            repairInsert(rank);
+        }
+        filed.insert(rank);
+    }
+    std::vector<std::uint32_t>().swap(rankOf);
+    renumber([&sorted](NodeId rank) { return sorted[rank].id; });
+    keys_.finishBulk(count);
+}
+
+// Renumbers every node from n to numberOf(n), a permutation of the node
+// numbers: first the links, then the nodes themselves, moved along the
+// permutation's cycles in place.
+template <typename NumberOf>
+void OrderedIndex::renumber(NumberOf numberOf) {
+    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
+    for (IndexNode& node : nodes_) {
+        node.parent = map(node.parent);
+        node.left = map(node.left);
+        node.right = map(node.right);
+        node.chain.up = map(node.chain.up);
+        node.chain.left = map(node.chain.left);
+        node.chain.right = map(node.chain.right);
+    }
+    root_ = map(root_);
+    std::vector<bool> placed(nodes_.size());
+    for (NodeId start = 0; start < nodes_.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        // The node at start belongs at numberOf(start), whose node belongs
+        // further on, until the cycle comes back to start.
+        IndexNode carried = nodes_[start];
+        NodeId at = start;
+        do {
+            const NodeId target = numberOf(at);
+            std::swap(carried, nodes_[target]);
+            placed[target] = true;
+            at = target;
+        } while (at != start);
     }
 }
 
 void OrderedIndex::clear() {
-    for (SpineChain& spine : spines_) {
-        spine.forget();
+    std::vector<IndexNode>().swap(nodes_);
+    keys_.clear();
+    root_ = NoNode;
+}
+
+OrderedIndex::Work OrderedIndex::work() const {
+    Work total = work_;
+    total.chainSteps = chains_.steps();
+    return total;
+}
+
+std::size_t OrderedIndex::heldBytes() const {
+    return nodes_.capacity() * sizeof(IndexNode) + keys_.heldBytes();
+}
+
+bool OrderedIndex::invariantsHold(std::string& why) const {
+    const auto fail = [&why](std::string text) {
+        why = std::move(text);
+        return false;
+    };
+    if (root_ != NoNode && nodes_[root_].parent != NoNode) {
+        return fail("the root has a parent");
     }
-    nodes_.clear();
-    root_ = leftmost_ = rightmost_ = nullptr;
+    if (!keys_.structureHolds()) {
+        return fail("the key order's B+ tree does not hold together");
+    }
+    // In-order walk: links, order, colours and chains.
+    const std::vector<KeyOrder::Entry> entries = keys_.entries();
+    std::vector<NodeId> inOrder;
+    std::vector<NodeId> pending;
+    for (NodeId node = root_; node != NoNode || !pending.empty();) {
+        if (node != NoNode) {
+            pending.push_back(node);
+            node = nodes_[node].left;
+            continue;
+        }
+        node = pending.back();
+        pending.pop_back();
+        inOrder.push_back(node);
+        for (const NodeId child : {nodes_[node].left, nodes_[node].right}) {
+            if (child != NoNode && nodes_[child].parent != node) {
+                return fail("a child's parent link points elsewhere: node " + std::to_string(child));
+            }
+        }
+        node = nodes_[node].right;
+    }
+    if (inOrder.size() != entries.size()) {
+        return fail("the tree and the key order hold different numbers of records");
+    }
+    for (std::size_t k = 0; k < inOrder.size(); ++k) {
+        if (entries[k].id != inOrder[k]) {
+            return fail("the key order differs from the tree's in-order at " + std::to_string(k));
+        }
+        const IndexKey key = keyOf(inOrder[k]);
+        if (std::memcmp(&key, &entries[k].key, sizeof key) != 0) {
+            return fail("a key in the key order differs from its record's");
+        }
+        if (k > 0) {
+            const Probe probe{key, records_.name(inOrder[k])};
+            if (compareNode(inOrder[k - 1], probe) > 0) {
+                return fail("the in-order is not sorted at " + std::to_string(k));
+            }
+        }
+    }
+    if (root_ != NoNode && colourOf(root_) != Colour::Black) {
+        return fail("the root is red");
+    }
+    for (const NodeId node : inOrder) {
+        const NodeId parent = nodes_[node].parent;
+        if (parent != NoNode && colourOf(node) == Colour::Red && colourOf(parent) == Colour::Red) {
+            return fail("a red node has a red parent: node " + std::to_string(node));
+        }
+        // Chains: a node starts its chain exactly when its parent does not
+        // have it as its only child, and every chain runs down single
+        // children to a node without exactly one child.
+        const bool startsChain = parent == NoNode || onlyChild(parent) != node;
+        if (!startsChain) {
+            continue;
+        }
+        const bool chainManaged = managed(node);
+        for (NodeId member = node; member != NoNode; member = onlyChild(member)) {
+            if (managed(member) != chainManaged) {
+                return fail("a chain is managed in part at node " + std::to_string(node));
+            }
+        }
+        if (!chainManaged) {
+            continue;
+        }
+        const std::vector<NodeId> chain = chains_.chainOf(node);
+        NodeId expected = node;
+        for (const NodeId member : chain) {
+            if (member != expected) {
+                return fail("a chain differs from the tree's single-child path at node " + std::to_string(node));
+            }
+            expected = onlyChild(member);
+        }
+        if (expected != NoNode) {
+            return fail("a chain ends before its path does at node " + std::to_string(node));
+        }
+        if (!chains_.summariesHold(node)) {
+            return fail("a chain's summaries are wrong at node " + std::to_string(node));
+        }
+    }
+    return true;
 }
 
 }  // namespace recdb

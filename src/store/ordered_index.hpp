@@ -1,110 +1,191 @@
 #pragma once
 
-#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "store/chain_set.hpp"
 #include "store/index_key.hpp"
-#include "store/node_pool.hpp"
-#include "store/record_list.hpp"
-#include "store/spine_chain.hpp"
+#include "store/key_order.hpp"
+#include "store/node_id.hpp"
+#include "store/record_store.hpp"
 
 namespace recdb {
 
-// A node of an ordered index. Colour 0 is red, 1 black, 2 double black (only
-// while a removal is being repaired).
-struct IndexNode {
-    RecordNode* record = nullptr;
-    IndexKey key;
-    IndexNode* parent = nullptr;
-    IndexNode* left = nullptr;
-    IndexNode* right = nullptr;
-    int colour = 0;
-};
-
-// A red-black search tree of record references with this system's own
-// rebalancing rules: on insertion a missing uncle counts as red, and on
-// removal the colour of the node taken out passes to its parent. The rules
-// keep a correct search tree but do not bound its height (ascending inserts
-// build a chain), and the tree's shape decides the order in which
-// collectEqualPrimary delivers records, so the rules are kept exactly.
+// A red-black search tree of records with this system's own rebalancing
+// rules: on insertion a missing uncle counts as red, and on removal the
+// colour of the node taken out passes to its parent. The rules keep a
+// correct search tree but do not bound its height (keys in order build a
+// chain), and the tree's shape decides the order in which
+// collectEqualPrimary delivers records and which of several equal records
+// find meets first, so the shape and colours are kept exactly as the rules
+// make them. What the index changes is the cost:
+// - a new key's place is found from its neighbours in key order, kept in a
+//   B+ tree (KeyOrder), not by a descent: it becomes the right child of its
+//   predecessor if that has none, else the left child of its successor;
+// - a removal takes the predecessor from the same order;
+// - once a repair walks a long stretch of a chain (a path of single
+//   children), the chain's colours move into a ChainSet, where a repair that
+//   climbs it recolours or passes the whole stretch in one step; short
+//   chains keep plain colour bits, which cost nothing to maintain;
+// - lookups climb from the ends of the equal keys instead of descending.
+// Every operation is O(log n) amortised per chain that a repair leaves, and
+// no recursion or walk grows with the tree's height.
 //
-// A record equal to a node goes into that node's left subtree. Each record
-// keeps a handle to its own node (the member given at construction), so
-// removal starts at that node instead of searching for it. Every operation is
-// iterative: no recursion grows with the tree's height. The index owns its
-// nodes through a pool, never the records.
+// Invariants (checked by invariantsHold): parent and child links agree; an
+// in-order walk meets the records in non-decreasing order, a record equal to
+// a node lying in its left subtree; the key order lists exactly the tree's
+// nodes in in-order; the root is black and no red node has a red child; the
+// chains of the ChainSet are exactly the tree's maximal single-child paths.
+//
+// A record's node number is its record number. The index owns its nodes,
+// never the records.
 class OrderedIndex {
 public:
-    using Handle = IndexNode* RecordNode::*;
+    // A key to look up; its record need not be in the store.
+    struct Probe {
+        IndexKey key;
+        std::string_view name;
+    };
+    static Probe probeOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen);
 
-    OrderedIndex(KeyedComparison compare, Handle handle) : compare_(compare), handle_(handle) {}
+    // The work done so far, counted in units that stay the same from run to
+    // run: tests bound them to guard the costs.
+    struct Work {
+        std::uint64_t repairSteps = 0;     // steps of the insert and remove repairs
+        std::uint64_t rotations = 0;
+        std::uint64_t nodeVisits = 0;      // nodes met by lookups and walks
+        std::uint64_t chainSteps = 0;      // splay steps in the chain set
+    };
+
+    // A repair that walks more than plainWalkLimit steps along a plain chain
+    // hands the chain to the chain set; tests lower the limit to exercise it.
+    static constexpr unsigned DefaultPlainWalkLimit = 16;
+
+    OrderedIndex(IndexOrder order, const RecordStore& records, unsigned plainWalkLimit = DefaultPlainWalkLimit)
+        : order_(order),
+          records_(records),
+          plainWalkLimit_(plainWalkLimit),
+          names_(records),
+          chains_(nodes_),
+          keys_(names_) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
-    // Where a new node is attached: below parent, on the right or the left.
-    struct Place {
-        IndexNode* parent;
-        bool right;
-    };
-
-    // Files a record; a place that find gave for it, with no change to the
-    // index since, spares the descent.
-    void insert(RecordNode* record, const Place* place = nullptr);
-    // The record comparing 0 with the key that a descent from the root meets
-    // first, or null; then place, if given, receives where a record with
-    // this key would be attached.
-    RecordNode* find(const Record& key, Place* place = nullptr) const;
-    // Takes a record of this index out.
-    void remove(RecordNode* record);
-    // Appends every record whose comparison with the key gives 0, 2 or -2,
-    // in pre-order of the subtree below the first such record on the descent.
-    void collectEqualPrimary(const Record& key, std::vector<RecordNode*>& out) const;
+    // Allocates whatever inserting a record numbered below the store's
+    // idLimit() will need; may throw std::bad_alloc, changing nothing seen.
+    void prepareInsert();
+    // Files a record of the store; prepareInsert must have been called.
+    void insert(NodeId id);
+    // Takes a record out. Never allocates.
+    void remove(NodeId id);
+    // Files the records numbered 0..count-1 into an empty index as inserting
+    // them one by one in that order would (a store filled from empty numbers
+    // its records so), finding every place from the final key order instead
+    // of the one built so far.
+    void insertAll(std::size_t count);
     void clear();
 
-    // The root, with every node's colour written out.
-    const IndexNode* root() const;
+    // The record comparing 0 with the key that a descent from the root would
+    // meet first, or NoNode.
+    NodeId find(const Probe& key) const;
+    // Appends every record whose comparison with the key gives 0, 2 or -2,
+    // in pre-order of the tree below the highest such record.
+    void collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const;
+
+    std::size_t size() const { return keys_.size(); }
+    NodeId root() const { return root_; }
+    NodeId left(NodeId node) const { return nodes_[node].left; }
+    NodeId right(NodeId node) const { return nodes_[node].right; }
+    NodeId parent(NodeId node) const { return nodes_[node].parent; }
+    Colour colour(NodeId node) const { return colourOf(node); }
+
+    bool invariantsHold(std::string& why) const;
+    Work work() const;
+    std::size_t heldBytes() const;
 
 private:
-    // A record with its key, as it is compared with the nodes.
-    struct Probe {
-        IndexKey key;
-        const Record& record;
+    // How a record of a range relates to it: below, inside or above.
+    enum class Side { Below, Inside, Above };
+
+    // The names of the records, for the key order's separators.
+    struct StoreNames : KeyOrder::NameSource {
+        explicit StoreNames(const RecordStore& store) : records(store) {}
+        std::string_view nameOf(NodeId id) const override { return records.name(id); }
+        const RecordStore& records;
     };
-    static Probe probeOf(const Record& record) { return {indexKeyOf(record), record}; }
-    // The comparison of a node's record (first) with the probe (second).
-    int compareNode(const IndexNode* node, const Probe& probe) const {
-        return compare_(node->key, node->record->record, probe.key, probe.record);
+
+    IndexKey keyOf(NodeId id) const;
+    template <typename Name>
+    int compareToProbe(const IndexKey& key, Name name, const Probe& probe) const {
+        return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
     }
-    Place locate(const Probe& probe) const;
-    void attach(IndexNode* node, IndexNode* parent, bool asRight);
-    void replaceChild(IndexNode* parent, IndexNode* oldChild, IndexNode* newChild);
-    void rotateLeft(IndexNode* node);
-    void rotateRight(IndexNode* node);
-    void rotateToward(IndexNode* node, bool leftSide);
-    void repairInsert(IndexNode* node);
-    void restructure(IndexNode* x, IndexNode* p, IndexNode* g);
-    void repairRemove(IndexNode* node);
-    void refreshExtremes();
-    void appendToSpine(IndexNode* node, bool rightSpine);
-    void repairBeside(IndexNode* node, SpineChain& otherSpine);
-    void settleColours() const;
+    int compareNode(NodeId id, const Probe& probe) const {
+        return compareToProbe(keyOf(id), [this, id] { return records_.name(id); }, probe);
+    }
+    // The comparison of an entry or a separator of the key order with a probe.
+    template <typename Item>
+    int compareItem(const Item& item, const Probe& probe) const {
+        if constexpr (std::is_same_v<Item, KeyOrder::Entry>) {
+            return compareToProbe(item.key, [this, &item] { return records_.name(item.id); }, probe);
+        } else {
+            return compareToProbe(item.key, [&item] { return item.nameView(); }, probe);
+        }
+    }
+    // The place before the first entry whose comparison with the probe does
+    // not pass the test.
+    template <typename Test>
+    KeyOrder::Position partitionPoint(const Probe& probe, Test test) const {
+        return keys_.partitionPoint([this, &probe, test](const auto& item) { return test(compareItem(item, probe)); });
+    }
+    KeyOrder::Position positionOf(NodeId id) const;
+    NodeId onlyChild(NodeId node) const;
+    NodeId sibling(NodeId node) const;
 
-    KeyedComparison compare_;
-    Handle handle_;
-    NodePool<IndexNode> nodes_;
-    IndexNode* root_ = nullptr;
-    // The first and last nodes in order. Inserting beyond either end, or
-    // looking up a key beyond it, needs no descent: the comparisons are total
-    // preorders, so such a descent would turn the same way at every node.
-    IndexNode* leftmost_ = nullptr;
-    IndexNode* rightmost_ = nullptr;
+    // Colours: a node whose chain is managed keeps its colour in the chain
+    // set, any other node in its plain bits.
+    static constexpr std::uint8_t PlainBlack = 1;
+    static constexpr std::uint8_t Managed = 2;
+    bool managed(NodeId node) const { return (nodes_[node].plain & Managed) != 0; }
+    Colour colourOf(NodeId node) const;
+    void paint(NodeId node, Colour colour);
+    void manage(NodeId node);
+    void manageDown(NodeId top);
+    void manageUp(NodeId bottom);
+    void manageChainOf(NodeId node);
+    // The chain link from lower's parent to lower goes, or the one from upper
+    // to its only child lower comes.
+    void cutLink(NodeId lower);
+    void joinLink(NodeId upper, NodeId lower);
 
-    // Names inserted in ascending (or descending) order make the tree a
-    // chain, and each insertion's repair then recolours every second node up
-    // the chain. The runs kept here, one per spine, let such a repair flip a
-    // whole run in O(1) instead of walking it (see SpineChain); any other
-    // operation first writes their colours into the nodes.
-    mutable std::array<SpineChain, 2> spines_{SpineChain(false), SpineChain(true)};
+    void attachBetween(NodeId id, NodeId predecessor, NodeId successor);
+    void isolate(NodeId node);
+    void relink(std::initializer_list<NodeId> nodes);
+    void replaceChild(NodeId parent, NodeId oldChild, NodeId newChild);
+    void rotate(NodeId node, bool leftRotation);
+    void repairInsert(NodeId node);
+    NodeId climbChain(NodeId redParent);
+    void restructure(NodeId x, NodeId p, NodeId g);
+    void passColourUp(NodeId parent);
+    void repairRemove(NodeId node);
+
+    template <typename Classify>
+    NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
+    template <typename NumberOf>
+    void renumber(NumberOf numberOf);
+
+    IndexOrder order_;
+    const RecordStore& records_;
+    unsigned plainWalkLimit_;
+    StoreNames names_;
+    std::vector<IndexNode> nodes_;
+    mutable ChainSet chains_;
+    KeyOrder keys_;
+    NodeId root_ = NoNode;
+    mutable Work work_;
 };
 
 }  // namespace recdb

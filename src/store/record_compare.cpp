@@ -1,18 +1,14 @@
 #include "store/record_compare.hpp"
 
-#include <cstring>
-
 namespace recdb {
 
-int compareByName(const Record& a, const Record& b) {
-    // strcmp compares as unsigned char, which is the required byte order.
-    const int difference = std::strcmp(a.name.data(), b.name.data());
+int compareNames(std::string_view a, std::string_view b) {
+    // char_traits<char> compares as unsigned char, the required byte order.
+    const int difference = a.compare(b);
     return (difference > 0) - (difference < 0);
 }
 
-int compareNamesAsTie(const Record& a, const Record& b) {
-    return 2 * compareByName(a, b);
-}
+int compareByName(const Record& a, const Record& b) { return compareNames(a.nameView(), b.nameView()); }
 
 namespace {
 
@@ -44,7 +40,14 @@ int compareRatings(std::int32_t numA, std::int32_t denA, std::int32_t numB, std:
 
 int compareByRating(const Record& a, const Record& b) {
     const int primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
-    return primary != 0 ? primary : compareNamesAsTie(a, b);
+    return primary != 0 ? primary : 2 * compareByName(a, b);
+}
+
+int compareByGroup(const Record& a, const Record& b) {
+    if (a.group != b.group) {
+        return a.group > b.group ? 1 : -1;
+    }
+    return 2 * compareByName(a, b);
 }
 
 }  // namespace recdb

@@ -1,12 +1,14 @@
-#include "store/input_file.hpp"
+#include "io/input_file.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace recdb {
+#include "io/descriptor.hpp"
+#include "io/system_calls.hpp"
+
+namespace recdb::io {
 
 namespace {
 
@@ -16,22 +18,31 @@ constexpr std::size_t BufferSize = 1 << 20;
 
 InputFile::~InputFile() {
     if (fd_ >= 0) {
-        ::close(fd_);
+        systemCalls().close(fd_);
     }
 }
 
 bool InputFile::open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    buffer_ = std::make_unique_for_overwrite<char[]>(BufferSize);
+    fd_ = systemCalls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd_ < 0) {
         return false;
     }
     struct stat info {};
-    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd_);
+    if (systemCalls().fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+        systemCalls().close(fd_);
         fd_ = -1;
         return false;
     }
-    buffer_.resize(BufferSize);
+    return true;
+}
+
+bool InputFile::rewind() {
+    if (systemCalls().lseek(fd_, 0, SEEK_SET) != 0) {
+        return false;
+    }
+    pos_ = end_ = 0;
+    failed_ = false;
     return true;
 }
 
@@ -39,19 +50,14 @@ bool InputFile::refill() {
     if (fd_ < 0 || failed_) {
         return false;
     }
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            failed_ = true;
-            return false;
-        }
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(got);
-        return got > 0;
+    const ssize_t got = readSome(fd_, buffer_.get(), BufferSize);
+    if (got < 0) {
+        failed_ = true;
+        return false;
     }
+    pos_ = 0;
+    end_ = static_cast<std::size_t>(got);
+    return got > 0;
 }
 
 template <typename Consume>
@@ -61,7 +67,7 @@ bool InputFile::consume(std::size_t count, Consume consumeChunk) {
             return false;
         }
         const std::size_t take = std::min(count, end_ - pos_);
-        consumeChunk(buffer_.data() + pos_, take);
+        consumeChunk(buffer_.get() + pos_, take);
         pos_ += take;
         count -= take;
     }
@@ -83,8 +89,12 @@ bool InputFile::readInt32(std::int32_t& value) {
     return true;
 }
 
+bool InputFile::skip(std::size_t count) {
+    return consume(count, [](const char*, std::size_t) {});
+}
+
 bool InputFile::appendBytes(std::string& out, std::size_t count) {
     return consume(count, [&out](const char* chunk, std::size_t size) { out.append(chunk, size); });
 }
 
-}  // namespace recdb
+}  // namespace recdb::io

@@ -1,0 +1,194 @@
+#include "io/file_writer.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "io/system_calls.hpp"
+
+namespace recdb::io {
+
+namespace {
+
+// The directory part of a path, with its final slash; empty for a bare name.
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The path that writing to path reaches: symbolic links followed, also when
+// the last one names a file that does not exist yet. False on a loop.
+bool resolveLinks(const std::string& path, std::string& resolved) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (systemCalls().lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            resolved = current;
+            return true;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = systemCalls().readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
+            return false;
+        }
+        const std::string link(target, static_cast<std::size_t>(length));
+        current = link.front() == '/' ? link : directoryOf(current) + link;
+    }
+    return false;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// A file created under a fresh name beside the target; removed again unless
+// it was renamed away.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target) {
+        static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^ static_cast<unsigned>(::time(nullptr)));
+        static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = target + '.';
+            for (int k = 0; k < 6; ++k) {
+                name += Letters[random() % (sizeof Letters - 1)];
+            }
+            fd_ = systemCalls().open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd_ >= 0) {
+                path_ = std::move(name);
+                return;
+            }
+            if (errno != EEXIST) {
+                return;
+            }
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            systemCalls().close(fd_);
+        }
+        if (!path_.empty()) {
+            systemCalls().unlink(path_.c_str());
+        }
+    }
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    [[nodiscard]] bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return systemCalls().close(fd) == 0;
+    }
+    // The file now has another name; nothing to remove.
+    void renamed() { path_.clear(); }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Flushes a directory's entries to the disk. A directory that cannot be
+// opened for reading, or a file system that cannot flush directories, is
+// passed over: there is nothing more to be done there.
+bool syncDirectory(const std::string& directory) {
+    const std::string path = directory.empty() ? std::string(".") : directory;
+    const int fd = systemCalls().open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return errno == EACCES;
+    }
+    const bool synced = systemCalls().fsync(fd) == 0 || errno == EINVAL;
+    const bool closed = systemCalls().close(fd) == 0;
+    return synced && closed;
+}
+
+WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+    const int fd = systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return WriteOutcome::CannotOpen;
+    }
+    struct Closer {
+        int fd;
+        bool closed = false;
+        ~Closer() {
+            if (!closed) {
+                systemCalls().close(fd);
+            }
+        }
+    } closer{fd};
+    OutputFile out(fd);
+    fill(out);
+    const bool flushed = out.flush();
+    closer.closed = true;
+    const bool closed = systemCalls().close(fd) == 0;
+    return flushed && closed ? WriteOutcome::Written : WriteOutcome::Failed;
+}
+
+}  // namespace
+
+WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+    std::string target;
+    if (path.empty() || !resolveLinks(path, target)) {
+        return WriteOutcome::CannotOpen;
+    }
+    struct stat existing {};
+    const bool exists = systemCalls().stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        return WriteOutcome::CannotOpen;
+    }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return writeDirectly(target, fill);
+    }
+    if (exists) {
+        // The file is replaced only where it could have been written.
+        const int probe = systemCalls().open(target.c_str(), O_WRONLY | O_CLOEXEC, 0);
+        if (probe < 0) {
+            return WriteOutcome::CannotOpen;
+        }
+        systemCalls().close(probe);
+    }
+    TemporaryFile temporary(target);
+    if (!temporary.isOpen()) {
+        return WriteOutcome::CannotOpen;
+    }
+    if (systemCalls().fchmod(temporary.fd(), exists ? existing.st_mode & 07777 : newFileMode()) != 0) {
+        return WriteOutcome::Failed;
+    }
+    OutputFile out(temporary.fd());
+    fill(out);
+    if (!out.flush() || systemCalls().fsync(temporary.fd()) != 0 || !temporary.close()) {
+        return WriteOutcome::Failed;
+    }
+    // A second name for the old file, to put it back should the directory
+    // not reach the disk; without hard links the store goes on without it.
+    const std::string backup = temporary.path() + ".old";
+    const bool backedUp = exists && systemCalls().link(target.c_str(), backup.c_str()) == 0;
+    if (systemCalls().rename(temporary.path().c_str(), target.c_str()) != 0) {
+        if (backedUp) {
+            systemCalls().unlink(backup.c_str());
+        }
+        return WriteOutcome::Failed;
+    }
+    temporary.renamed();
+    if (!syncDirectory(directoryOf(target))) {
+        if (backedUp) {
+            systemCalls().rename(backup.c_str(), target.c_str());
+        } else if (!exists) {
+            systemCalls().unlink(target.c_str());
+        }
+        return WriteOutcome::Failed;
+    }
+    if (backedUp) {
+        systemCalls().unlink(backup.c_str());
+    }
+    return WriteOutcome::Written;
+}
+
+}  // namespace recdb::io

@@ -1,0 +1,44 @@
+#include "io/output_file.hpp"
+
+#include <cstring>
+
+#include "io/descriptor.hpp"
+
+namespace recdb::io {
+
+namespace {
+
+constexpr std::size_t BufferSize = 1 << 20;
+
+}  // namespace
+
+OutputFile::OutputFile(int fd) : fd_(fd), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
+
+void OutputFile::write(std::string_view bytes) {
+    if (used_ + bytes.size() > BufferSize) {
+        static_cast<void>(flush());
+        if (bytes.size() > BufferSize) {
+            failed_ = failed_ || !writeAll(fd_, bytes.data(), bytes.size());
+            return;
+        }
+    }
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+}
+
+void OutputFile::writeInt32(std::int32_t value) {
+    const auto raw = static_cast<std::uint32_t>(value);
+    const char bytes[4] = {static_cast<char>(raw & 0xFFu), static_cast<char>((raw >> 8) & 0xFFu),
+                           static_cast<char>((raw >> 16) & 0xFFu), static_cast<char>((raw >> 24) & 0xFFu)};
+    write({bytes, sizeof bytes});
+}
+
+bool OutputFile::flush() {
+    if (!failed_ && used_ > 0) {
+        failed_ = !writeAll(fd_, buffer_.get(), used_);
+    }
+    used_ = 0;
+    return !failed_;
+}
+
+}  // namespace recdb::io

@@ -1,0 +1,356 @@
+#include "store/chain_set.hpp"
+
+#include <cassert>
+#include <utility>
+
+namespace recdb {
+
+std::uint8_t ChainSet::flippedIf(std::uint8_t flags, bool flip) {
+    flags &= SummaryBits;
+    if (!flip) {
+        return flags;
+    }
+    std::uint8_t result = flags ^ (OwnBlack | FirstBlack | LastBlack);
+    result &= static_cast<std::uint8_t>(~(HasBlackPair | HasRedPair | HasRed | HasBlack));
+    result |= (flags & HasBlackPair) != 0 ? HasRedPair : 0;
+    result |= (flags & HasRedPair) != 0 ? HasBlackPair : 0;
+    result |= (flags & HasRed) != 0 ? HasBlack : 0;
+    result |= (flags & HasBlack) != 0 ? HasRed : 0;
+    return result;
+}
+
+void ChainSet::setFlipBit(NodeId node, bool flip) {
+    Node& n = at(node);
+    n.flags = static_cast<std::uint8_t>(flip ? n.flags | FlipBit : n.flags & ~FlipBit);
+}
+
+std::uint8_t ChainSet::childSummary(NodeId child) const { return flippedIf(at(child).flags, flipBit(child)); }
+
+// Recomputes a node's summary from its own colour and its children's
+// summaries, all relative to the node's accumulated flip.
+void ChainSet::pull(NodeId node) {
+    Node& n = at(node);
+    const bool ownBlack = (n.flags & OwnBlack) != 0;
+    bool firstBlack = ownBlack;
+    bool lastBlack = ownBlack;
+    bool blackPair = false;
+    bool redPair = false;
+    bool hasRed = !ownBlack;
+    bool hasBlack = ownBlack;
+    if (n.left != NoNode) {
+        const std::uint8_t left = childSummary(n.left);
+        const bool leftLast = (left & LastBlack) != 0;
+        firstBlack = (left & FirstBlack) != 0;
+        blackPair = (left & HasBlackPair) != 0 || (leftLast && ownBlack);
+        redPair = (left & HasRedPair) != 0 || (!leftLast && !ownBlack);
+        hasRed = hasRed || (left & HasRed) != 0;
+        hasBlack = hasBlack || (left & HasBlack) != 0;
+    }
+    if (n.right != NoNode) {
+        const std::uint8_t right = childSummary(n.right);
+        const bool rightFirst = (right & FirstBlack) != 0;
+        lastBlack = (right & LastBlack) != 0;
+        blackPair = blackPair || (right & HasBlackPair) != 0 || (rightFirst && ownBlack);
+        redPair = redPair || (right & HasRedPair) != 0 || (!rightFirst && !ownBlack);
+        hasRed = hasRed || (right & HasRed) != 0;
+        hasBlack = hasBlack || (right & HasBlack) != 0;
+    }
+    std::uint8_t flags = n.flags & (OwnBlack | FlipBit);
+    flags |= firstBlack ? FirstBlack : 0;
+    flags |= lastBlack ? LastBlack : 0;
+    flags |= blackPair ? HasBlackPair : 0;
+    flags |= redPair ? HasRedPair : 0;
+    flags |= hasRed ? HasRed : 0;
+    flags |= hasBlack ? HasBlack : 0;
+    n.flags = flags;
+}
+
+// Rotates node above its parent. Every node's true colour stays: the node
+// takes over the flip that its parent had, the parent keeps only what lay
+// between them, and the subtree that changes parent is compensated.
+void ChainSet::rotateUp(NodeId node) {
+    ++steps_;
+    const NodeId parent = at(node).up;
+    const NodeId grand = at(parent).up;
+    const bool nodeFlip = flipBit(node);
+    const bool parentFlip = flipBit(parent);
+    NodeId moved = NoNode;
+    if (at(parent).left == node) {
+        moved = at(node).right;
+        at(parent).left = moved;
+        at(node).right = parent;
+    } else {
+        moved = at(node).left;
+        at(parent).right = moved;
+        at(node).left = parent;
+    }
+    if (moved != NoNode) {
+        at(moved).up = parent;
+        setFlipBit(moved, flipBit(moved) != nodeFlip);
+    }
+    at(parent).up = node;
+    at(node).up = grand;
+    if (grand != NoNode) {
+        (at(grand).left == parent ? at(grand).left : at(grand).right) = node;
+    }
+    setFlipBit(node, nodeFlip != parentFlip);
+    setFlipBit(parent, nodeFlip);
+    pull(parent);
+    pull(node);
+}
+
+void ChainSet::splay(NodeId node) {
+    for (;;) {
+        const NodeId parent = at(node).up;
+        if (parent == NoNode) {
+            return;
+        }
+        const NodeId grand = at(parent).up;
+        if (grand != NoNode) {
+            const bool zigZig = (at(grand).left == parent) == (at(parent).left == node);
+            rotateUp(zigZig ? parent : node);
+        }
+        rotateUp(node);
+    }
+}
+
+NodeId ChainSet::detachLeft(NodeId root) {
+    const NodeId left = at(root).left;
+    if (left != NoNode) {
+        at(root).left = NoNode;
+        at(left).up = NoNode;
+        setFlipBit(left, flipBit(left) != flipBit(root));
+        pull(root);
+    }
+    return left;
+}
+
+NodeId ChainSet::detachRight(NodeId root) {
+    const NodeId right = at(root).right;
+    if (right != NoNode) {
+        at(root).right = NoNode;
+        at(right).up = NoNode;
+        setFlipBit(right, flipBit(right) != flipBit(root));
+        pull(root);
+    }
+    return right;
+}
+
+void ChainSet::attachLeft(NodeId root, NodeId subtree) {
+    assert(at(root).left == NoNode && at(root).up == NoNode);
+    if (subtree != NoNode) {
+        at(root).left = subtree;
+        at(subtree).up = root;
+        setFlipBit(subtree, flipBit(subtree) != flipBit(root));
+        pull(root);
+    }
+}
+
+void ChainSet::attachRight(NodeId root, NodeId subtree) {
+    assert(at(root).right == NoNode && at(root).up == NoNode);
+    if (subtree != NoNode) {
+        at(root).right = subtree;
+        at(subtree).up = root;
+        setFlipBit(subtree, flipBit(subtree) != flipBit(root));
+        pull(root);
+    }
+}
+
+NodeId ChainSet::leftmost(NodeId node) {
+    while (at(node).left != NoNode) {
+        ++steps_;
+        node = at(node).left;
+    }
+    splay(node);
+    return node;
+}
+
+void ChainSet::makeSingle(NodeId node, Colour colour) {
+    at(node) = Node{};
+    at(node).flags = colour == Colour::Black ? OwnBlack : 0;
+    pull(node);
+}
+
+Colour ChainSet::colour(NodeId node) {
+    splay(node);
+    const bool black = ((at(node).flags & OwnBlack) != 0) != flipBit(node);
+    return black ? Colour::Black : Colour::Red;
+}
+
+void ChainSet::setColour(NodeId node, Colour colour) {
+    splay(node);
+    const bool storedBlack = (colour == Colour::Black) != flipBit(node);
+    Node& n = at(node);
+    n.flags = static_cast<std::uint8_t>(storedBlack ? n.flags | OwnBlack : n.flags & ~OwnBlack);
+    pull(node);
+}
+
+void ChainSet::join(NodeId last, NodeId first) {
+    splay(first);
+    if (at(first).left != NoNode) {
+        return;
+    }
+    splay(last);
+    attachRight(last, first);
+}
+
+void ChainSet::cutAbove(NodeId node) {
+    splay(node);
+    detachLeft(node);
+}
+
+void ChainSet::cutBelow(NodeId node) {
+    splay(node);
+    detachRight(node);
+}
+
+void ChainSet::flip(NodeId top, NodeId bottom) {
+    splay(top);
+    const NodeId above = detachLeft(top);
+    splay(bottom);
+    const NodeId below = detachRight(bottom);
+    // bottom is now the root of exactly the stretch top..bottom.
+    setFlipBit(bottom, !flipBit(bottom));
+    attachRight(bottom, below);
+    splay(top);
+    attachLeft(top, above);
+}
+
+NodeId ChainSet::deepestBlackPairTo(NodeId node) {
+    splay(node);
+    const NodeId above = at(node).left;
+    if (above == NoNode) {
+        return NoNode;
+    }
+    const bool nodeFlip = flipBit(node);
+    const bool nodeBlack = ((at(node).flags & OwnBlack) != 0) != nodeFlip;
+    const std::uint8_t aboveSummary = flippedIf(childSummary(above), nodeFlip);
+    if (nodeBlack && (aboveSummary & LastBlack) != 0) {
+        return node;
+    }
+    if ((aboveSummary & HasBlackPair) == 0) {
+        return NoNode;
+    }
+    // Descend to the deepest pair, keeping the accumulated flip of each node.
+    NodeId cursor = above;
+    bool flip = nodeFlip != flipBit(above);
+    for (;;) {
+        ++steps_;
+        const Node& n = at(cursor);
+        const bool atBlack = ((n.flags & OwnBlack) != 0) != flip;
+        if (n.right != NoNode) {
+            const bool rightFlip = flip != flipBit(n.right);
+            const std::uint8_t right = flippedIf(at(n.right).flags, rightFlip);
+            if ((right & HasBlackPair) != 0) {
+                cursor = n.right;
+                flip = rightFlip;
+                continue;
+            }
+            if (atBlack && (right & FirstBlack) != 0) {
+                return leftmost(n.right);
+            }
+        }
+        assert(n.left != NoNode);
+        const bool leftFlip = flip != flipBit(n.left);
+        const std::uint8_t left = flippedIf(at(n.left).flags, leftFlip);
+        if (atBlack && (left & LastBlack) != 0) {
+            splay(cursor);
+            return cursor;
+        }
+        cursor = n.left;
+        flip = leftFlip;
+    }
+}
+
+NodeId ChainSet::deepestRedAbove(NodeId node) {
+    splay(node);
+    const NodeId above = at(node).left;
+    if (above == NoNode) {
+        return NoNode;
+    }
+    bool flip = flipBit(node) != flipBit(above);
+    if ((flippedIf(at(above).flags, flip) & HasRed) == 0) {
+        return NoNode;
+    }
+    NodeId cursor = above;
+    for (;;) {
+        ++steps_;
+        const Node& n = at(cursor);
+        if (n.right != NoNode) {
+            const bool rightFlip = flip != flipBit(n.right);
+            if ((flippedIf(at(n.right).flags, rightFlip) & HasRed) != 0) {
+                cursor = n.right;
+                flip = rightFlip;
+                continue;
+            }
+        }
+        if (((n.flags & OwnBlack) != 0) == flip) {
+            splay(cursor);
+            return cursor;
+        }
+        assert(n.left != NoNode);
+        flip = flip != flipBit(n.left);
+        cursor = n.left;
+    }
+}
+
+NodeId ChainSet::first(NodeId node) {
+    splay(node);
+    return leftmost(node);
+}
+
+NodeId ChainSet::next(NodeId node) {
+    splay(node);
+    const NodeId right = at(node).right;
+    return right == NoNode ? NoNode : leftmost(right);
+}
+
+std::vector<NodeId> ChainSet::chainOf(NodeId node) {
+    splay(node);
+    std::vector<NodeId> chain;
+    std::vector<NodeId> pending;
+    for (NodeId cursor = node; cursor != NoNode || !pending.empty();) {
+        if (cursor != NoNode) {
+            pending.push_back(cursor);
+            cursor = at(cursor).left;
+            continue;
+        }
+        cursor = pending.back();
+        pending.pop_back();
+        chain.push_back(cursor);
+        cursor = at(cursor).right;
+    }
+    return chain;
+}
+
+bool ChainSet::summariesHold(NodeId node) {
+    splay(node);
+    // Post-order: every node's summary recomputed from its children must be
+    // the stored one, and every child must point back to its parent.
+    std::vector<std::pair<NodeId, bool>> pending{{node, false}};
+    while (!pending.empty()) {
+        auto [cursor, childrenDone] = pending.back();
+        pending.pop_back();
+        const Node& n = at(cursor);
+        if (!childrenDone) {
+            pending.emplace_back(cursor, true);
+            for (const NodeId child : {n.left, n.right}) {
+                if (child != NoNode) {
+                    if (at(child).up != cursor) {
+                        return false;
+                    }
+                    pending.emplace_back(child, false);
+                }
+            }
+            continue;
+        }
+        const std::uint8_t stored = n.flags;
+        pull(cursor);
+        if (at(cursor).flags != stored) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace recdb

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "store/node_id.hpp"
+
+namespace recdb {
+
+// Node colours of an ordered index.
+enum class Colour : std::uint8_t { Red = 0, Black = 1 };
+
+// The links of a node in the splay tree of its chain, with its colour and
+// summary bits (see ChainSet).
+struct ChainLinks {
+    NodeId up = NoNode;
+    NodeId left = NoNode;
+    NodeId right = NoNode;
+    std::uint8_t flags = 0;
+};
+
+// A node of an ordered index: its links in the index's tree and in its
+// chain, side by side so that one cache line serves both, and its colour
+// while its chain is not kept in a ChainSet.
+struct IndexNode {
+    NodeId parent = NoNode;
+    NodeId left = NoNode;
+    NodeId right = NoNode;
+    ChainLinks chain;
+    std::uint8_t plain = 0;
+};
+
+// The colours of the nodes of an ordered index, kept per chain. A chain is a
+// maximal downward path of the tree along which every node but the last has
+// exactly one child; every node belongs to exactly one chain. Chains grow long
+// where keys arrive in order, and the tree's repairs recolour or search long
+// stretches of them, so each chain keeps its nodes in a splay tree ordered
+// from top to bottom, with a pending flip and a summary per subtree. That
+// turns "flip this stretch", "the deepest two blacks in a row above here" and
+// "the deepest red above here" into O(log n) amortised operations.
+//
+// The set knows nothing of the tree: the index says where chains are joined
+// and cut. Invariants: the in-order sequence of each splay tree is one chain,
+// top first. Each node carries a flip bit; a node's true colour is its stored
+// colour flipped by the flip bits of the node and of all its splay ancestors,
+// and its stored summary describes its splay subtree in the same relative
+// way. So flipping a whole splay tree toggles one bit, and splaying needs no
+// pass that pushes pending flips down first.
+class ChainSet {
+public:
+    // The set works on the chain links of the index's own nodes.
+    explicit ChainSet(std::vector<IndexNode>& nodes) : nodes_(nodes) {}
+
+    // Makes a node a chain of its own with a colour.
+    void makeSingle(NodeId node, Colour colour);
+    Colour colour(NodeId node);
+    void setColour(NodeId node, Colour colour);
+
+    // Appends the chain that begins with first to the chain that ends with
+    // last; nothing when first already follows last.
+    void join(NodeId last, NodeId first);
+    // Cuts the chain of node just above it; a node that begins its chain is
+    // left as it is.
+    void cutAbove(NodeId node);
+    // Cuts the chain of node just below it.
+    void cutBelow(NodeId node);
+
+    // Flips the colours of the stretch from top down to bottom, both in one
+    // chain with top not below bottom.
+    void flip(NodeId top, NodeId bottom);
+    // The lower node of the deepest pair of black nodes next to each other
+    // among the nodes of node's chain from its first node down to node, or
+    // NoNode.
+    NodeId deepestBlackPairTo(NodeId node);
+    // The deepest red node above node in its chain, or NoNode.
+    NodeId deepestRedAbove(NodeId node);
+    // The first node of node's chain.
+    NodeId first(NodeId node);
+    // The node after node in its chain, or NoNode.
+    NodeId next(NodeId node);
+
+    // The chain of node, top first, and whether every summary is right.
+    std::vector<NodeId> chainOf(NodeId node);
+    bool summariesHold(NodeId node);
+
+    // Splay steps taken so far: the work measure of the set.
+    std::uint64_t steps() const { return steps_; }
+
+private:
+    enum Flag : std::uint8_t {
+        OwnBlack = 1 << 0,
+        FlipBit = 1 << 1,
+        FirstBlack = 1 << 2,
+        LastBlack = 1 << 3,
+        HasBlackPair = 1 << 4,
+        HasRedPair = 1 << 5,
+        HasRed = 1 << 6,
+        HasBlack = 1 << 7,
+    };
+    using Node = ChainLinks;
+
+    static constexpr std::uint8_t SummaryBits =
+        OwnBlack | FirstBlack | LastBlack | HasBlackPair | HasRedPair | HasRed | HasBlack;
+
+    // The summary bits of flags, flipped when flip is set.
+    static std::uint8_t flippedIf(std::uint8_t flags, bool flip);
+    Node& at(NodeId node) { return nodes_[node].chain; }
+    const Node& at(NodeId node) const { return nodes_[node].chain; }
+    bool flipBit(NodeId node) const { return (at(node).flags & FlipBit) != 0; }
+    void setFlipBit(NodeId node, bool flip);
+    // The summary of a child, relative to its parent.
+    std::uint8_t childSummary(NodeId child) const;
+    void pull(NodeId node);
+    void rotateUp(NodeId node);
+    void splay(NodeId node);
+    // Detaches the left or right subtree of a splay root as a tree of its own.
+    NodeId detachLeft(NodeId root);
+    NodeId detachRight(NodeId root);
+    void attachLeft(NodeId root, NodeId subtree);
+    void attachRight(NodeId root, NodeId subtree);
+    // The first node of a subtree whose root's accumulated flip is given.
+    NodeId leftmost(NodeId node);
+
+    std::vector<IndexNode>& nodes_;
+    std::uint64_t steps_ = 0;
+};
+
+}  // namespace recdb

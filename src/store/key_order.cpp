@@ -1,0 +1,445 @@
+#include "store/key_order.hpp"
+
+#include <algorithm>
+#include <cassert>
+
+namespace recdb {
+
+KeyOrder::Separator KeyOrder::separatorOf(const Entry& entry) const {
+    Separator separator;
+    separator.key = entry.key;
+    const std::string_view name = names_.nameOf(entry.id);
+    separator.nameLength = static_cast<std::uint8_t>(std::min(name.size(), sizeof separator.name));
+    std::copy_n(name.data(), separator.nameLength, separator.name);
+    return separator;
+}
+
+const KeyOrder::Entry* KeyOrder::entryAt(Position position) const {
+    while (position.leaf != NoNode && position.slot == leaves_[position.leaf].count) {
+        position = {leaves_[position.leaf].next, 0};
+    }
+    return position.leaf == NoNode ? nullptr : leafEntries(position.leaf) + position.slot;
+}
+
+KeyOrder::Position KeyOrder::next(Position position) const {
+    while (position.leaf != NoNode && position.slot >= leaves_[position.leaf].count) {
+        position = {leaves_[position.leaf].next, 0};
+    }
+    if (position.leaf == NoNode) {
+        return {};
+    }
+    if (position.slot + 1 < leaves_[position.leaf].count) {
+        return {position.leaf, position.slot + 1};
+    }
+    return {leaves_[position.leaf].next, 0};
+}
+
+KeyOrder::Position KeyOrder::previous(Position position) const {
+    if (position.leaf == NoNode) {
+        return last();
+    }
+    while (position.slot == 0) {
+        position.leaf = leaves_[position.leaf].previous;
+        if (position.leaf == NoNode) {
+            return {};
+        }
+        position.slot = leaves_[position.leaf].count;
+    }
+    return {position.leaf, position.slot - 1};
+}
+
+KeyOrder::Position KeyOrder::first() const { return {firstLeaf_, 0}; }
+
+KeyOrder::Position KeyOrder::last() const {
+    if (lastLeaf_ == NoNode) {
+        return {};
+    }
+    return previous({lastLeaf_, leaves_[lastLeaf_].count});
+}
+
+NodeId KeyOrder::takeLeaf() {
+    assert(!freeLeaves_.empty());
+    const NodeId leaf = freeLeaves_.back();
+    freeLeaves_.pop_back();
+    leaves_[leaf] = Leaf{};
+    return leaf;
+}
+
+NodeId KeyOrder::takeInner() {
+    assert(!freeInners_.empty());
+    const NodeId inner = freeInners_.back();
+    freeInners_.pop_back();
+    inners_[inner].count = 0;
+    inners_[inner].parent = NoNode;
+    return inner;
+}
+
+// Freed nodes go back to the free lists, whose capacity was reserved when
+// the nodes were made, so releasing never allocates.
+void KeyOrder::releaseLeaf(NodeId leaf) { freeLeaves_.push_back(leaf); }
+void KeyOrder::releaseInner(NodeId inner) { freeInners_.push_back(inner); }
+
+namespace {
+
+// Makes room for extra more elements, growing geometrically.
+template <typename T>
+void reserveMore(std::vector<T>& vector, std::size_t extra) {
+    if (vector.capacity() < vector.size() + extra) {
+        vector.reserve(std::max(vector.size() + extra, 2 * vector.capacity()));
+    }
+}
+
+}  // namespace
+
+void KeyOrder::prepareInsert() {
+    // A split cascade takes one leaf and at most one inner node per level,
+    // plus a new root. The free lists keep room for every node, so that
+    // giving a node back never allocates.
+    if (freeLeaves_.empty()) {
+        const auto leaf = static_cast<NodeId>(leaves_.size());
+        reserveMore(entries_, LeafCapacity);
+        reserveMore(leaves_, 1);
+        freeLeaves_.reserve(leaves_.capacity());
+        entries_.resize(entries_.size() + LeafCapacity);
+        leaves_.emplace_back();
+        freeLeaves_.push_back(leaf);
+    }
+    const std::size_t innersNeeded = height_ + 1;
+    while (freeInners_.size() < innersNeeded) {
+        const auto inner = static_cast<NodeId>(inners_.size());
+        reserveMore(inners_, 1);
+        freeInners_.reserve(inners_.capacity());
+        inners_.emplace_back();
+        freeInners_.push_back(inner);
+    }
+}
+
+void KeyOrder::insert(Position position, const Entry& entry) {
+    ++size_;
+    if (root_ == NoNode) {
+        const NodeId leaf = takeLeaf();
+        leafEntries(leaf)[0] = entry;
+        leaves_[leaf].count = 1;
+        root_ = firstLeaf_ = lastLeaf_ = leaf;
+        height_ = 0;
+        return;
+    }
+    const NodeId leaf = position.leaf;
+    assert(leaf != NoNode && position.slot <= leaves_[leaf].count);
+    Entry* entries = leafEntries(leaf);
+    std::uint32_t& count = leaves_[leaf].count;
+    if (count < LeafCapacity) {
+        std::copy_backward(entries + position.slot, entries + count, entries + count + 1);
+        entries[position.slot] = entry;
+        ++count;
+        return;
+    }
+    // Split. Entries arriving at the end (or the start) of a leaf move alone
+    // (or move the rest alone), so that keys in order fill the leaves.
+    const NodeId right = takeLeaf();
+    entries = leafEntries(leaf);
+    Entry* rightEntries = leafEntries(right);
+    std::uint32_t keep = LeafCapacity / 2;
+    if (position.slot == LeafCapacity) {
+        keep = LeafCapacity;
+    } else if (position.slot == 0) {
+        keep = 0;
+    }
+    std::copy(entries + keep, entries + LeafCapacity, rightEntries);
+    leaves_[right].count = LeafCapacity - keep;
+    count = keep;
+    leaves_[right].previous = leaf;
+    leaves_[right].next = leaves_[leaf].next;
+    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = right;
+    leaves_[leaf].next = right;
+    leaves_[right].parent = leaves_[leaf].parent;
+    const bool toLeft = position.slot < keep || (position.slot == keep && keep == 0);
+    const NodeId target = toLeft ? leaf : right;
+    const std::uint32_t slot = toLeft ? position.slot : position.slot - keep;
+    Entry* targetEntries = leafEntries(target);
+    std::uint32_t& targetCount = leaves_[target].count;
+    std::copy_backward(targetEntries + slot, targetEntries + targetCount, targetEntries + targetCount + 1);
+    targetEntries[slot] = entry;
+    ++targetCount;
+    insertIntoParent(leaf, true, separatorOf(rightEntries[0]), right);
+}
+
+std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
+    std::uint32_t index = 0;
+    while (inner.children[index] != child) {
+        ++index;
+        assert(index < inner.count);
+    }
+    return index;
+}
+
+// Files right (a new node after left, at the same level) with its separator
+// in left's parent, splitting full inner nodes upwards as needed.
+void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
+    Separator pending = separator;
+    for (;;) {
+        const NodeId parent = parentOf(left, isLeaf);
+        if (parent == NoNode) {
+            const NodeId root = takeInner();
+            Inner& inner = inners_[root];
+            inner.count = 2;
+            inner.children[0] = left;
+            inner.children[1] = right;
+            inner.separators[0] = pending;
+            parentOf(left, isLeaf) = root;
+            parentOf(right, isLeaf) = root;
+            root_ = root;
+            ++height_;
+            return;
+        }
+        Inner& inner = inners_[parent];
+        const std::uint32_t index = childIndex(inner, left) + 1;
+        if (inner.count < Fanout) {
+            std::copy_backward(inner.children + index, inner.children + inner.count,
+                               inner.children + inner.count + 1);
+            std::copy_backward(inner.separators + index - 1, inner.separators + inner.count - 1,
+                               inner.separators + inner.count);
+            inner.children[index] = right;
+            inner.separators[index - 1] = pending;
+            ++inner.count;
+            parentOf(right, isLeaf) = parent;
+            return;
+        }
+        // Split the full parent around the middle: the right half of its
+        // children (with the new one in place) moves to a new sibling, and
+        // the separator between the halves goes up a level.
+        const NodeId sibling = takeInner();
+        Inner& full = inners_[parent];
+        Inner& half = inners_[sibling];
+        constexpr std::uint32_t Total = Fanout + 1;
+        constexpr std::uint32_t LeftCount = Total / 2;
+        const auto childAt = [&full, index, right](std::uint32_t k) {
+            return k < index ? full.children[k] : k == index ? right : full.children[k - 1];
+        };
+        const auto separatorAt = [&full, index, &pending](std::uint32_t k) -> const Separator& {
+            return k < index - 1 ? full.separators[k] : k == index - 1 ? pending : full.separators[k - 1];
+        };
+        for (std::uint32_t k = LeftCount; k < Total; ++k) {
+            half.children[k - LeftCount] = childAt(k);
+            if (k > LeftCount) {
+                half.separators[k - LeftCount - 1] = separatorAt(k - 1);
+            }
+        }
+        const Separator up = separatorAt(LeftCount - 1);
+        // The left half stays in place; only the part from index on shifts.
+        for (std::uint32_t k = LeftCount; k-- > index;) {
+            full.children[k] = childAt(k);
+        }
+        for (std::uint32_t k = LeftCount - 1; k-- > index - 1;) {
+            full.separators[k] = separatorAt(k);
+        }
+        if (index < LeftCount) {
+            full.children[index] = right;
+            full.separators[index - 1] = pending;
+        }
+        full.count = LeftCount;
+        half.count = Total - LeftCount;
+        half.parent = full.parent;
+        for (std::uint32_t k = 0; k < full.count; ++k) {
+            parentOf(full.children[k], isLeaf) = parent;
+        }
+        for (std::uint32_t k = 0; k < half.count; ++k) {
+            parentOf(half.children[k], isLeaf) = sibling;
+        }
+        left = parent;
+        isLeaf = false;
+        pending = up;
+        right = sibling;
+    }
+}
+
+void KeyOrder::erase(Position position) {
+    while (position.slot == leaves_[position.leaf].count) {
+        position = {leaves_[position.leaf].next, 0};
+    }
+    const NodeId leaf = position.leaf;
+    Entry* entries = leafEntries(leaf);
+    std::uint32_t& count = leaves_[leaf].count;
+    std::copy(entries + position.slot + 1, entries + count, entries + position.slot);
+    --count;
+    --size_;
+    if (count > 0) {
+        return;
+    }
+    (leaves_[leaf].previous == NoNode ? firstLeaf_ : leaves_[leaves_[leaf].previous].next) = leaves_[leaf].next;
+    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = leaves_[leaf].previous;
+    if (height_ == 0) {
+        root_ = NoNode;
+    } else {
+        removeFromParent(leaf, true);
+    }
+    releaseLeaf(leaf);
+}
+
+// Takes child out of its parent, with the separator on its left (or, for a
+// first child, on its right); an inner node left without children goes too.
+void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
+    for (;;) {
+        const NodeId parent = parentOf(child, isLeaf);
+        Inner& inner = inners_[parent];
+        const std::uint32_t index = childIndex(inner, child);
+        std::copy(inner.children + index + 1, inner.children + inner.count, inner.children + index);
+        if (inner.count > 1) {
+            const std::uint32_t separator = index == 0 ? 0 : index - 1;
+            std::copy(inner.separators + separator + 1, inner.separators + inner.count - 1,
+                      inner.separators + separator);
+        }
+        --inner.count;
+        if (inner.count > 0) {
+            break;
+        }
+        releaseInner(parent);
+        if (parent == root_) {
+            root_ = NoNode;
+            height_ = 0;
+            return;
+        }
+        child = parent;
+        isLeaf = false;
+    }
+    // A root with one child gives way to it.
+    while (height_ > 0 && inners_[root_].count == 1) {
+        const NodeId only = inners_[root_].children[0];
+        releaseInner(root_);
+        root_ = only;
+        --height_;
+        parentOf(only, height_ == 0) = NoNode;
+    }
+}
+
+void KeyOrder::clear() {
+    std::vector<Entry>().swap(entries_);
+    std::vector<Leaf>().swap(leaves_);
+    std::vector<Inner>().swap(inners_);
+    std::vector<NodeId>().swap(freeLeaves_);
+    std::vector<NodeId>().swap(freeInners_);
+    root_ = firstLeaf_ = lastLeaf_ = NoNode;
+    height_ = 0;
+    size_ = 0;
+}
+
+std::span<KeyOrder::Entry> KeyOrder::bulkEntries(std::size_t count) {
+    clear();
+    const std::size_t leafCount = (count + LeafCapacity - 1) / LeafCapacity;
+    entries_.resize(leafCount * LeafCapacity);
+    return {entries_.data(), count};
+}
+
+NodeId KeyOrder::firstLeafOf(NodeId node, unsigned level) const {
+    for (; level > 0; --level) {
+        node = inners_[node].children[0];
+    }
+    return node;
+}
+
+void KeyOrder::finishBulk(std::size_t count) {
+    size_ = count;
+    const std::size_t leafCount = entries_.size() / LeafCapacity;
+    if (leafCount == 0) {
+        return;
+    }
+    leaves_.resize(leafCount);
+    freeLeaves_.reserve(leafCount);
+    freeInners_.reserve(leafCount / (Fanout - 1) + 8);
+    for (std::size_t k = 0; k < leafCount; ++k) {
+        Leaf& leaf = leaves_[k];
+        leaf.count = static_cast<std::uint32_t>(std::min<std::size_t>(LeafCapacity, count - k * LeafCapacity));
+        leaf.previous = k == 0 ? NoNode : static_cast<NodeId>(k - 1);
+        leaf.next = k + 1 == leafCount ? NoNode : static_cast<NodeId>(k + 1);
+    }
+    firstLeaf_ = 0;
+    lastLeaf_ = static_cast<NodeId>(leafCount - 1);
+    // Build the inner levels bottom up, each node taking Fanout children.
+    std::vector<NodeId> level(leafCount);
+    for (std::size_t k = 0; k < leafCount; ++k) {
+        level[k] = static_cast<NodeId>(k);
+    }
+    height_ = 0;
+    while (level.size() > 1) {
+        const std::size_t parents = (level.size() + Fanout - 1) / Fanout;
+        inners_.reserve(inners_.size() + parents);
+        std::vector<NodeId> above;
+        above.reserve(parents);
+        for (std::size_t start = 0; start < level.size(); start += Fanout) {
+            const auto parent = static_cast<NodeId>(inners_.size());
+            inners_.emplace_back();
+            Inner& inner = inners_.back();
+            inner.count = static_cast<std::uint32_t>(std::min<std::size_t>(Fanout, level.size() - start));
+            for (std::uint32_t k = 0; k < inner.count; ++k) {
+                const NodeId child = level[start + k];
+                inner.children[k] = child;
+                parentOf(child, height_ == 0) = parent;
+                if (k > 0) {
+                    inner.separators[k - 1] = separatorOf(leafEntries(firstLeafOf(child, height_))[0]);
+                }
+            }
+            above.push_back(parent);
+        }
+        level = std::move(above);
+        ++height_;
+    }
+    root_ = level[0];
+}
+
+std::vector<KeyOrder::Entry> KeyOrder::entries() const {
+    std::vector<Entry> all;
+    for (NodeId leaf = firstLeaf_; leaf != NoNode; leaf = leaves_[leaf].next) {
+        all.insert(all.end(), leafEntries(leaf), leafEntries(leaf) + leaves_[leaf].count);
+    }
+    return all;
+}
+
+bool KeyOrder::structureHolds() const {
+    // Every leaf reachable from the root at the same depth, linked in the same
+    // order as the leaf list, with parents pointing back and counts adding up.
+    if (root_ == NoNode) {
+        return size_ == 0 && firstLeaf_ == NoNode && lastLeaf_ == NoNode;
+    }
+    std::vector<NodeId> leavesInOrder;
+    std::vector<std::pair<NodeId, unsigned>> pending{{root_, height_}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        if (level == 0) {
+            leavesInOrder.push_back(node);
+            continue;
+        }
+        const Inner& inner = inners_[node];
+        if (inner.count == 0 || inner.count > Fanout) {
+            return false;
+        }
+        for (std::uint32_t k = inner.count; k-- > 0;) {
+            const NodeId child = inner.children[k];
+            const NodeId parent = level == 1 ? leaves_[child].parent : inners_[child].parent;
+            if (parent != node) {
+                return false;
+            }
+            pending.emplace_back(child, level - 1);
+        }
+    }
+    std::size_t total = 0;
+    NodeId expected = firstLeaf_;
+    NodeId previous = NoNode;
+    for (const NodeId leaf : leavesInOrder) {
+        if (leaf != expected || leaves_[leaf].previous != previous || leaves_[leaf].count == 0 ||
+            leaves_[leaf].count > LeafCapacity) {
+            return false;
+        }
+        total += leaves_[leaf].count;
+        previous = leaf;
+        expected = leaves_[leaf].next;
+    }
+    return expected == NoNode && previous == lastLeaf_ && total == size_;
+}
+
+std::size_t KeyOrder::heldBytes() const {
+    return entries_.capacity() * sizeof(Entry) + leaves_.capacity() * sizeof(Leaf) +
+           inners_.capacity() * sizeof(Inner) + (freeLeaves_.capacity() + freeInners_.capacity()) * sizeof(NodeId);
+}
+
+}  // namespace recdb

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "store/index_key.hpp"
+#include "store/node_id.hpp"
+
+namespace recdb {
+
+// The nodes of an ordered index in key order, kept in a B+ tree with the keys
+// inline: it finds a key's place among the nodes in O(log n) whatever shape
+// the index's own tree has. Equal keys stand in the order the caller inserted
+// them at.
+//
+// Leaves hold up to LeafCapacity entries, stored contiguously leaf after leaf,
+// and are linked in order. Inner nodes hold, as separators, copies of the key
+// and full name of the first entry of each child but the first: every entry
+// of a child compares at least its left separator and at most its right one.
+// A separator stays valid when its entry goes, and since it holds the name
+// itself it never refers to a record number that may be reused.
+//
+// Inserting is split in two: prepareInsert allocates whatever a split could
+// need and may throw std::bad_alloc, leaving nothing changed; insert then
+// cannot fail. Erasing never allocates.
+class KeyOrder {
+public:
+    struct Entry {
+        IndexKey key;
+        NodeId id = NoNode;
+    };
+    struct Separator {
+        IndexKey key;
+        std::uint8_t nameLength = 0;
+        char name[63];
+
+        std::string_view nameView() const { return {name, nameLength}; }
+    };
+    // Where the full names of entries come from.
+    class NameSource {
+    public:
+        virtual std::string_view nameOf(NodeId id) const = 0;
+
+    protected:
+        ~NameSource() = default;
+    };
+    // A place between entries: before entry slot of a leaf; slot may equal
+    // the leaf's count. The end of the order is the leaf NoNode.
+    struct Position {
+        NodeId leaf = NoNode;
+        std::uint32_t slot = 0;
+    };
+
+    static constexpr std::uint32_t LeafCapacity = 64;
+    static constexpr std::uint32_t Fanout = 64;
+
+    explicit KeyOrder(const NameSource& names) : names_(names) {}
+
+    std::size_t size() const { return size_; }
+
+    // The place just before the first entry for which before is false; before
+    // must hold for a prefix of the entries. It is called with an Entry for
+    // entries and with a Separator for separators.
+    template <typename Before>
+    Position partitionPoint(Before before) const;
+
+    // The entry at a position (after moving past the end of its leaf), or
+    // null at the end.
+    const Entry* entryAt(Position position) const;
+    // The positions of the entry after and before the one at position.
+    Position next(Position position) const;
+    Position previous(Position position) const;
+    Position first() const;
+    Position last() const;
+
+    void prepareInsert();
+    // Inserts before position (a partitionPoint since the last change).
+    void insert(Position position, const Entry& entry);
+    // Erases the entry at position.
+    void erase(Position position);
+    void clear();
+
+    // Bulk building: storage for count entries, which the caller fills in
+    // order (it may sort them there first); finishBulk then builds the tree.
+    std::span<Entry> bulkEntries(std::size_t count);
+    void finishBulk(std::size_t count);
+
+    // Every entry in order, whether the structure holds together, and the
+    // bytes held.
+    std::vector<Entry> entries() const;
+    bool structureHolds() const;
+    std::size_t heldBytes() const;
+
+private:
+    struct Leaf {
+        std::uint32_t count = 0;
+        NodeId parent = NoNode;
+        NodeId previous = NoNode;
+        NodeId next = NoNode;
+    };
+    struct Inner {
+        std::uint32_t count = 0;  // children
+        NodeId parent = NoNode;
+        NodeId children[Fanout];
+        Separator separators[Fanout - 1];
+    };
+
+    Separator separatorOf(const Entry& entry) const;
+
+    Entry* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    const Entry* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    NodeId& parentOf(NodeId node, bool isLeaf) { return isLeaf ? leaves_[node].parent : inners_[node].parent; }
+    NodeId takeLeaf();
+    NodeId takeInner();
+    void releaseLeaf(NodeId leaf);
+    void releaseInner(NodeId inner);
+    void insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
+    void removeFromParent(NodeId child, bool isLeaf);
+    std::uint32_t childIndex(const Inner& inner, NodeId child) const;
+    NodeId firstLeafOf(NodeId node, unsigned level) const;
+
+    const NameSource& names_;
+    std::vector<Entry> entries_;
+    std::vector<Leaf> leaves_;
+    std::vector<Inner> inners_;
+    std::vector<NodeId> freeLeaves_;
+    std::vector<NodeId> freeInners_;
+    NodeId root_ = NoNode;
+    unsigned height_ = 0;  // inner levels above the leaves
+    NodeId firstLeaf_ = NoNode;
+    NodeId lastLeaf_ = NoNode;
+    std::size_t size_ = 0;
+};
+
+template <typename Before>
+KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
+    if (root_ == NoNode) {
+        return {};
+    }
+    NodeId node = root_;
+    for (unsigned level = height_; level > 0; --level) {
+        const Inner& inner = inners_[node];
+        // Separators are in order: count those still before.
+        std::uint32_t low = 0;
+        std::uint32_t high = inner.count - 1;
+        while (low < high) {
+            const std::uint32_t middle = (low + high) / 2;
+            if (before(inner.separators[middle])) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        node = inner.children[low];
+    }
+    const Entry* entries = leafEntries(node);
+    std::uint32_t low = 0;
+    std::uint32_t high = leaves_[node].count;
+    while (low < high) {
+        const std::uint32_t middle = (low + high) / 2;
+        if (before(entries[middle])) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return {node, low};
+}
+
+}  // namespace recdb

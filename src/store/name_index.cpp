@@ -1,0 +1,51 @@
+#include "store/name_index.hpp"
+
+namespace recdb {
+
+void NameIndex::prepareInsert() {
+    if (tree_) {
+        tree_->prepareInsert();
+    } else {
+        table_.prepareInsert();
+    }
+}
+
+void NameIndex::insert(NodeId id) {
+    if (tree_) {
+        tree_->insert(id);
+    } else {
+        table_.insert(id);
+    }
+}
+
+void NameIndex::remove(NodeId id) {
+    if (tree_) {
+        tree_->remove(id);
+    } else {
+        table_.remove(id);
+    }
+}
+
+NodeId NameIndex::find(std::string_view name) const {
+    if (tree_) {
+        return tree_->find(OrderedIndex::probeOf(name, 0, 0));
+    }
+    return table_.find(name);
+}
+
+void NameIndex::insertAll(std::size_t count) {
+    if (table_.insertAll(count)) {
+        return;
+    }
+    tree_ = std::make_unique<OrderedIndex>(IndexOrder::ByName, records_);
+    tree_->insertAll(count);
+}
+
+void NameIndex::clear() {
+    table_.clear();
+    tree_.reset();
+}
+
+std::size_t NameIndex::heldBytes() const { return table_.heldBytes() + (tree_ ? tree_->heldBytes() : 0); }
+
+}  // namespace recdb

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "store/node_id.hpp"
+#include "store/record_store.hpp"
+
+namespace recdb {
+
+// The records by name, in a hash table with open addressing: for a database
+// whose names are all different, where the name tree's shape cannot be seen
+// and a lookup needs no order. Each slot holds a record number and a byte of
+// the name's hash, so that most slots that do not match are passed without
+// reading the record.
+//
+// Inserting is split in two: prepareInsert grows the table as needed and may
+// throw std::bad_alloc, leaving nothing changed; insert then cannot fail.
+class NameTable {
+public:
+    explicit NameTable(const RecordStore& records) : records_(records) {}
+
+    void prepareInsert();
+    // Files a record whose name is not in the table.
+    void insert(NodeId id);
+    void remove(NodeId id);
+    NodeId find(std::string_view name) const;
+    // Files the records numbered 0..count-1 into an empty table; false, with
+    // the table left empty, when two of them share a name.
+    bool insertAll(std::size_t count);
+    void clear();
+
+    std::size_t size() const { return count_; }
+    std::size_t heldBytes() const;
+
+private:
+    static std::uint64_t hashOf(std::string_view name);
+    static std::uint8_t tagOf(std::uint64_t hash) { return static_cast<std::uint8_t>(hash >> 56); }
+    std::size_t homeOf(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & mask_; }
+    // Sizes the table for count records, all slots empty.
+    void allocate(std::size_t count);
+    void place(NodeId id, std::uint64_t hash);
+
+    const RecordStore& records_;
+    std::vector<NodeId> slots_;
+    std::vector<std::uint8_t> tags_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
+}  // namespace recdb

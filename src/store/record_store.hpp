@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "store/id_list.hpp"
+#include "store/node_id.hpp"
+#include "store/record.hpp"
+#include "store/text_arena.hpp"
+
+namespace recdb {
+
+// Owns every record of the database, in the order in which they were filed.
+// A record lives in a numbered slot (its number is also its node number in
+// every index) with its numbers and the links of its two lists; its name and
+// info are packed in a text arena. Numbers of removed records are reused.
+//
+// Adding is split in two: prepare allocates whatever a record will need and
+// may throw std::bad_alloc, leaving nothing changed; add then cannot fail.
+class RecordStore {
+public:
+    RecordStore() = default;
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    void prepare(const RecordView& record);
+    // Files a copy of the record last in the list; prepare must have been
+    // called for it since the last change.
+    NodeId add(const RecordView& record);
+    void erase(NodeId id);
+    void clear();
+    // Reserves slots for count records in all, for a load that knows its size.
+    void reserve(std::size_t count);
+
+    bool isEmpty() const { return list_.size == 0; }
+    std::size_t size() const { return list_.size; }
+    // One past the highest record number in use: the indexes size their
+    // node arrays by it.
+    std::size_t idLimit() const { return slots_.size(); }
+    // The records in filing order.
+    NodeId first() const { return list_.first; }
+    NodeId next(NodeId id) const { return slots_[id].list.next; }
+
+    std::string_view name(NodeId id) const { return arena_.name(slots_[id].text); }
+    std::optional<std::string_view> info(NodeId id) const { return arena_.info(slots_[id].text); }
+    std::int32_t group(NodeId id) const { return slots_[id].group; }
+    std::int32_t ratingNum(NodeId id) const { return slots_[id].ratingNum; }
+    std::int32_t ratingDen(NodeId id) const { return slots_[id].ratingDen; }
+    Record record(NodeId id) const;
+
+    // The links of a record in its group's list, kept here for the group index.
+    ListLinks& groupLinks(NodeId id) { return slots_[id].groupList; }
+    const ListLinks& groupLinks(NodeId id) const { return slots_[id].groupList; }
+
+    // Bytes held, for the memory measurements.
+    std::size_t heldBytes() const;
+
+private:
+    struct Slot {
+        TextArena::Handle text = 0;
+        std::int32_t group = 0;
+        std::int32_t ratingNum = 0;
+        std::int32_t ratingDen = 0;
+        ListLinks list;
+        ListLinks groupList;
+    };
+    void compactTexts();
+
+    std::vector<Slot> slots_;
+    NodeId freeHead_ = NoNode;
+    IdList list_;
+    TextArena arena_;
+};
+
+}  // namespace recdb
