@@ -55,10 +55,13 @@ public:
     // The work done so far, counted in units that stay the same from run to
     // run: tests bound them to guard the costs.
     struct Work {
-        std::uint64_t repairSteps = 0;     // steps of the insert and remove repairs
+        std::uint64_t repairSteps = 0;  // steps of the insert and remove repairs
         std::uint64_t rotations = 0;
-        std::uint64_t nodeVisits = 0;      // nodes met by lookups and walks
-        std::uint64_t chainSteps = 0;      // splay steps in the chain set
+        std::uint64_t comparisons = 0;  // of keys, in the key order and in walks
+        std::uint64_t nodeVisits = 0;   // nodes met by lookups and walks
+        std::uint64_t chainSteps = 0;   // splay steps in the chain set
+
+        std::uint64_t total() const { return repairSteps + rotations + comparisons + nodeVisits + chainSteps; }
     };
 
     // A repair that walks more than plainWalkLimit steps along a plain chain
@@ -121,6 +124,7 @@ private:
     IndexKey keyOf(NodeId id) const;
     template <typename Name>
     int compareToProbe(const IndexKey& key, Name name, const Probe& probe) const {
+        ++work_.comparisons;
         return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
     }
     int compareNode(NodeId id, const Probe& probe) const {

@@ -98,9 +98,9 @@ TEST(RecordValues, TableOfForms) {
 
 struct ConditionsCase {
     const char* text;
-    const char* lowName;
-    const char* highName;
-    int lowGroup;   // -1: no condition
+    const char* name;
+    bool exactName;
+    int lowGroup;  // -1: no condition
     int highGroup;
     int lowNum, lowDen;    // lowDen -1: no condition
     int highNum, highDen;  // highDen -1: no upper limit
@@ -108,54 +108,56 @@ struct ConditionsCase {
 
 TEST(Conditions, TableOfForms) {
     const ConditionsCase cases[] = {
-        {"", "", "", -1, -1, 0, -1, 0, -1},
-        {"name=Alder", "Alder", "Alder", -1, -1, 0, -1, 0, -1},
-        {"name=Al*er", "Al*er", "", -1, -1, 0, -1, 0, -1},
-        {"name=*", "*", "", -1, -1, 0, -1, 0, -1},
-        {"name=", "", "", -1, -1, 0, -1, 0, -1},
-        {"group=3", "", "", 3, 3, 0, -1, 0, -1},
-        {"group=2-4", "", "", 2, 4, 0, -1, 0, -1},
-        {"group=3-*", "", "", 3, 0, 0, -1, 0, -1},
-        {"group=*-5", "", "", 0, 5, 0, -1, 0, -1},
-        {"group=*", "", "", -1, -1, 0, -1, 0, -1},
-        {"group=abc", "", "", 0, 0, 0, -1, 0, -1},
-        {"rating=1.2", "", "", -1, -1, 1, 2, 1, 2},
-        {"rating=1.2-3.4", "", "", -1, -1, 1, 2, 3, 4},
-        {"rating=1.2-*", "", "", -1, -1, 1, 2, 0, -1},
-        {"rating=*-3.4", "", "", -1, -1, 0, -1, 3, 4},
-        {"rating=5", "", "", -1, -1, 0, -1, 0, -1},
-        {"rating=-1.5", "", "", -1, -1, 0, -1, 1, 5},
-        {"group=1 group=2", "", "", 2, 2, 0, -1, 0, -1},
-        {"name=Alder end group=3", "Alder", "Alder", -1, -1, 0, -1, 0, -1},
-        {"end name=Alder", "", "", -1, -1, 0, -1, 0, -1},
-        {"Name=Alder", "", "", -1, -1, 0, -1, 0, -1},
-        {"name=a=b", "a=b", "a=b", -1, -1, 0, -1, 0, -1},
-        {"name=Alder group", "Alder", "Alder", -1, -1, 0, -1, 0, -1},
-        {"rating=1.2x group=-5", "", "", 0, 5, 1, 2, 1, 2},
+        {"", "", false, -1, -1, 0, -1, 0, -1},
+        {"name=Alder", "Alder", true, -1, -1, 0, -1, 0, -1},
+        {"name=Al*er", "Al*er", false, -1, -1, 0, -1, 0, -1},
+        {"name=*", "*", false, -1, -1, 0, -1, 0, -1},
+        {"name=", "", false, -1, -1, 0, -1, 0, -1},
+        {"group=3", "", false, 3, 3, 0, -1, 0, -1},
+        {"group=2-4", "", false, 2, 4, 0, -1, 0, -1},
+        {"group=3-*", "", false, 3, 0, 0, -1, 0, -1},
+        {"group=*-5", "", false, 0, 5, 0, -1, 0, -1},
+        {"group=*", "", false, -1, -1, 0, -1, 0, -1},
+        {"group=abc", "", false, 0, 0, 0, -1, 0, -1},
+        {"rating=1.2", "", false, -1, -1, 1, 2, 1, 2},
+        {"rating=1.2-3.4", "", false, -1, -1, 1, 2, 3, 4},
+        {"rating=1.2-*", "", false, -1, -1, 1, 2, 0, -1},
+        {"rating=*-3.4", "", false, -1, -1, 0, -1, 0, -1},
+        {"rating=5", "", false, -1, -1, 0, -1, 0, -1},
+        {"rating=-1.5", "", false, -1, -1, 0, -1, 0, -1},
+        {"group=1 group=2", "", false, 2, 2, 0, -1, 0, -1},
+        {"name=Alder end group=3", "Alder", true, -1, -1, 0, -1, 0, -1},
+        {"end name=Alder", "", false, -1, -1, 0, -1, 0, -1},
+        {"Name=Alder", "", false, -1, -1, 0, -1, 0, -1},
+        {"name=a=b", "a=b", true, -1, -1, 0, -1, 0, -1},
+        {"name=Alder group", "Alder", true, -1, -1, 0, -1, 0, -1},
+        {"rating=1.2x group=-5", "", false, 0, 5, 1, 2, 1, 2},
+        {"name=a* name=b rating=1.2 rating=3", "b", true, -1, -1, 1, 2, 1, 2},
     };
     for (const ConditionsCase& c : cases) {
-        Criteria criteria;
-        criteria.low.ratingNum = criteria.high.ratingNum = 0;
-        parseConditions("name=stale group=9 rating=9.9", criteria);
-        parseConditions(c.text, criteria);
-        EXPECT_EQ(criteria.low.nameView(), c.lowName) << c.text;
-        EXPECT_EQ(criteria.high.nameView(), c.highName) << c.text;
-        EXPECT_EQ(criteria.low.group, c.lowGroup) << c.text;
-        if (c.lowGroup >= 0) {
-            EXPECT_EQ(criteria.high.group, c.highGroup) << c.text;
+        const Criteria criteria = parseConditions(c.text);
+        EXPECT_EQ(criteria.name, c.name) << c.text;
+        EXPECT_EQ(criteria.isExactName(), c.exactName) << c.text;
+        EXPECT_EQ(criteria.groups.has_value(), c.lowGroup >= 0) << c.text;
+        if (criteria.groups) {
+            EXPECT_EQ(criteria.groups->low, c.lowGroup) << c.text;
+            EXPECT_EQ(criteria.groups->high, c.highGroup) << c.text;
         }
-        EXPECT_EQ(criteria.low.ratingDen, c.lowDen) << c.text;
-        if (c.lowDen >= 0) {
-            EXPECT_EQ(criteria.low.ratingNum, c.lowNum) << c.text;
+        EXPECT_EQ(criteria.ratingLow.has_value(), c.lowDen >= 0) << c.text;
+        if (criteria.ratingLow) {
+            EXPECT_EQ(criteria.ratingLow->num, c.lowNum) << c.text;
+            EXPECT_EQ(criteria.ratingLow->den, c.lowDen) << c.text;
         }
-        EXPECT_EQ(criteria.high.ratingDen, c.highDen) << c.text;
-        if (c.highDen >= 0) {
-            EXPECT_EQ(criteria.high.ratingNum, c.highNum) << c.text;
+        EXPECT_EQ(criteria.ratingHigh.has_value(), c.highDen >= 0) << c.text;
+        if (criteria.ratingHigh) {
+            EXPECT_EQ(criteria.ratingHigh->num, c.highNum) << c.text;
+            EXPECT_EQ(criteria.ratingHigh->den, c.highDen) << c.text;
         }
     }
-    Criteria criteria;
-    parseConditions("name=" + std::string(63, 'n') + "*", criteria);
-    EXPECT_EQ(criteria.high.nameView(), std::string(63, 'n'));
+    // A name of 63 bytes and a star: the star is cut off, the name exact.
+    const Criteria cut = parseConditions("name=" + std::string(63, 'n') + "*");
+    EXPECT_EQ(cut.name, std::string(63, 'n'));
+    EXPECT_TRUE(cut.isExactName());
 }
 
 TEST(PrintFields, FieldsSortAndEnd) {

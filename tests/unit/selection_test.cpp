@@ -9,18 +9,14 @@
 #include "selection/matching.hpp"
 #include "selection/selection.hpp"
 #include "selection/sort.hpp"
+#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
 namespace {
 
+using testing::addRecord;
 using testing::makeRecord;
-
-Criteria conditions(const std::string& text) {
-    Criteria criteria;
-    parseConditions(text, criteria);
-    return criteria;
-}
 
 TEST(Matching, NamePatterns) {
     struct Case {
@@ -42,55 +38,49 @@ TEST(Matching, NamePatterns) {
 }
 
 TEST(Matching, RatingAndGroupBoundsAreInclusive) {
-    const auto rated = [](int num, int den) { return makeRecord("r", 4, num, den); };
-    const Criteria half = conditions("rating=1.2");
-    EXPECT_EQ(matchesCriteria(rated(2, 4), half), 0);
-    EXPECT_EQ(matchesCriteria(rated(3, 6), half), 0);
-    EXPECT_EQ(matchesCriteria(rated(1, 3), half), -1);
-    EXPECT_EQ(matchesCriteria(rated(5, 0), half), -1);
-    const Criteria open = conditions("rating=1.2-*");
-    EXPECT_EQ(matchesCriteria(rated(9, 1), open), 0);
-    EXPECT_EQ(matchesCriteria(rated(0, 7), open), -1);
-    const Criteria zero = conditions("rating=3.0");
-    EXPECT_EQ(matchesCriteria(rated(0, 0), zero), 0);
-    EXPECT_EQ(matchesCriteria(rated(1, 2), zero), -1);
-    const Criteria upTo = conditions("rating=0.0-1.1");
-    EXPECT_EQ(matchesCriteria(rated(1, 1), upTo), 0);
-    EXPECT_EQ(matchesCriteria(rated(3, 2), upTo), -1);
-
-    EXPECT_EQ(matchesCriteria(makeRecord("g", 2), conditions("group=2-4")), 0);
-    EXPECT_EQ(matchesCriteria(makeRecord("g", 4), conditions("group=2-4")), 0);
-    EXPECT_EQ(matchesCriteria(makeRecord("g", 5), conditions("group=2-4")), -1);
-    EXPECT_EQ(matchesCriteria(makeRecord("g", 0), conditions("group=3-*")), -1);
-    EXPECT_EQ(matchesCriteria(makeRecord("g", -1), conditions("group=0-5")), -1);
-    EXPECT_EQ(matchesCriteria(makeRecord("anything", -9, 1, 0), conditions("")), 0);
-    EXPECT_EQ(compareByGroup(makeRecord("a", 3), makeRecord("B", 3)), 2);
-    EXPECT_EQ(compareByGroup(makeRecord("a", 5), makeRecord("a", 3)), 1);
-}
-
-std::vector<std::string> namesOf(const Selection& selection) {
-    std::vector<std::string> names;
-    for (const RefNode& ref : selection.entries) {
-        names.emplace_back(ref.record->record.nameView());
+    struct Case {
+        const char* conditions;
+        Record record;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"rating=1.2", makeRecord("r", 4, 2, 4), true},     {"rating=1.2", makeRecord("r", 4, 3, 6), true},
+        {"rating=1.2", makeRecord("r", 4, 1, 3), false},    {"rating=1.2", makeRecord("r", 4, 5, 0), false},
+        {"rating=1.2-*", makeRecord("r", 4, 9, 1), true},   {"rating=1.2-*", makeRecord("r", 4, 0, 7), false},
+        {"rating=3.0", makeRecord("r", 4, 0, 0), true},     {"rating=3.0", makeRecord("r", 4, 1, 2), false},
+        {"rating=0.0-1.1", makeRecord("r", 4, 1, 1), true}, {"rating=0.0-1.1", makeRecord("r", 4, 3, 2), false},
+        {"group=2-4", makeRecord("g", 2), true},            {"group=2-4", makeRecord("g", 4), true},
+        {"group=2-4", makeRecord("g", 5), false},           {"group=3-*", makeRecord("g", 0), false},
+        {"group=0-5", makeRecord("g", -1), false},          {"", makeRecord("any", -9, 1, 0), true},
+        {"rating=*-0.1", makeRecord("r", 0, 5, 1), true},
+    };
+    for (const Case& c : cases) {
+        RecordStore store;
+        const NodeId id = addRecord(store, c.record);
+        EXPECT_EQ(matchesCriteria(store, id, parseConditions(c.conditions)), c.matches) << c.conditions;
     }
-    return names;
 }
 
 class SelectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db.insert(makeRecord("d", 3, 1, 2));
-        db.insert(makeRecord("b", 2, 2, 4));
-        db.insert(makeRecord("x", 4, 9, 1));
-        db.insert(makeRecord("a", 3, 3, 6));
-        db.insert(makeRecord("c", 2, 1, 3));
-        db.insert(makeRecord("e", 0, 1, 2));
-    }
-    std::vector<std::string> select(const std::string& text) {
-        selectRecords(db, selection, conditions(text));
-        return namesOf(selection);
+        for (const Record& record : {makeRecord("d", 3, 1, 2), makeRecord("b", 2, 2, 4), makeRecord("x", 4, 9, 1),
+                                     makeRecord("a", 3, 3, 6), makeRecord("c", 2, 1, 3), makeRecord("e", 0, 1, 2)}) {
+            db.replace(record.view());
+        }
     }
     using Names = std::vector<std::string>;
+    Names names() const {
+        Names found;
+        for (const NodeId id : selection.records) {
+            found.emplace_back(db.records().name(id));
+        }
+        return found;
+    }
+    Names select(const std::string& text) {
+        EXPECT_TRUE(selectRecords(db, selection, parseConditions(text)));
+        return names();
+    }
     Database db;
     Selection selection;
 };
@@ -113,116 +103,90 @@ TEST_F(SelectTest, EachStrategyDeliversItsOwnOrder) {
 
 TEST_F(SelectTest, ReselectNarrowsInPlace) {
     select("group=2-4");
-    reselectRecords(selection, conditions("group=3"));
-    EXPECT_EQ(namesOf(selection), (Names{"d", "a"}));
-    reselectRecords(selection, conditions("group=1-9"));
-    EXPECT_EQ(namesOf(selection), (Names{"d", "a"}));
-    reselectRecords(selection, conditions("name=q"));
-    EXPECT_TRUE(selection.entries.isEmpty());
+    for (const auto& [conditions, expected] : std::vector<std::pair<const char*, Names>>{
+             {"group=3", {"d", "a"}}, {"group=1-9", {"d", "a"}}, {"name=q", {}}}) {
+        reselectRecords(db.records(), selection, parseConditions(conditions));
+        EXPECT_EQ(names(), expected) << conditions;
+    }
 }
 
-// The partition sort exactly as its steps read, on the linked nodes.
-void referenceSortRange(RefNode* first, RefNode* last, RecordComparison compare) {
-    const Record pivot = first->record->record;
-    RefNode* i = static_cast<RefNode*>(first->prev);
-    RefNode* j = static_cast<RefNode*>(last->next);
+// The partition sort exactly as its steps read, on a list of positions.
+void referenceSortRange(std::vector<NodeId>& ids, std::ptrdiff_t first, std::ptrdiff_t last,
+                        const std::function<int(NodeId, NodeId)>& compare) {
+    const NodeId pivot = ids[static_cast<std::size_t>(first)];
+    std::ptrdiff_t i = first - 1;
+    std::ptrdiff_t j = last + 1;
     for (;;) {
         bool met = false;
         do {
-            j = static_cast<RefNode*>(j->prev);
+            --j;
             met = met || j == i;
-        } while (compare(j->record->record, pivot) > 0);
+        } while (compare(ids[static_cast<std::size_t>(j)], pivot) > 0);
         do {
-            i = static_cast<RefNode*>(i->next);
+            ++i;
             met = met || i == j;
-        } while (compare(i->record->record, pivot) < 0);
+        } while (compare(ids[static_cast<std::size_t>(i)], pivot) < 0);
         if (met) {
             break;
         }
-        std::swap(i->record, j->record);
+        std::swap(ids[static_cast<std::size_t>(i)], ids[static_cast<std::size_t>(j)]);
     }
-    if (j != last && j->next != last) {
-        referenceSortRange(static_cast<RefNode*>(j->next), last, compare);
+    if (j != last && j + 1 != last) {
+        referenceSortRange(ids, j + 1, last, compare);
     }
     if (j != first) {
-        referenceSortRange(first, j, compare);
+        referenceSortRange(ids, first, j, compare);
     }
-}
-
-RecordComparison comparisonOf(RecordOrder order) {
-    switch (order) {
-    case RecordOrder::ByName:
-        return compareByName;
-    case RecordOrder::ByRating:
-        return compareByRating;
-    case RecordOrder::ByGroup:
-        break;
-    }
-    return compareByGroup;
-}
-
-std::vector<const RecordNode*> order(const RecordRefList& list) {
-    std::vector<const RecordNode*> nodes;
-    for (const RefNode& ref : list) {
-        nodes.push_back(ref.record);
-    }
-    return nodes;
 }
 
 TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
     std::mt19937 random(11);
     for (int round = 0; round < 300; ++round) {
-        RecordList records;
+        RecordStore store;
         const int size = 1 + static_cast<int>(random() % 60);
         const int distinct = 1 + static_cast<int>(random() % 20);
+        std::vector<NodeId> input;
         for (int k = 0; k < size; ++k) {
-            records.append(makeRecord(std::string(1, static_cast<char>('a' + random() % distinct)),
-                                      static_cast<int>(random() % 3), static_cast<int>(random() % 3),
-                                      static_cast<int>(random() % 3)));
+            input.push_back(addRecord(store, makeRecord(std::string(1, static_cast<char>('a' + random() % distinct)),
+                                                        static_cast<int>(random() % 3), static_cast<int>(random() % 3),
+                                                        static_cast<int>(random() % 3))));
         }
-        for (const RecordOrder recordOrder : {RecordOrder::ByName, RecordOrder::ByGroup, RecordOrder::ByRating}) {
-            const RecordComparison compare = comparisonOf(recordOrder);
-            std::vector<RecordNode*> input;
-            for (RecordNode& node : records) {
-                input.push_back(&node);
-            }
-            const auto ascending = [compare](const RecordNode* a, const RecordNode* b) {
-                return compare(a->record, b->record) < 0;
+        const std::pair<RecordOrder, int (*)(const Record&, const Record&)> orders[] = {
+            {RecordOrder::ByName, compareByName},
+            {RecordOrder::ByGroup, compareByGroup},
+            {RecordOrder::ByRating, compareByRating}};
+        for (const auto& [order, comparison] : orders) {
+            const auto compare = [&store, comparison](NodeId a, NodeId b) {
+                return comparison(store.record(a), store.record(b));
             };
+            std::vector<NodeId> ids = input;
+            const auto ascending = [&compare](NodeId a, NodeId b) { return compare(a, b) < 0; };
             if (round % 3 == 1) {
-                std::stable_sort(input.begin(), input.end(), ascending);
+                std::stable_sort(ids.begin(), ids.end(), ascending);
             } else if (round % 3 == 2) {
-                std::stable_sort(input.rbegin(), input.rend(), ascending);
+                std::stable_sort(ids.rbegin(), ids.rend(), ascending);
             }
-            RecordRefList actual;
-            RecordRefList expected;
-            for (RecordNode* node : input) {
-                actual.append(node);
-                expected.append(node);
-            }
-            if (size > 1) {
-                referenceSortRange(&*expected.begin(), &*--expected.end(), compare);
-            }
-            EXPECT_EQ(sort(actual, recordOrder), 0);
-            ASSERT_EQ(order(actual), order(expected)) << "round " << round;
+            std::vector<NodeId> expected = ids;
+            referenceSortRange(expected, 0, static_cast<std::ptrdiff_t>(expected.size()) - 1, compare);
+            ASSERT_TRUE(sort(store, ids, order));
+            ASSERT_EQ(ids, expected) << "round " << round;
         }
     }
-    RecordRefList empty;
-    EXPECT_EQ(sort(empty, RecordOrder::ByName), -1);
 }
 
 TEST(Sort, OrderedInputOfAMillionIsNotQuadraticAlsoWithTies) {
     for (const int copies : {1, 2}) {
-        RecordList records;
-        RecordRefList list;
+        RecordStore store;
+        store.reserve(1000000);
+        std::vector<NodeId> ids;
         for (int k = 0; k < 1000000; ++k) {
             char name[16];
             std::snprintf(name, sizeof name, "%07d", k / copies);
-            list.append(records.append(makeRecord(name, k)));
+            ids.push_back(addRecord(store, makeRecord(name, k)));
         }
-        sort(list, RecordOrder::ByName);
-        EXPECT_EQ(list.begin()->record->record.nameView(), "0000000");
-        EXPECT_EQ((--list.end())->record->record.nameView(), copies == 1 ? "0999999" : "0499999");
+        ASSERT_TRUE(sort(store, ids, RecordOrder::ByName));
+        EXPECT_EQ(store.name(ids.front()), "0000000");
+        EXPECT_EQ(store.name(ids.back()), copies == 1 ? "0999999" : "0499999");
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/ordered_index.hpp"
 #include "store/record.hpp"
+#include "store/record_store.hpp"
 
 namespace recdb::testing {
 
@@ -19,15 +21,37 @@ inline Record makeRecord(const std::string& name, std::int32_t group = 0, std::i
     return record;
 }
 
-// The tree in pre-order as "name:colour(left,right)", "-" for a missing child.
-inline std::string shapeOf(const IndexNode* node) {
-    if (node == nullptr) {
-        return "-";
-    }
-    std::string text(node->record->record.nameView());
-    text += ':' + std::to_string(node->colour);
-    if (node->left != nullptr || node->right != nullptr) {
-        text += '(' + shapeOf(node->left) + ',' + shapeOf(node->right) + ')';
+inline NodeId addRecord(RecordStore& store, const Record& record) {
+    store.prepare(record.view());
+    return store.add(record.view());
+}
+
+// The tree in pre-order as "name:colour(left,right)", "-" for a missing
+// child, with an explicit stack: chains are deep.
+inline std::string shapeOf(const OrderedIndex& index, const RecordStore& store) {
+    struct Item {
+        NodeId node;
+        const char* literal;  // written as it stands when not null
+    };
+    std::string text;
+    std::vector<Item> pending{{index.root(), nullptr}};
+    while (!pending.empty()) {
+        const Item item = pending.back();
+        pending.pop_back();
+        if (item.literal != nullptr) {
+            text += item.literal;
+        } else if (item.node == NoNode) {
+            text += '-';
+        } else {
+            text += store.name(item.node);
+            text += ':' + std::to_string(static_cast<int>(index.colour(item.node)));
+            const NodeId left = index.left(item.node);
+            const NodeId right = index.right(item.node);
+            if (left != NoNode || right != NoNode) {
+                pending.insert(pending.end(),
+                               {{NoNode, ")"}, {right, nullptr}, {NoNode, ","}, {left, nullptr}, {NoNode, "("}});
+            }
+        }
     }
     return text;
 }
