@@ -15,7 +15,6 @@
 #include "console/console_output.hpp"
 #include "output/console_print.hpp"
 #include "request/conditions.hpp"
-#include "request/print_fields.hpp"
 #include "selection/selection.hpp"
 #include "store/database_file.hpp"
 
@@ -51,22 +50,22 @@ int main(int argc, char** argv) {
         record.ratingNum = static_cast<std::int32_t>(random() % 10);
         record.ratingDen = static_cast<std::int32_t>(1 + random() % 9);
         record.info.emplace(name + 1);
-        database.replace(record);
+        database.replace(record.view());
     }
     std::printf("%d inserts in random order: %.3f s\n", count, secondsSince(start));
 
     recdb::Selection selection;
     for (const char* conditions : {"", "group=0-2147483647", "name=a*", "rating=1.2"}) {
-        recdb::Criteria criteria;
-        recdb::parseConditions(conditions, criteria);
+        const recdb::Criteria criteria = recdb::parseConditions(conditions);
         start = std::chrono::steady_clock::now();
-        recdb::selectRecords(database, selection, criteria);
-        std::printf("'select %s': %.3f s, %zu records\n", conditions, secondsSince(start), selection.entries.size());
+        const bool selected = recdb::selectRecords(database, selection, criteria);
+        std::printf("'select %s': %.3f s, %zu records%s\n", conditions, secondsSince(start),
+                    selection.records.size(), selected ? "" : " (out of memory)");
     }
 
-    recdb::Criteria everything;
-    recdb::parseConditions("", everything);
-    recdb::selectRecords(database, selection, everything);
+    if (!recdb::selectRecords(database, selection, recdb::parseConditions(""))) {
+        return 1;
+    }
     const std::string directory = argv[2];
     const int fd = ::open((directory + "/listing").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
@@ -76,7 +75,7 @@ int main(int argc, char** argv) {
     {
         recdb::ConsoleOutput listing(fd, false);
         start = std::chrono::steady_clock::now();
-        recdb::printSelection(selection, 15, recdb::NameField, listing);
+        static_cast<void>(recdb::printSelection(database.records(), selection, 15, recdb::NameField, listing));
         listing.flush();
         std::printf("'print name group rating info sort name' into a file: %.3f s\n", secondsSince(start));
     }
@@ -84,11 +83,11 @@ int main(int argc, char** argv) {
 
     const std::string file = directory + "/records.db";
     start = std::chrono::steady_clock::now();
-    const int stored = recdb::store(database, file);
-    std::printf("DBstore of %d records: %.3f s (result %d)\n", count, secondsSince(start), stored);
+    const bool stored = recdb::store(database, file) == recdb::StoreOutcome::Stored;
+    std::printf("DBstore of %d records: %.3f s%s\n", count, secondsSince(start), stored ? "" : " (failed)");
     start = std::chrono::steady_clock::now();
-    const int loaded = recdb::load(database, file);
-    std::printf("DBload of %zu records: %.3f s (result %d)\n", database.records().size(), secondsSince(start),
-                loaded);
+    const bool loaded = recdb::load(database, file) == recdb::LoadOutcome::Loaded;
+    std::printf("DBload of %zu records: %.3f s%s\n", database.records().size(), secondsSince(start),
+                loaded ? "" : " (failed)");
     return 0;
 }

@@ -1,54 +1,196 @@
 #!/bin/sh
-# Wall-time benchmarks of the release build (make build first).
-#   scripts/bench.sh insert [COUNT]   COUNT inserts, random and ascending names
-#   scripts/bench.sh operations [COUNT]
-#       timed inside the process over COUNT records inserted in random order:
-#       each select strategy, a sorted listing into a file, DBstore, DBload
+# Benchmarks of the release build, on seeded data that the script makes.
+#   scripts/bench.sh orders [COUNT]      COUNT records in every order of input,
+#                                        each timed and compared with random order
+#   scripts/bench.sh sqlite [COUNT]      load, sorted report and inserts of COUNT
+#                                        records beside the sqlite3 shell doing
+#                                        the same work, with peak memory
+#   scripts/bench.sh operations [COUNT]  single operations timed inside the
+#                                        process over COUNT records
 set -eu
 cd "$(dirname "$0")/.."
-recdb=$PWD/build/recdb
+root=$PWD
+build=$root/build
+recdb=$build/recdb
+measure=$build/recdb_measure
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s.%N; }
-elapsed() { echo "$2 - $1" | bc; }
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build "$build" --target recdb recdb_measure recdb_operation_timer > /dev/null
 
-# COUNT insert lines; names are a letter and a unique number, in random order
-# (random) or ascending (ascending).
-make_inserts() {
-    awk -v n="$1" -v order="$2" 'BEGIN {
-        srand(12345);
-        for (k = 0; k < n; k++) {
-            if (order == "ascending") name = sprintf("r%08d", k);
-            else name = sprintf("%c%08d", 97 + int(rand() * 26), k);
-            printf "%.9f\tinsert name=%s group=%d rating=%d.%d info=i%d\n", order == "ascending" ? k : rand(),
-                   name, int(rand() * 1000), int(rand() * 10), 1 + int(rand() * 9), k;
-        }
-    }' | sort -n -k1,1 | cut -f2-
+# Runs a program on an input file; prints "SECONDS PEAK_KIB".
+measured() {
+    input=$1
+    shift
+    (cd "$work" && "$measure" "$input" "$work/out" "$@")
 }
 
-run_timed() {
-    start=$(now)
-    (cd "$work" && "$recdb" < "$1" > "$work/out")
-    end=$(now)
-    elapsed "$start" "$end"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# Insert lines for COUNT records. Names are r00000000 upwards, arriving in
+# ORDER: random, ascending, descending, zigzag (lowest and highest remaining
+# by turns) or high (one high name first, then ascending). A record's rating
+# is one of RATINGS values; groups are the record's number modulo 100.
+make_inserts() {
+    awk -v n="$1" -v order="$2" -v ratings="$3" 'BEGIN {
+        srand(12345);
+        for (k = 0; k < n; k++) key[k] = k;
+        if (order == "random") {
+            for (k = n - 1; k > 0; k--) { j = int(rand() * (k + 1)); t = key[k]; key[k] = key[j]; key[j] = t; }
+        } else if (order == "descending") {
+            for (k = 0; k < n; k++) key[k] = n - 1 - k;
+        } else if (order == "zigzag") {
+            low = 0; high = n - 1;
+            for (k = 0; k < n; k++) key[k] = k % 2 == 0 ? low++ : high--;
+        } else if (order == "high") {
+            key[0] = n + 1;
+        }
+        for (k = 0; k < n; k++) {
+            printf "insert name=r%08d group=%d rating=%d.1 info=i%d\n", key[k], key[k] % 100, int(rand() * ratings), k;
+        }
+    }'
+}
+
+# Requests on every name r00000000.. in ascending or descending order.
+each_name() {
+    awk -v n="$1" -v direction="$2" -v request="$3" 'BEGIN {
+        for (k = 0; k < n; k++) {
+            key = direction == "descending" ? n - 1 - k : k;
+            printf "%s name=r%08d\n", request, key;
+        }
+    }'
+}
+
+repeat_line() {
+    awk -v n="$1" -v line="$2" 'BEGIN { for (k = 0; k < n; k++) print line }'
+}
+
+orders() {
+    count=$1
+    make_inserts "$count" random 90 > "$work/random.in"
+    echo exit >> "$work/random.in"
+    set -- $(measured "$work/random.in" "$recdb")
+    base=$1
+    printf '%-64s %9s %7s\n' "$count records" "seconds" "ratio"
+    printf '%-64s %9s %7s\n' "random names and ratings" "$base" "1.00"
+    row() {
+        label=$1
+        set -- $(measured "$work/case.in" "$recdb")
+        printf '%-64s %9s %7s\n' "$label" "$1" "$(ratio "$1" "$base")"
+    }
+    for case in "ascending 90" "ascending 1" "ascending 2" "ascending 5" "descending 5" "zigzag 5" "high 5"; do
+        set -- $case
+        make_inserts "$count" "$1" "$2" > "$work/case.in"
+        echo exit >> "$work/case.in"
+        label="$1 names, $2 distinct ratings"
+        [ "$1" = high ] && label="one high name, then ascending names, $2 ratings"
+        row "$label"
+    done
+    make_inserts "$count" ascending 5 > "$work/ascending.in"
+    { cat "$work/ascending.in"; each_name "$count" ascending remove; echo exit; } > "$work/case.in"
+    row "ascending inserts, then removal of every name ascending"
+    { cat "$work/ascending.in"; each_name "$count" descending remove; echo exit; } > "$work/case.in"
+    row "ascending inserts, then removal of every name descending"
+    { cat "$work/ascending.in"; make_inserts "$count" descending 5; echo exit; } > "$work/case.in"
+    row "ascending inserts, then re-insertion of every name descending"
+    deepest=$(printf 'r%08d' $((count - 1)))
+    { cat "$work/ascending.in"; repeat_line "$count" "select name=$deepest"; echo exit; } > "$work/case.in"
+    row "ascending inserts, then $count selects of the deepest name"
+    { cat "$work/ascending.in"; repeat_line "$count" "select name=r00000001x"; echo exit; } > "$work/case.in"
+    row "ascending inserts, then $count selects of a missing name"
+    { cat "$work/ascending.in"; echo "DBstore ascending.db"; echo exit; } > "$work/case.in"
+    measured "$work/case.in" "$recdb" > /dev/null
+    printf 'DBload ascending.db\nexit\n' > "$work/case.in"
+    row "DBload of a file of ascending names, 5 ratings"
+}
+
+# COUNT records with random names of 6 to 12 letters, groups 0..999, about 90
+# distinct ratings and an info text on 70 %: as recdb insert lines and as CSV
+# for sqlite3 (name, group, the two rating numbers, the rating as a number,
+# info).
+make_records() {
+    awk -v n="$1" -v inserts="$work/records.in" -v csv="$work/records.csv" -v sql="$work/records.sql" 'BEGIN {
+        srand(20261207);
+        print "BEGIN;" > sql;
+        for (k = 0; k < n; k++) {
+            length_ = 6 + int(rand() * 7);
+            name = "";
+            for (c = 0; c < length_; c++) name = name sprintf("%c", 97 + int(rand() * 26));
+            group = int(rand() * 1000);
+            num = int(rand() * 10);
+            den = 1 + int(rand() * 9);
+            info = rand() < 0.7 ? sprintf("note%d", int(rand() * 100000)) : "";
+            has = info != "";
+            printf "insert name=%s group=%d rating=%d.%d%s\n", name, group, num, den, has ? " info=" info : "" > inserts;
+            printf "%s,%d,%d,%d,%.9f,%s\n", name, group, num, den, num / den, info > csv;
+            printf "INSERT OR REPLACE INTO records VALUES('"'"'%s'"'"',%d,%d,%d,%.9f,%s);\n", name, group, num, den, num / den, has ? "'"'"'" info "'"'"'" : "NULL" > sql;
+        }
+        print "COMMIT;" > sql;
+    }'
+}
+
+sqlite_schema='CREATE TABLE records(name TEXT PRIMARY KEY, grp INTEGER, num INTEGER, den INTEGER, rating REAL, info TEXT);
+CREATE INDEX by_group ON records(grp);
+CREATE INDEX by_rating ON records(rating, name);'
+
+sqlite() {
+    count=$1
+    make_records "$count"
+    { cat "$work/records.in"; echo "DBstore records.db"; echo exit; } > "$work/inserts.in"
+    set -- $(measured "$work/inserts.in" "$recdb")
+    inserts_seconds=$1
+    printf 'DBload records.db\nexit\n' > "$work/load.in"
+    set -- $(measured "$work/load.in" "$recdb")
+    load_seconds=$1
+    load_kib=$2
+    printf 'DBload records.db\nselect\nfileprint name group rating info sort name end report.txt\nexit\n' > "$work/report.in"
+    set -- $(measured "$work/report.in" "$recdb")
+    report_seconds=$1
+    echo "$count records, $(wc -c < "$work/records.db") bytes in the database file"
+    if ! command -v sqlite3 > /dev/null 2>&1; then
+        echo "sqlite3 is not installed: the comparison is skipped"
+        printf '%-58s %9s\n' "work" "recdb"
+        printf '%-58s %9s\n' "DBload" "$load_seconds s"
+        printf '%-58s %9s\n' "DBload, select, fileprint sorted by name" "$report_seconds s"
+        printf '%-58s %9s\n' "$count insert lines" "$inserts_seconds s"
+        printf '%-58s %9s\n' "peak memory of the load" "$((load_kib / 1024)) MiB"
+        return
+    fi
+    printf '%s\n.mode csv\n.import records.csv records\n' "$sqlite_schema" > "$work/import.sql"
+    set -- $(measured "$work/import.sql" sqlite3 :memory:)
+    sqlite_load=$1
+    sqlite_kib=$2
+    { cat "$work/import.sql"; printf '.mode list\n.separator "\\t"\n.output sorted.txt\n'
+      echo "SELECT name, grp, num || '.' || den, info FROM records ORDER BY name;"; } > "$work/sorted.sql"
+    set -- $(measured "$work/sorted.sql" sqlite3 :memory:)
+    sqlite_report=$1
+    { echo "$sqlite_schema"; cat "$work/records.sql"; } > "$work/inserts.sql"
+    set -- $(measured "$work/inserts.sql" sqlite3 :memory:)
+    sqlite_inserts=$1
+    printf '%-58s %9s %9s %7s\n' "work (sqlite3 $(sqlite3 --version | cut -d' ' -f1))" "recdb" "sqlite3" "ratio"
+    printf '%-58s %9s %9s %7s\n' "DBload (sqlite3: .import with 3 indexes)" "$load_seconds" "$sqlite_load" \
+        "$(ratio "$load_seconds" "$sqlite_load")"
+    printf '%-58s %9s %9s %7s\n' "DBload, select, fileprint by name (sqlite3: ORDER BY)" "$report_seconds" \
+        "$sqlite_report" "$(ratio "$report_seconds" "$sqlite_report")"
+    printf '%-58s %9s %9s %7s\n' "$count insert lines (sqlite3: one transaction)" "$inserts_seconds" \
+        "$sqlite_inserts" "$(ratio "$inserts_seconds" "$sqlite_inserts")"
+    printf '%-58s %9s %9s %7s\n' "peak memory of the load, MiB" "$((load_kib / 1024))" "$((sqlite_kib / 1024))" \
+        "$(ratio "$load_kib" "$sqlite_kib")"
 }
 
 case "${1:-}" in
-insert)
-    count=${2:-100000}
-    for order in random ascending; do
-        make_inserts "$count" "$order" > "$work/in"
-        echo "exit" >> "$work/in"
-        echo "$count inserts, $order names: $(run_timed "$work/in") s"
-    done
+orders)
+    orders "${2:-100000}"
+    ;;
+sqlite)
+    sqlite "${2:-1000000}"
     ;;
 operations)
-    cmake --build build --target recdb_operation_timer > /dev/null
-    build/recdb_operation_timer "${2:-1000000}" "$work"
+    "$build/recdb_operation_timer" "${2:-1000000}" "$work"
     ;;
 *)
-    echo "usage: $0 insert|operations [COUNT]" >&2
+    echo "usage: $0 orders|sqlite|operations [COUNT]" >&2
     exit 2
     ;;
 esac

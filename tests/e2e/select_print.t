@@ -1,3 +1,45 @@
+# Each select strategy in its own order, sorting by name, group, rating or
+# nothing, and reselect narrowing the selection. Names with bytes above 127
+# (Windows-1251) sort after ASCII.
+=== input
+insert name=b group=3 rating=1.2 info=x
+insert name=a group=7 rating=2.3
+insert name=ία group=-3 rating=5.0 info=
+insert name=C group=0 rating=0.0
+insert name=d group=3 rating=2.4 info=two	parts
+select
+print name sort rating
+print name rating
+print name sort group name
+print name group sort group
+print name sort info
+print name rating info sort rating
+select rating=1.2
+print name
+select rating=5.0
+print name
+select group=0-2147483647
+print name group
+select group=3-*
+print name
+select group=0
+print name
+select rating=0.1-* group=*
+print name
+reselect name=*
+print name
+reselect group=3
+print name
+reselect name=zz
+print name
+reselect
+print
+select name=d rating=1.2
+print name
+select name=d group=9
+print name
+exit
+=== output
 >:: New Data is inserted successfully.
 >:: New Data is inserted successfully.
 >:: New Data is inserted successfully.

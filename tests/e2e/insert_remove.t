@@ -1,3 +1,28 @@
+# Requests refused before any select or without a name, insert replacing a
+# record of the same name, remove of a missing name, and how insert and
+# remove end the current selection.
+=== input
+print
+reselect name=x
+fileprint name end out.txt HTML
+insert group=3
+remove
+insert name=Alder group=3
+insert name=Birch group=2 rating=1.2
+insert name=Alder group=4 rating=2.3 info=new
+select
+print name group rating info
+insert group=9
+print name
+remove name=Nobody group=9
+print name
+select name=Alder
+remove name=Alder
+print
+select
+print name group
+exit
+=== output
 >!: The selection does not exist.
 >!: The selection does not exist.
 >!: The selection does not exist.
