@@ -20,12 +20,17 @@ std::string directoryOf(const std::string& path) {
 }
 
 // The path that writing to path reaches: symbolic links followed, also when
-// the last one names a file that does not exist yet. False on a loop.
+// the last one names a file that does not exist yet. False on a loop or when
+// a link cannot be read.
 bool resolveLinks(const std::string& path, std::string& resolved) {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat info {};
-        if (systemCalls().lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        if (systemCalls().lstat(current.c_str(), &info) != 0) {
+            resolved = current;
+            return errno == ENOENT;
+        }
+        if (!S_ISLNK(info.st_mode)) {
             resolved = current;
             return true;
         }
@@ -140,6 +145,9 @@ WriteOutcome writeFile(const std::string& path, const std::function<void(OutputF
     }
     struct stat existing {};
     const bool exists = systemCalls().stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) {
+        return WriteOutcome::CannotOpen;
+    }
     if (exists && S_ISDIR(existing.st_mode)) {
         return WriteOutcome::CannotOpen;
     }
