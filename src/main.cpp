@@ -1,17 +1,30 @@
+#include <clocale>
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 #include "console/console_output.hpp"
+#include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
 
 int main() {
-    // A reader that goes away must not end the run by a signal.
+    // A reader that goes away, or a file-size limit, must not end the run by
+    // a signal: the write fails and the request says so.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const bool terminal = ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1;
     recdb::Database database;
     recdb::Selection selection;
-    recdb::ConsoleOutput output(STDOUT_FILENO, ::isatty(STDOUT_FILENO) == 1);
-    recdb::LineReader input(STDIN_FILENO, [&output] { output.flush(); });
-    recdb::RequestLoop loop(database, selection, input, output);
+    recdb::ConsoleOutput output(STDOUT_FILENO, terminal);
+    std::unique_ptr<recdb::RequestSource> input;
+    if (terminal) {
+        // The terminal's encoding, so that editing moves over whole characters.
+        std::setlocale(LC_CTYPE, "");
+        input = std::make_unique<recdb::EditedRequests>();
+    } else {
+        input = std::make_unique<recdb::PipedRequests>(STDIN_FILENO, output);
+    }
+    recdb::RequestLoop loop(database, selection, *input, output);
     return loop.run();
 }

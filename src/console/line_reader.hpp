@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "console/console_output.hpp"
+#include "console/request_source.hpp"
+
 namespace recdb {
 
-inline constexpr std::size_t MaxRequestLength = 255;
-
-// Reads request lines from a descriptor in large blocks. Before each block is
-// read it calls beforeRead, so that the console can flush what it wrote.
+// Reads request lines from a descriptor in large blocks, as from a pipe or a
+// file. Before each block is read it calls beforeRead, so that the console
+// can flush what it wrote.
 class LineReader {
 public:
     LineReader(int fd, std::function<void()> beforeRead);
@@ -30,6 +32,23 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;
+};
+
+// Requests from a pipe or a file: the prompt goes to the console's output,
+// which is flushed only before the input is read.
+class PipedRequests : public RequestSource {
+public:
+    PipedRequests(int fd, ConsoleOutput& output)
+        : reader_(fd, [&output] { output.flush(); }), output_(output) {}
+
+    bool readRequest(std::string& line) override {
+        output_.write(">");
+        return reader_.readRequest(line);
+    }
+
+private:
+    LineReader reader_;
+    ConsoleOutput& output_;
 };
 
 }  // namespace recdb

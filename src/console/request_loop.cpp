@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "console/line_reader.hpp"
 #include "console/replies.hpp"
 #include "output/console_print.hpp"
 #include "output/file_print.hpp"
@@ -14,7 +15,7 @@
 
 namespace recdb {
 
-RequestLoop::RequestLoop(Database& database, Selection& selection, LineReader& input, ConsoleOutput& output)
+RequestLoop::RequestLoop(Database& database, Selection& selection, RequestSource& input, ConsoleOutput& output)
     : database_(database), selection_(selection), input_(input), output_(output) {
     // The buffers a request needs are made once, so that no request can
     // fail for want of them.
@@ -25,7 +26,6 @@ int RequestLoop::run() {
     std::string line;
     line.reserve(MaxRequestLength + 2);
     for (;;) {
-        output_.write(">");
         if (!input_.readRequest(line)) {
             reply(replies::GoodBye);
             break;

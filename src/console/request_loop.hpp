@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "console/console_output.hpp"
-#include "console/line_reader.hpp"
+#include "console/request_source.hpp"
 #include "selection/criteria.hpp"
 #include "selection/selection.hpp"
 #include "store/database.hpp"
@@ -17,7 +17,7 @@ namespace recdb {
 // input ends the run as exit does.
 class RequestLoop {
 public:
-    RequestLoop(Database& database, Selection& selection, LineReader& input, ConsoleOutput& output);
+    RequestLoop(Database& database, Selection& selection, RequestSource& input, ConsoleOutput& output);
 
     // Runs until exit or the end of the input; returns the exit status 0.
     int run();
@@ -39,7 +39,7 @@ private:
 
     Database& database_;
     Selection& selection_;
-    LineReader& input_;
+    RequestSource& input_;
     ConsoleOutput& output_;
     Record requestRecord_;
     Criteria criteria_;

@@ -143,7 +143,8 @@ private:
     // not pass the test.
     template <typename Test>
     KeyOrder::Position partitionPoint(const Probe& probe, Test test) const {
-        return keys_.partitionPoint([this, &probe, test](const auto& item) { return test(compareItem(item, probe)); });
+        return keys_.partitionPoint(
+            [this, &probe, test](const auto& item) { return test(this->compareItem(item, probe)); });
     }
     KeyOrder::Position positionOf(NodeId id) const;
     NodeId onlyChild(NodeId node) const;

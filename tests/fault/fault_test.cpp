@@ -16,6 +16,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
 #include "io/system_calls.hpp"
 #include "store/database.hpp"
@@ -81,9 +82,9 @@ class Console {
 public:
     explicit Console(int records = 300)
         : dir_(fs::temp_directory_path() / ("recdb-fault-" + std::to_string(::getpid()))),
-          reader_(-1, nullptr),
           output_(openOutput(), false),
-          loop_(database_, selection_, reader_, output_) {
+          input_(-1, output_),
+          loop_(database_, selection_, input_, output_) {
         for (int k = 0; k < records; ++k) {
             std::string line = "insert name=n" + std::to_string(k) + " group=" + std::to_string(k % 7) + " rating=" +
                                std::to_string(k % 4) + "." + std::to_string(1 + k % 3) + (k % 2 == 0 ? " info=i" : "");
@@ -167,8 +168,8 @@ private:
     int outputFd_ = -1;
     Database database_;
     Selection selection_;
-    LineReader reader_;
     ConsoleOutput output_;
+    PipedRequests input_;  // not read: requests are handed to the loop
     RequestLoop loop_;
 };
 

@@ -47,10 +47,15 @@ protected:
         std::string text;
         const RecordStore& records = db.records();
         for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
-            const auto info = records.info(id);
-            text += std::string(records.name(id)) + "," + std::to_string(records.group(id)) + "," +
-                    std::to_string(records.ratingNum(id)) + "." + std::to_string(records.ratingDen(id)) + "," +
-                    (info ? "[" + std::string(*info) + "]" : "-") + ";";
+            text.append(records.name(id)).append(",").append(std::to_string(records.group(id)));
+            text.append(",").append(std::to_string(records.ratingNum(id)));
+            text.append(".").append(std::to_string(records.ratingDen(id))).append(",");
+            if (const auto info = records.info(id)) {
+                text.append("[").append(*info).append("]");
+            } else {
+                text.append("-");
+            }
+            text.append(";");
         }
         return text;
     }

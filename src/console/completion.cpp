@@ -1,0 +1,110 @@
+#include "console/completion.hpp"
+
+#include <algorithm>
+#include <dirent.h>
+#include <initializer_list>
+#include <sys/stat.h>
+
+namespace recdb {
+
+namespace {
+
+std::vector<std::string_view> wordsOf(std::string_view text) {
+    std::vector<std::string_view> words;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        if (space != 0) {
+            words.push_back(text.substr(0, space));
+        }
+        if (space == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(space + 1);
+    }
+    return words;
+}
+
+void addMatching(std::vector<std::string>& out, std::string_view prefix, std::initializer_list<const char*> words) {
+    for (const std::string_view word : words) {
+        if (word.starts_with(prefix)) {
+            out.emplace_back(word);
+        }
+    }
+}
+
+void addFileNames(std::vector<std::string>& out, std::string_view prefix) {
+    const std::size_t slash = prefix.rfind('/');
+    const std::string directory(slash == std::string_view::npos ? "" : prefix.substr(0, slash + 1));
+    const std::string_view start = slash == std::string_view::npos ? prefix : prefix.substr(slash + 1);
+    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == ".." || !name.starts_with(start) || (name.front() == '.' && !start.starts_with('.'))) {
+            continue;
+        }
+        std::string candidate = directory + std::string(name);
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            candidate += '/';
+        }
+        out.push_back(std::move(candidate));
+    }
+    ::closedir(listing);
+    std::sort(out.begin(), out.end());
+}
+
+}  // namespace
+
+std::vector<std::string> completionsFor(std::string_view typed) {
+    const std::size_t lastSpace = typed.rfind(' ');
+    const std::string_view word = lastSpace == std::string_view::npos ? typed : typed.substr(lastSpace + 1);
+    const std::vector<std::string_view> before =
+        wordsOf(lastSpace == std::string_view::npos ? std::string_view() : typed.substr(0, lastSpace));
+    std::vector<std::string> candidates;
+    if (before.empty()) {
+        addMatching(candidates, word,
+                    {"DBload", "DBstore", "insert", "remove", "select", "reselect", "print", "fileprint", "exit"});
+        return candidates;
+    }
+    const std::string_view request = before.front();
+    const auto endAt = std::find(before.begin(), before.end(), "end");
+    const bool afterEnd = endAt != before.end();
+    if (request == "DBload" || request == "DBstore") {
+        if (before.size() == 1) {
+            addFileNames(candidates, word);
+        }
+    } else if (request == "insert" && !afterEnd) {
+        addMatching(candidates, word, {"name=", "group=", "rating=", "info=", "end"});
+    } else if ((request == "remove" || request == "select" || request == "reselect") && !afterEnd) {
+        addMatching(candidates, word, {"name=", "group=", "rating=", "end"});
+    } else if (request == "print") {
+        addMatching(candidates, word, {"name", "group", "rating", "info", "sort"});
+    } else if (request == "fileprint") {
+        const auto wordsAfterEnd = afterEnd ? before.end() - endAt - 1 : -1;
+        if (!afterEnd) {
+            addMatching(candidates, word, {"name", "group", "rating", "info", "sort", "end"});
+        } else if (wordsAfterEnd == 0) {
+            addFileNames(candidates, word);
+        } else if (wordsAfterEnd == 1) {
+            addMatching(candidates, word, {"HTML"});
+        }
+    }
+    return candidates;
+}
+
+std::string commonPrefix(const std::vector<std::string>& candidates) {
+    if (candidates.empty()) {
+        return {};
+    }
+    std::string prefix = candidates.front();
+    for (const std::string& candidate : candidates) {
+        const auto differ = std::mismatch(prefix.begin(), prefix.end(), candidate.begin(), candidate.end());
+        prefix.erase(differ.first, prefix.end());
+    }
+    return prefix;
+}
+
+}  // namespace recdb

@@ -1,0 +1,165 @@
+#include "console/line_editor.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cwchar>
+#include <histedit.h>
+#include <poll.h>
+#include <signal.h>
+#include <string_view>
+#include <unistd.h>
+
+#include "console/completion.hpp"
+#include "request/number.hpp"
+
+namespace recdb {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void noteInterrupt(int) { interrupted = 1; }
+
+// The signal mask with Ctrl-C's signal let through. The signal is blocked
+// everywhere else, so that it arrives only while the editor waits for a key:
+// a Ctrl-C while a request runs is held until the request is done, and one
+// cannot slip in between checking for it and waiting.
+sigset_t waitingMask;
+
+char* prompt(EditLine*) {
+    static char text[] = ">";
+    return text;
+}
+
+// Reads one character of the terminal's encoding. A Ctrl-C ends the read
+// with an error, which ends el_gets.
+int readCharacter(EditLine*, wchar_t* character) {
+    std::mbstate_t state{};
+    for (;;) {
+        if (interrupted != 0) {
+            return -1;
+        }
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::ppoll(&input, 1, nullptr, &waitingMask) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return -1;
+        }
+        char byte = 0;
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+        if (got == 0) {
+            return 0;
+        }
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return -1;
+        }
+        wchar_t decoded = 0;
+        const std::size_t used = std::mbrtowc(&decoded, &byte, 1, &state);
+        if (used == static_cast<std::size_t>(-2)) {
+            continue;
+        }
+        if (used == static_cast<std::size_t>(-1)) {
+            state = std::mbstate_t{};
+            continue;
+        }
+        *character = decoded;
+        return 1;
+    }
+}
+
+unsigned char complete(EditLine* editor, int) {
+    const LineInfo* line = el_line(editor);
+    const std::string_view typed(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer));
+    const std::vector<std::string> candidates = completionsFor(typed);
+    const std::size_t wordStart = typed.rfind(' ') == std::string_view::npos ? 0 : typed.rfind(' ') + 1;
+    const std::size_t typedLength = typed.size() - wordStart;
+    if (candidates.empty()) {
+        return CC_ERROR;
+    }
+    std::string insertion = commonPrefix(candidates).substr(typedLength);
+    if (candidates.size() == 1 && !candidates.front().ends_with('/') && !candidates.front().ends_with('=')) {
+        insertion += ' ';
+    }
+    if (!insertion.empty()) {
+        return el_insertstr(editor, insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+    }
+    std::fputc('\n', stdout);
+    for (const std::string& candidate : candidates) {
+        std::fputs(candidate.c_str(), stdout);
+        std::fputs("  ", stdout);
+    }
+    std::fputc('\n', stdout);
+    return CC_REDISPLAY;
+}
+
+// The request in a typed line, as the piped input takes it.
+std::string requestOf(std::string_view typed) {
+    while (!typed.empty() && isWhiteSpace(typed.front())) {
+        typed.remove_prefix(1);
+    }
+    typed = typed.substr(0, typed.find('\n'));
+    if (typed.ends_with('\r')) {
+        typed.remove_suffix(1);
+    }
+    typed = typed.substr(0, typed.find('\0'));
+    return std::string(typed.substr(0, MaxRequestLength));
+}
+
+}  // namespace
+
+EditedRequests::EditedRequests() : editor_(el_init("recdb", stdin, stdout, stderr)), history_(history_init()) {
+    HistEvent event{};
+    ::history(history_, &event, H_SETSIZE, 1000);
+    el_set(editor_, EL_EDITOR, "emacs");
+    el_set(editor_, EL_PROMPT, prompt);
+    el_set(editor_, EL_HIST, ::history, history_);
+    el_set(editor_, EL_GETCFN, readCharacter);
+    el_set(editor_, EL_ADDFN, "recdb-complete", "complete a request word or file name", complete);
+    el_set(editor_, EL_BIND, "^I", "recdb-complete", nullptr);
+    struct sigaction action {};
+    action.sa_handler = noteInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    ::sigprocmask(SIG_BLOCK, &interrupt, &waitingMask);
+    sigdelset(&waitingMask, SIGINT);
+}
+
+EditedRequests::~EditedRequests() {
+    el_end(editor_);
+    history_end(history_);
+}
+
+bool EditedRequests::readRequest(std::string& line) {
+    for (;;) {
+        int count = 0;
+        const char* typed = el_gets(editor_, &count);
+        if (typed == nullptr || count <= 0) {
+            if (interrupted != 0) {
+                // Ctrl-C: the half-typed line is dropped.
+                interrupted = 0;
+                el_reset(editor_);
+                std::fputc('\n', stdout);
+                std::fflush(stdout);
+                continue;
+            }
+            return false;
+        }
+        line = requestOf(std::string_view(typed, static_cast<std::size_t>(count)));
+        if (!line.empty()) {
+            HistEvent event{};
+            ::history(history_, &event, H_ENTER, line.c_str());
+            return true;
+        }
+    }
+}
+
+}  // namespace recdb

@@ -1,0 +1,73 @@
+// The request loop on arbitrary bytes: each line is a request. The input
+// itself is also put in the working directory as the file "fuzz.db", so that
+// "DBload fuzz.db" loads fuzzer-made file contents. After every request every
+// index must hold together. Lines naming a path with "/" are passed over, so
+// that nothing outside the fuzzer's own directory is read or written.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "io/system_calls.hpp"
+
+#include "console/line_reader.hpp"
+#include "console/request_loop.hpp"
+
+namespace {
+
+// Flushing to the disk only slows the runs down here.
+class NoSync final : public recdb::io::SystemCalls {
+    int fsync(int) override { return 0; }
+};
+NoSync noSync;
+const recdb::io::SystemCallsOverride withoutSync(noSync);
+
+int nullOutput = -1;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char directory[] = "/tmp/recdb-fuzz-requests-XXXXXX";
+    if (::mkdtemp(directory) == nullptr || ::chdir(directory) != 0) {
+        std::abort();
+    }
+    nullOutput = ::open("/dev/null", O_WRONLY);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    if (FILE* file = std::fopen("fuzz.db", "wb")) {
+        std::fwrite(input.data(), 1, input.size(), file);
+        std::fclose(file);
+    }
+    recdb::Database database;
+    recdb::Selection selection;
+    recdb::ConsoleOutput output(nullOutput, false);
+    recdb::PipedRequests input(-1, output);
+    recdb::RequestLoop loop(database, selection, input, output);
+    std::size_t start = 0;
+    for (int requests = 0; start < input.size() && requests < 200; ++requests) {
+        std::size_t end = input.find('\n', start);
+        if (end == std::string::npos) {
+            end = input.size();
+        }
+        std::string line = input.substr(start, std::min<std::size_t>(end - start, recdb::MaxRequestLength));
+        start = end + 1;
+        line = line.substr(0, line.find('\0'));
+        if (line.find('/') != std::string::npos) {
+            continue;
+        }
+        if (!loop.handle(line)) {
+            break;
+        }
+        std::string why;
+        if (!database.invariantsHold(why)) {
+            std::fprintf(stderr, "after '%s': %s\n", line.c_str(), why.c_str());
+            std::abort();
+        }
+    }
+    return 0;
+}
