@@ -1,28 +1,57 @@
+# make run      builds the program (nothing else) and starts it
+# make test     builds everything and runs every test
+# make sanitize runs every test again under AddressSanitizer and UBSan
+# make fuzz     runs each fuzzer for FUZZ_SECONDS (clang)
+# make package  builds a Debian package (build/recdb_*.deb)
+# make install  installs the program and its manual page (prefix /usr/local)
+# Build output goes to standard error, so that the program's own output is
+# all that standard output carries.
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 20
+# Extra CMake settings, such as -DRECDB_WERROR=ON in continuous integration.
+CMAKE_FLAGS ?=
 
-.PHONY: all run test sanitize build deps clean
+.PHONY: all run test sanitize fuzz package install build configure deps clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps >&2
 
-build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
-	@cmake --build $(BUILD_DIR)
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >&2
 
-run: build
+build: configure
+	@cmake --build $(BUILD_DIR) >&2
+
+run: configure
+	@cmake --build $(BUILD_DIR) --target recdb >&2
 	@./$(BUILD_DIR)/recdb
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRECDB_SANITIZE=ON > /dev/null
-	@cmake --build $(SANITIZE_DIR)
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRECDB_SANITIZE=ON $(CMAKE_FLAGS) >&2
+	@cmake --build $(SANITIZE_DIR) >&2
 	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
+fuzz: deps
+	@scripts/install-deps --fuzz >&2
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRECDB_FUZZ=ON \
+		-DRECDB_TESTS=OFF $(CMAKE_FLAGS) >&2
+	@cmake --build $(FUZZ_DIR) --target fuzz_requests fuzz_database_file fuzz_ordered_index >&2
+	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+package: build
+	@cd $(BUILD_DIR) && cpack >&2
+	@ls $(BUILD_DIR)/recdb_*.deb
+
+install: build
+	@cmake --install $(BUILD_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -1,12 +1,12 @@
 // Runs a command with its standard input and output taken from files and
 // prints its wall time in seconds and its peak resident memory in KiB.
 // Usage: recdb_measure INPUT OUTPUT COMMAND [ARGUMENT...]
-#include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     if (argc < 4) {

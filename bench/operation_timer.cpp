@@ -2,14 +2,14 @@
 // order: selections of each strategy, a sorted console listing written to a
 // file, and storing and loading the database file.
 // Usage: recdb_operation_timer COUNT WORK_DIRECTORY
+#include <fcntl.h>
+#include <unistd.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <algorithm>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "console/console_output.hpp"
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
         const recdb::Criteria criteria = recdb::parseConditions(conditions);
         start = std::chrono::steady_clock::now();
         const bool selected = recdb::selectRecords(database, selection, criteria);
-        std::printf("'select %s': %.3f s, %zu records%s\n", conditions, secondsSince(start),
-                    selection.records.size(), selected ? "" : " (out of memory)");
+        std::printf("'select %s': %.3f s, %zu records%s\n", conditions, secondsSince(start), selection.records.size(),
+                    selected ? "" : " (out of memory)");
     }
 
     if (!recdb::selectRecords(database, selection, recdb::parseConditions(""))) {

@@ -1,7 +1,7 @@
+#include <unistd.h>
 #include <clocale>
 #include <csignal>
 #include <memory>
-#include <unistd.h>
 
 #include "console/console_output.hpp"
 #include "console/line_editor.hpp"

@@ -1,9 +1,9 @@
 #include "console/completion.hpp"
 
-#include <algorithm>
 #include <dirent.h>
-#include <initializer_list>
 #include <sys/stat.h>
+#include <algorithm>
+#include <initializer_list>
 
 namespace recdb {
 
@@ -42,7 +42,8 @@ void addFileNames(std::vector<std::string>& out, std::string_view prefix) {
     }
     while (const dirent* entry = ::readdir(listing)) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || !name.starts_with(start) || (name.front() == '.' && !start.starts_with('.'))) {
+        if (name == "." || name == ".." || !name.starts_with(start) ||
+            (name.front() == '.' && !start.starts_with('.'))) {
             continue;
         }
         std::string candidate = directory + std::string(name);

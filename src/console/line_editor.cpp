@@ -1,15 +1,15 @@
 #include "console/line_editor.hpp"
 
+#include <histedit.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cwchar>
-#include <histedit.h>
-#include <poll.h>
-#include <signal.h>
 #include <string_view>
-#include <unistd.h>
 
 #include "console/completion.hpp"
 #include "request/number.hpp"

@@ -38,8 +38,7 @@ private:
 // which is flushed only before the input is read.
 class PipedRequests : public RequestSource {
 public:
-    PipedRequests(int fd, ConsoleOutput& output)
-        : reader_(fd, [&output] { output.flush(); }), output_(output) {}
+    PipedRequests(int fd, ConsoleOutput& output) : reader_(fd, [&output] { output.flush(); }), output_(output) {}
 
     bool readRequest(std::string& line) override {
         output_.write(">");

@@ -1,11 +1,12 @@
 #include "io/file_writer.hpp"
 
-#include <cerrno>
-#include <climits>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <random>
+#include <string_view>
 
 #include "io/system_calls.hpp"
 
@@ -39,8 +40,10 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
         if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
             return false;
         }
-        const std::string link(target, static_cast<std::size_t>(length));
-        current = link.front() == '/' ? link : directoryOf(current) + link;
+        const std::string_view link(target, static_cast<std::size_t>(length));
+        std::string next = link.front() == '/' ? std::string() : directoryOf(current);
+        next += link;
+        current = std::move(next);
     }
     return false;
 }

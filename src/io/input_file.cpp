@@ -1,9 +1,9 @@
 #include "io/input_file.hpp"
 
-#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include "io/descriptor.hpp"
 #include "io/system_calls.hpp"

@@ -1,8 +1,8 @@
 #include "io/system_calls.hpp"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstdio>
 
 namespace recdb::io {
 

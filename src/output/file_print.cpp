@@ -14,7 +14,9 @@ namespace recdb {
 namespace {
 
 // "Results of a selection from the database." in the Windows-1251 code page.
-constexpr std::string_view ReportTitle = "\xD0\xE5\xE7\xF3\xEB\xFC\xF2\xE0\xF2\xFB \xE2\xFB\xE1\xEE\xF0\xEA\xE8 \xE8\xE7 \xC1\xE0\xE7\xFB \xC4\xE0\xED\xED\xFB\xF5.";
+constexpr std::string_view ReportTitle =
+    "\xD0\xE5\xE7\xF3\xEB\xFC\xF2\xE0\xF2\xFB \xE2\xFB\xE1\xEE\xF0\xEA\xE8 \xE8\xE7 \xC1\xE0\xE7\xFB "
+    "\xC4\xE0\xED\xED\xFB\xF5.";
 constexpr std::string_view HomeLink = "https://example.org/recdb/";
 
 void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields) {
@@ -87,8 +89,9 @@ void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Sel
         appendHtmlRow(row, records, id, fields);
         file.write(row);
     }
-    std::string footer = "\t</TABLE>\n\t<BR><HR><BR>\n\t<CENTER><I>All rights to the data belong to their owners."
-                         "</I></CENTER><br><CENTER>More about recdb on its web site: <a href=\"";
+    std::string footer =
+        "\t</TABLE>\n\t<BR><HR><BR>\n\t<CENTER><I>All rights to the data belong to their owners."
+        "</I></CENTER><br><CENTER>More about recdb on its web site: <a href=\"";
     footer += HomeLink;
     footer += "\">recdb</a></CENTER>\n</BODY>\n</HTML>\n";
     file.write(footer);

@@ -50,8 +50,8 @@ std::size_t RankTree::lastAtMost(std::size_t first, std::size_t last, std::uint3
         return None;
     }
     const std::vector<std::size_t> nodes = cover(first, last);
-    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
-        std::size_t node = *it;
+    for (std::size_t k = nodes.size(); k-- > 0;) {
+        std::size_t node = nodes[k];
         if (min_[node] > p) {
             continue;
         }

@@ -90,8 +90,8 @@ void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
     sorted.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
         const NodeId id = ids[k];
-        sorted.push_back({indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)),
-                          records.group(id), static_cast<std::uint32_t>(k), id});
+        sorted.push_back({indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)), records.group(id),
+                          static_cast<std::uint32_t>(k), id});
     }
     // Without equal records the ascending order is unique, so any correct
     // sort reaches it; only ties need the partition steps themselves.

@@ -95,8 +95,6 @@ bool Database::invariantsHold(std::string& why) const {
     return true;
 }
 
-std::size_t Database::heldBytes() const {
-    return records_.heldBytes() + names_.heldBytes() + ratings_.heldBytes();
-}
+std::size_t Database::heldBytes() const { return records_.heldBytes() + names_.heldBytes() + ratings_.heldBytes(); }
 
 }  // namespace recdb

@@ -24,7 +24,7 @@ enum class StoreOutcome {
 
 enum class LoadOutcome {
     Loaded,
-    CannotRead,     // the file cannot be opened or read
+    CannotRead,  // the file cannot be opened or read
     OutOfMemory,
     BadNameLength,  // a name length outside 0..63
 };

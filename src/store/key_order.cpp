@@ -195,8 +195,7 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
         Inner& inner = inners_[parent];
         const std::uint32_t index = childIndex(inner, left) + 1;
         if (inner.count < Fanout) {
-            std::copy_backward(inner.children + index, inner.children + inner.count,
-                               inner.children + inner.count + 1);
+            std::copy_backward(inner.children + index, inner.children + inner.count, inner.children + inner.count + 1);
             std::copy_backward(inner.separators + index - 1, inner.separators + inner.count - 1,
                                inner.separators + inner.count);
             inner.children[index] = right;

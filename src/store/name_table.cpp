@@ -134,8 +134,6 @@ void NameTable::clear() {
     count_ = 0;
 }
 
-std::size_t NameTable::heldBytes() const {
-    return slots_.capacity() * sizeof(NodeId) + tags_.capacity();
-}
+std::size_t NameTable::heldBytes() const { return slots_.capacity() * sizeof(NodeId) + tags_.capacity(); }
 
 }  // namespace recdb

@@ -235,8 +235,7 @@ void OrderedIndex::insert(NodeId id) {
     }
     const KeyOrder::Entry* successor = keys_.entryAt(at);
     const KeyOrder::Entry* predecessor = keys_.entryAt(keys_.previous(at));
-    attachBetween(id, predecessor != nullptr ? predecessor->id : NoNode,
-                  successor != nullptr ? successor->id : NoNode);
+    attachBetween(id, predecessor != nullptr ? predecessor->id : NoNode, successor != nullptr ? successor->id : NoNode);
     keys_.insert(at, {key, id});
     repairInsert(id);
 }
@@ -685,9 +684,7 @@ OrderedIndex::Work OrderedIndex::work() const {
     return total;
 }
 
-std::size_t OrderedIndex::heldBytes() const {
-    return nodes_.capacity() * sizeof(IndexNode) + keys_.heldBytes();
-}
+std::size_t OrderedIndex::heldBytes() const { return nodes_.capacity() * sizeof(IndexNode) + keys_.heldBytes(); }
 
 bool OrderedIndex::invariantsHold(std::string& why) const {
     const auto fail = [&why](std::string text) {

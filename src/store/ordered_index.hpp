@@ -128,15 +128,18 @@ private:
         return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
     }
     int compareNode(NodeId id, const Probe& probe) const {
-        return compareToProbe(keyOf(id), [this, id] { return records_.name(id); }, probe);
+        return compareToProbe(
+            keyOf(id), [this, id] { return records_.name(id); }, probe);
     }
     // The comparison of an entry or a separator of the key order with a probe.
     template <typename Item>
     int compareItem(const Item& item, const Probe& probe) const {
         if constexpr (std::is_same_v<Item, KeyOrder::Entry>) {
-            return compareToProbe(item.key, [this, &item] { return records_.name(item.id); }, probe);
+            return compareToProbe(
+                item.key, [this, &item] { return records_.name(item.id); }, probe);
         } else {
-            return compareToProbe(item.key, [&item] { return item.nameView(); }, probe);
+            return compareToProbe(
+                item.key, [&item] { return item.nameView(); }, probe);
         }
     }
     // The place before the first entry whose comparison with the probe does

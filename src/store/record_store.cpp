@@ -26,9 +26,7 @@ void RecordStore::prepare(const RecordView& record) {
     }
 }
 
-void RecordStore::reserve(std::size_t count) {
-    slots_.reserve(count);
-}
+void RecordStore::reserve(std::size_t count) { slots_.reserve(count); }
 
 NodeId RecordStore::add(const RecordView& record) {
     NodeId id = freeHead_;
@@ -90,8 +88,6 @@ void RecordStore::compactTexts() {
     arena_ = std::move(fresh);
 }
 
-std::size_t RecordStore::heldBytes() const {
-    return slots_.capacity() * sizeof(Slot) + arena_.heldBytes();
-}
+std::size_t RecordStore::heldBytes() const { return slots_.capacity() * sizeof(Slot) + arena_.heldBytes(); }
 
 }  // namespace recdb

@@ -10,6 +10,8 @@
 //   expect NAME   a file that recdb must have written there
 // "hex" means the section holds its bytes as hexadecimal digits; "noeol" that
 // its last line has no line feed.
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,8 +20,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {

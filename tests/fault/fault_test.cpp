@@ -4,9 +4,10 @@
 // index must hold together, and the database and files must be as before.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,7 +15,6 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
@@ -86,8 +86,9 @@ public:
           input_(-1, output_),
           loop_(database_, selection_, input_, output_) {
         for (int k = 0; k < records; ++k) {
-            std::string line = "insert name=n" + std::to_string(k) + " group=" + std::to_string(k % 7) + " rating=" +
-                               std::to_string(k % 4) + "." + std::to_string(1 + k % 3) + (k % 2 == 0 ? " info=i" : "");
+            std::string line = "insert name=n" + std::to_string(k) + " group=" + std::to_string(k % 7) +
+                               " rating=" + std::to_string(k % 4) + "." + std::to_string(1 + k % 3) +
+                               (k % 2 == 0 ? " info=i" : "");
             loop_.handle(line);
         }
         std::string select = "select group=1-5";
@@ -143,7 +144,8 @@ public:
                 text += '-';
                 continue;
             }
-            text += std::to_string(node) + ':' + std::to_string(static_cast<int>(database_.ratings().colour(node))) + ' ';
+            text +=
+                std::to_string(node) + ':' + std::to_string(static_cast<int>(database_.ratings().colour(node))) + ' ';
             pending.push_back(database_.ratings().right(node));
             pending.push_back(database_.ratings().left(node));
         }
@@ -301,9 +303,7 @@ public:
         }
         return SystemCalls::close(fd);
     }
-    int stat(const char* path, struct stat* info) override {
-        return fail("stat") ? -1 : SystemCalls::stat(path, info);
-    }
+    int stat(const char* path, struct stat* info) override { return fail("stat") ? -1 : SystemCalls::stat(path, info); }
     int lstat(const char* path, struct stat* info) override {
         return fail("lstat") ? -1 : SystemCalls::lstat(path, info);
     }
@@ -333,8 +333,8 @@ private:
 // Fails the first, second, third ... file system call of stores and reports,
 // onto an existing file and onto a new one, until the request runs through.
 TEST(FileFaults, FailedWritesLeaveTheOldFileByteForByte) {
-    const char* const lines[] = {
-        "DBstore target", "fileprint name group rating info sort name end target HTML", "fileprint name end target"};
+    const char* const lines[] = {"DBstore target", "fileprint name group rating info sort name end target HTML",
+                                 "fileprint name end target"};
     for (const char* line : lines) {
         for (const bool existing : {true, false}) {
             long failAt = 1;
@@ -351,8 +351,8 @@ TEST(FileFaults, FailedWritesLeaveTheOldFileByteForByte) {
                     EXPECT_EQ(reply.rfind(":: ", 0), 0u) << line;
                     break;
                 }
-                const std::string where = std::string(line) + ", failing call " + std::to_string(failAt) + " (" +
-                                          calls.failed() + ")";
+                const std::string where =
+                    std::string(line) + ", failing call " + std::to_string(failAt) + " (" + calls.failed() + ")";
                 const auto filesAfter = std::distance(fs::directory_iterator(console.dir()), {});
                 if (reply.rfind("!: ", 0) == 0) {
                     EXPECT_EQ(fs::exists(target) ? readFile(target) : std::string("(none)"),
@@ -365,8 +365,8 @@ TEST(FileFaults, FailedWritesLeaveTheOldFileByteForByte) {
                     // have let it put the old file back, which is left behind
                     // only when it cannot be removed.
                     EXPECT_NE(readFile(target), "old contents") << where << ": " << reply;
-                    EXPECT_EQ(filesAfter, filesBefore + (existing ? 0 : 1) +
-                                              (std::string(calls.failed()) == "unlink" ? 1 : 0))
+                    EXPECT_EQ(filesAfter,
+                              filesBefore + (existing ? 0 : 1) + (std::string(calls.failed()) == "unlink" ? 1 : 0))
                         << where;
                 }
             }

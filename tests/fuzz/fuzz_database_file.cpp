@@ -1,10 +1,10 @@
 // The database file loader on arbitrary bytes: whatever loads must store, and
 // loading and storing that again must give the same bytes.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "io/system_calls.hpp"
 

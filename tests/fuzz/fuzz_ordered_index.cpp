@@ -4,8 +4,8 @@
 // from a small alphabet, so that names repeat, and one of a few ratings) or
 // removes one. Both trees must have the same shape and colours throughout.
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (order == IndexOrder::ByName) {
             return names;
         }
-        const int primary = compareRatings(store.ratingNum(a), store.ratingDen(a), store.ratingNum(b), store.ratingDen(b));
+        const int primary =
+            compareRatings(store.ratingNum(a), store.ratingDen(a), store.ratingNum(b), store.ratingDen(b));
         return primary != 0 ? primary : 2 * names;
     });
     std::vector<NodeId> present;
@@ -43,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             present.erase(present.begin() + static_cast<std::ptrdiff_t>(which));
         } else {
             const std::string name(1 + value % 3, static_cast<char>('a' + (value >> 2) % 16));
-            const NodeId id = testing::addRecord(store, testing::makeRecord(name, 0, (operation >> 2) % 4, (operation >> 4) % 3));
+            const NodeId id =
+                testing::addRecord(store, testing::makeRecord(name, 0, (operation >> 2) % 4, (operation >> 4) % 3));
             index.prepareInsert();
             index.insert(id);
             reference.insert(id);

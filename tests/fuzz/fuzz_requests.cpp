@@ -3,12 +3,12 @@
 // "DBload fuzz.db" loads fuzzer-made file contents. After every request every
 // index must hold together. Lines naming a path with "/" are passed over, so
 // that nothing outside the fuzzer's own directory is read or written.
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 #include "io/system_calls.hpp"
 

@@ -2,13 +2,13 @@
 // keyboard would drive it.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -44,7 +44,9 @@ public:
         ::close(master_);
     }
 
-    void type(const std::string& keys) { ASSERT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+    void type(const std::string& keys) {
+        ASSERT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
 
     // Waits for a new prompt, and a moment more: keys typed before the
     // editor has taken the terminal over would be handled by the terminal
@@ -61,7 +63,8 @@ public:
     bool shows(const std::string& text, std::size_t from = 0) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         while (screen_.find(text, from) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd ready{master_, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
                 return false;
@@ -97,7 +100,9 @@ TEST(Terminal, EditingKeysChangeTheLineBeforeItIsSent) {
     Terminal terminal;
     ASSERT_TRUE(terminal.prompted());
     // Ctrl-A goes to the start of the line: "xit" becomes "exit".
-    terminal.type("xit\x01" "e\r");
+    terminal.type(
+        "xit\x01"
+        "e\r");
     EXPECT_TRUE(terminal.shows(":: Good bye!")) << terminal.screen();
     EXPECT_EQ(terminal.status(), 0);
 }

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "output/file_print.hpp"
 #include "request/conditions.hpp"
@@ -129,8 +129,8 @@ TEST_F(FilesTest, OddLengthFieldsNeitherCrashNorAllocateTheirSize) {
         const char* content;
     };
     const Case cases[] = {
-        {"negative info length", ExampleRecord.substr(0, 19) + std::string("\xF9\xFF\xFF\xFF", 4),
-         LoadOutcome::Loaded, "abc,7,3.4,-;"},
+        {"negative info length", ExampleRecord.substr(0, 19) + std::string("\xF9\xFF\xFF\xFF", 4), LoadOutcome::Loaded,
+         "abc,7,3.4,-;"},
         {"huge info length", ExampleRecord.substr(0, 19) + std::string("\xFF\xFF\xFF\x7F", 4) + "tiny",
          LoadOutcome::Loaded, ""},
         {"name too long", ExampleRecord + std::string("\x40\0\0\0", 4) + std::string(80, 'n'),
@@ -220,8 +220,8 @@ class ReportTest : public FilesTest {
 protected:
     void SetUp() override {
         FilesTest::SetUp();
-        for (const Record& record : {makeRecord("b<B>", 3, 4, 5, "tall<B>x</B>"), makeRecord("a", -2, 3, -1),
-                                     makeRecord("c", 7, 1, 2, "")}) {
+        for (const Record& record :
+             {makeRecord("b<B>", 3, 4, 5, "tall<B>x</B>"), makeRecord("a", -2, 3, -1), makeRecord("c", 7, 1, 2, "")}) {
             db.replace(record.view());
         }
         ASSERT_TRUE(selectRecords(db, selection, parseConditions("")));

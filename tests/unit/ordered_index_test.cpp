@@ -158,6 +158,11 @@ TEST(OrderedIndexLookup, CollectGathersEqualRatingsInPreOrder) {
     EXPECT_TRUE(found.empty());
 }
 
+#ifndef RECDB_TEST_SIZE_DIVISOR
+#define RECDB_TEST_SIZE_DIVISOR 1
+#endif
+constexpr int SizeDivisor = RECDB_TEST_SIZE_DIVISOR;
+
 // The orders of input that build long chains, and what follows them.
 enum class Arrival { Random, Ascending, Descending, Zigzag, HighFirst };
 enum class Then { Nothing, RemoveAscending, RemoveDescending, ReinsertDescending };
@@ -215,14 +220,14 @@ TEST(OrderedIndexReference, EveryOrderOfInputGivesTheTreeOfTheRules) {
             for (const unsigned limit : {0u, OrderedIndex::DefaultPlainWalkLimit}) {
                 std::mt19937 random(11);
                 Trees trees(order, limit);
+                const int count = scenario.count / SizeDivisor;
                 const std::string label = "arrival " + std::to_string(static_cast<int>(scenario.arrival)) + ", " +
                                           std::to_string(scenario.ratings) + " ratings, order " +
-                                          std::to_string(static_cast<int>(order)) + ", limit " +
-                                          std::to_string(limit);
+                                          std::to_string(static_cast<int>(order)) + ", limit " + std::to_string(limit);
                 std::vector<std::pair<std::string, NodeId>> filed;
-                const int checkpoint = std::max(1, scenario.count / 4);
+                const int checkpoint = std::max(1, count / 4);
                 int step = 0;
-                for (const int key : arrivalOrder(scenario.arrival, scenario.count, random)) {
+                for (const int key : arrivalOrder(scenario.arrival, count, random)) {
                     char name[16];
                     std::snprintf(name, sizeof name, "r%08d", key);
                     const int rating = static_cast<int>(random() % static_cast<unsigned>(scenario.ratings));
@@ -248,7 +253,8 @@ TEST(OrderedIndexReference, EveryOrderOfInputGivesTheTreeOfTheRules) {
                     }
                 }
                 trees.expectSame(label + " at the end");
-                for (int rating = 0; order == IndexOrder::ByRating && rating < std::min(scenario.ratings, 3); ++rating) {
+                for (int rating = 0; order == IndexOrder::ByRating && rating < std::min(scenario.ratings, 3);
+                     ++rating) {
                     std::vector<NodeId> found;
                     trees.index.collectEqualPrimary(OrderedIndex::probeOf("", rating, 1), found);
                     ASSERT_EQ(found, trees.reference.collectEqualPrimary([&trees, rating](NodeId id) {
@@ -283,16 +289,14 @@ TEST(OrderedIndexReference, RandomMixesWithEqualKeysMatchAfterEveryStep) {
                 const std::string name = std::to_string(random() % 200);
                 const int num = static_cast<int>(random() % 4) - 1;
                 const int den = static_cast<int>(random() % 3);
-                ASSERT_EQ(trees.index.find(OrderedIndex::probeOf(name, num, den)),
-                          trees.reference.find([&](NodeId id) {
-                              const int names = compareNames(trees.store.name(id), name);
-                              if (order == IndexOrder::ByName) {
-                                  return names;
-                              }
-                              const int primary =
-                                  compareRatings(trees.store.ratingNum(id), trees.store.ratingDen(id), num, den);
-                              return primary != 0 ? primary : 2 * names;
-                          }));
+                ASSERT_EQ(trees.index.find(OrderedIndex::probeOf(name, num, den)), trees.reference.find([&](NodeId id) {
+                    const int names = compareNames(trees.store.name(id), name);
+                    if (order == IndexOrder::ByName) {
+                        return names;
+                    }
+                    const int primary = compareRatings(trees.store.ratingNum(id), trees.store.ratingDen(id), num, den);
+                    return primary != 0 ? primary : 2 * names;
+                }));
             }
         }
     }
@@ -317,12 +321,14 @@ TEST(OrderedIndexBulk, InsertAllEqualsInsertingOneByOne) {
             OrderedIndex all(order, store);
             const int count = 4000;
             for (int k = 0; k < count; ++k) {
-                const int key = c.distinctNames > 0 ? static_cast<int>(random() % static_cast<unsigned>(c.distinctNames))
-                                : c.sorted          ? k
-                                                    : static_cast<int>(random() % 1000000);
+                const int key = c.distinctNames > 0
+                                    ? static_cast<int>(random() % static_cast<unsigned>(c.distinctNames))
+                                : c.sorted ? k
+                                           : static_cast<int>(random() % 1000000);
                 char name[16];
                 std::snprintf(name, sizeof name, "n%07d", key);
-                const NodeId id = addRecord(store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(c.ratings)), 1));
+                const NodeId id = addRecord(
+                    store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(c.ratings)), 1));
                 oneByOne.prepareInsert();
                 oneByOne.insert(id);
             }
@@ -350,7 +356,8 @@ TEST(OrderedIndexCost, LongChainsCostALogarithmPerOperation) {
             for (const int key : arrivalOrder(arrival, count, random)) {
                 char name[16];
                 std::snprintf(name, sizeof name, "r%08d", key);
-                ids.push_back(addRecord(store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(ratings)), 1)));
+                ids.push_back(addRecord(
+                    store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(ratings)), 1)));
                 for (OrderedIndex* index : {&byName, &byRating}) {
                     index->prepareInsert();
                     index->insert(ids.back());

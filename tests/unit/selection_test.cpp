@@ -25,12 +25,12 @@ TEST(Matching, NamePatterns) {
         bool matches;
     };
     const Case cases[] = {
-        {"Al*", "Alder", true},  {"Al*", "Al", true},       {"Al*", "alder", false},  {"*er", "Alder", true},
-        {"*er", "er", true},     {"*ld*", "Alder", true},   {"A*d*r", "Alder", true}, {"a*b*c", "acb", false},
-        {"ab*ba", "abba", true}, {"ab*ba", "aba", false},   {"a**b", "ab", true},     {"*a*a*", "banana", true},
-        {"b*nn*a", "banana", false}, {"*", "", true},       {"*", "x", true},         {"Alder", "Alders", false},
-        {"**", "a", true},       {"a*", "b", false},        {"*a", "ab", false},      {"x*y*x", "xyx", true},
-        {"x*y*x", "xyyx", true}, {"aa*aa", "aaa", false},   {"a*b*c", "abbc", true},
+        {"Al*", "Alder", true},      {"Al*", "Al", true},     {"Al*", "alder", false},  {"*er", "Alder", true},
+        {"*er", "er", true},         {"*ld*", "Alder", true}, {"A*d*r", "Alder", true}, {"a*b*c", "acb", false},
+        {"ab*ba", "abba", true},     {"ab*ba", "aba", false}, {"a**b", "ab", true},     {"*a*a*", "banana", true},
+        {"b*nn*a", "banana", false}, {"*", "", true},         {"*", "x", true},         {"Alder", "Alders", false},
+        {"**", "a", true},           {"a*", "b", false},      {"*a", "ab", false},      {"x*y*x", "xyx", true},
+        {"x*y*x", "xyyx", true},     {"aa*aa", "aaa", false}, {"a*b*c", "abbc", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(matchesPattern(c.name, c.pattern), c.matches) << c.pattern << " ~ " << c.name;
@@ -44,14 +44,22 @@ TEST(Matching, RatingAndGroupBoundsAreInclusive) {
         bool matches;
     };
     const Case cases[] = {
-        {"rating=1.2", makeRecord("r", 4, 2, 4), true},     {"rating=1.2", makeRecord("r", 4, 3, 6), true},
-        {"rating=1.2", makeRecord("r", 4, 1, 3), false},    {"rating=1.2", makeRecord("r", 4, 5, 0), false},
-        {"rating=1.2-*", makeRecord("r", 4, 9, 1), true},   {"rating=1.2-*", makeRecord("r", 4, 0, 7), false},
-        {"rating=3.0", makeRecord("r", 4, 0, 0), true},     {"rating=3.0", makeRecord("r", 4, 1, 2), false},
-        {"rating=0.0-1.1", makeRecord("r", 4, 1, 1), true}, {"rating=0.0-1.1", makeRecord("r", 4, 3, 2), false},
-        {"group=2-4", makeRecord("g", 2), true},            {"group=2-4", makeRecord("g", 4), true},
-        {"group=2-4", makeRecord("g", 5), false},           {"group=3-*", makeRecord("g", 0), false},
-        {"group=0-5", makeRecord("g", -1), false},          {"", makeRecord("any", -9, 1, 0), true},
+        {"rating=1.2", makeRecord("r", 4, 2, 4), true},
+        {"rating=1.2", makeRecord("r", 4, 3, 6), true},
+        {"rating=1.2", makeRecord("r", 4, 1, 3), false},
+        {"rating=1.2", makeRecord("r", 4, 5, 0), false},
+        {"rating=1.2-*", makeRecord("r", 4, 9, 1), true},
+        {"rating=1.2-*", makeRecord("r", 4, 0, 7), false},
+        {"rating=3.0", makeRecord("r", 4, 0, 0), true},
+        {"rating=3.0", makeRecord("r", 4, 1, 2), false},
+        {"rating=0.0-1.1", makeRecord("r", 4, 1, 1), true},
+        {"rating=0.0-1.1", makeRecord("r", 4, 3, 2), false},
+        {"group=2-4", makeRecord("g", 2), true},
+        {"group=2-4", makeRecord("g", 4), true},
+        {"group=2-4", makeRecord("g", 5), false},
+        {"group=3-*", makeRecord("g", 0), false},
+        {"group=0-5", makeRecord("g", -1), false},
+        {"", makeRecord("any", -9, 1, 0), true},
         {"rating=*-0.1", makeRecord("r", 0, 5, 1), true},
     };
     for (const Case& c : cases) {

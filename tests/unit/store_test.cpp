@@ -15,6 +15,7 @@ namespace {
 
 using testing::addRecord;
 using testing::makeRecord;
+using testing::numbered;
 
 std::vector<std::string> namesInFilingOrder(const RecordStore& store) {
     std::vector<std::string> names;
@@ -48,8 +49,8 @@ TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     EXPECT_EQ(makeRecord(name63 + "yz").nameView(), name63);
     EXPECT_EQ(makeRecord(std::string("ab\0cd", 5)).nameView(), "ab");
     // Texts of every size round-trip through the arena, also beyond a block.
-    for (const std::size_t size : {std::size_t{0}, std::size_t{127}, std::size_t{128}, std::size_t{20000},
-                                   std::size_t{3} << 20}) {
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{127}, std::size_t{128}, std::size_t{20000}, std::size_t{3} << 20}) {
         const NodeId id = addRecord(store, makeRecord("big", 1, 2, 3, std::string(size, 'i')));
         EXPECT_EQ(store.info(id)->size(), size);
         EXPECT_EQ(store.name(id), "big");
@@ -60,7 +61,7 @@ TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     RecordStore store;
     std::vector<NodeId> ids;
     for (int k = 0; k < 4; ++k) {
-        ids.push_back(addRecord(store, makeRecord("r" + std::to_string(k))));
+        ids.push_back(addRecord(store, makeRecord(numbered("r", k))));
     }
     store.erase(ids[1]);
     EXPECT_EQ(addRecord(store, makeRecord("new")), ids[1]);
@@ -70,7 +71,7 @@ TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     for (int round = 0; round < 100000; ++round) {
         const NodeId id = ids[static_cast<std::size_t>(round % 3)];
         store.erase(id);
-        ASSERT_EQ(addRecord(store, makeRecord("r" + std::to_string(round), 0, 0, 0, info)), id);
+        ASSERT_EQ(addRecord(store, makeRecord(numbered("r", round), 0, 0, 0, info)), id);
     }
     EXPECT_LT(store.heldBytes(), std::size_t{64} << 20);
     EXPECT_EQ(store.size(), 4u);
@@ -134,7 +135,7 @@ TEST(NameTable, FindsExactlyThePresentNames) {
     std::map<std::string, NodeId> expected;
     std::mt19937 random(4);
     for (int step = 0; step < 20000; ++step) {
-        const std::string name = "n" + std::to_string(random() % 3000);
+        const std::string name = numbered("n", random() % 3000);
         const auto found = expected.find(name);
         if (found != expected.end()) {
             table.remove(found->second);
@@ -146,7 +147,7 @@ TEST(NameTable, FindsExactlyThePresentNames) {
             table.insert(id);
             expected.emplace(name, id);
         }
-        const std::string probe = "n" + std::to_string(random() % 3000);
+        const std::string probe = numbered("n", random() % 3000);
         const auto wanted = expected.find(probe);
         ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoNode : wanted->second) << step;
     }
@@ -156,7 +157,8 @@ TEST(NameTable, FindsExactlyThePresentNames) {
 TEST(GroupIndex, RangesVisitOnlyExistingGroupsInOrder) {
     Database db;
     for (const std::int32_t group : {-5, 5, 300, 1000, 70, 7, -2147483647 - 1, 2147483647, 0, 7}) {
-        db.replace(makeRecord("g" + std::to_string(group) + "_" + std::to_string(db.records().size()), group).view());
+        db.replace(
+            makeRecord(numbered("g", group) + numbered("_", static_cast<long>(db.records().size())), group).view());
     }
     const auto groupsIn = [&db](std::int32_t low, std::int32_t high) {
         std::vector<std::int32_t> visited;
@@ -172,8 +174,8 @@ TEST(GroupIndex, RangesVisitOnlyExistingGroupsInOrder) {
 
 TEST(Database, ReplaceAndRemoveKeepEveryIndexInStep) {
     Database db;
-    for (const Record& record : {makeRecord("a", 7, 1, 2), makeRecord("b", 7, 2, 4), makeRecord("c", 0),
-                                 makeRecord("d", 7)}) {
+    for (const Record& record :
+         {makeRecord("a", 7, 1, 2), makeRecord("b", 7, 2, 4), makeRecord("c", 0), makeRecord("d", 7)}) {
         EXPECT_FALSE(db.replace(record.view()));
     }
     expectConsistent(db);
@@ -202,14 +204,14 @@ TEST(Database, LoadsWithRepeatedNamesUseTheNameTree) {
         Database db;
         db.startLoad(0);
         for (int k = 0; k < 500; ++k) {
-            const std::string name = "n" + std::to_string(repeats ? k % 60 : k);
+            const std::string name = numbered("n", repeats ? k % 60 : k);
             db.append(makeRecord(name, k % 9, k % 5, 1, std::to_string(k)).view());
         }
         db.finishLoad();
         EXPECT_EQ(db.names().isTree(), repeats);
         expectConsistent(db);
         for (int k = 0; k < 200; ++k) {
-            const std::string name = "n" + std::to_string(k % 70);
+            const std::string name = numbered("n", k % 70);
             if (k % 3 == 0) {
                 db.replace(makeRecord(name, 1).view());
             } else {

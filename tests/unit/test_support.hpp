@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/ordered_index.hpp"
@@ -19,6 +20,14 @@ inline Record makeRecord(const std::string& name, std::int32_t group = 0, std::i
     record.ratingDen = den;
     record.info = std::move(info);
     return record;
+}
+
+// A prefix and a number, as a name. (Built by appending: "n" + to_string
+// meets a false -Wrestrict warning of GCC 12.)
+inline std::string numbered(std::string_view prefix, long number) {
+    std::string text(prefix);
+    text += std::to_string(number);
+    return text;
 }
 
 inline NodeId addRecord(RecordStore& store, const Record& record) {
