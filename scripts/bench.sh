@@ -105,7 +105,7 @@ orders() {
     row "DBload of a file of ascending names, 5 ratings"
 }
 
-# COUNT records with random names of 6 to 12 letters, groups 0..999, about 90
+# COUNT records with random, different names of 6 to 12 letters, groups 0..999, about 90
 # distinct ratings and an info text on 70 %: as recdb insert lines and as CSV
 # for sqlite3 (name, group, the two rating numbers, the rating as a number,
 # info).
@@ -114,9 +114,12 @@ make_records() {
         srand(20261207);
         print "BEGIN;" > sql;
         for (k = 0; k < n; k++) {
-            length_ = 6 + int(rand() * 7);
-            name = "";
-            for (c = 0; c < length_; c++) name = name sprintf("%c", 97 + int(rand() * 26));
+            do {
+                length_ = 6 + int(rand() * 7);
+                name = "";
+                for (c = 0; c < length_; c++) name = name sprintf("%c", 97 + int(rand() * 26));
+            } while (name in seen);
+            seen[name] = 1;
             group = int(rand() * 1000);
             num = int(rand() * 10);
             den = 1 + int(rand() * 9);

@@ -7,6 +7,7 @@
 
 #include "store/node_id.hpp"
 #include "store/record_store.hpp"
+#include "test_support.hpp"
 
 namespace recdb::testing {
 
@@ -187,32 +188,14 @@ public:
 
     // The same text as testing::shapeOf gives for an index.
     std::string shape(const RecordStore& store) const {
-        struct Item {
-            const Node* node;
-            const char* literal;
-        };
-        std::string text;
-        std::vector<Item> pending{{root_, nullptr}};
-        while (!pending.empty()) {
-            const Item item = pending.back();
-            pending.pop_back();
-            if (item.literal != nullptr) {
-                text += item.literal;
-            } else if (item.node == nullptr) {
-                text += '-';
-            } else {
-                text += store.name(item.node->id);
-                text += ':' + std::to_string(item.node->colour);
-                if (item.node->left != nullptr || item.node->right != nullptr) {
-                    pending.insert(pending.end(), {{nullptr, ")"},
-                                                   {item.node->right, nullptr},
-                                                   {nullptr, ","},
-                                                   {item.node->left, nullptr},
-                                                   {nullptr, "("}});
-                }
-            }
-        }
-        return text;
+        return preOrderShape(
+            static_cast<const Node*>(root_), static_cast<const Node*>(nullptr),
+            [&store](const Node* node) {
+                return std::string(store.name(node->id)) + ':' + std::to_string(node->colour);
+            },
+            [](const Node* node) {
+                return std::pair(static_cast<const Node*>(node->left), static_cast<const Node*>(node->right));
+            });
     }
 
 private:

@@ -35,34 +35,43 @@ inline NodeId addRecord(RecordStore& store, const Record& record) {
     return store.add(record.view());
 }
 
-// The tree in pre-order as "name:colour(left,right)", "-" for a missing
-// child, with an explicit stack: chains are deep.
-inline std::string shapeOf(const OrderedIndex& index, const RecordStore& store) {
+// A tree in pre-order as "name:colour(left,right)", "-" for a missing child,
+// with an explicit stack: chains are deep. describe(node) gives
+// "name:colour", children(node) the pair of children; none is no node.
+template <typename Node, typename Describe, typename Children>
+std::string preOrderShape(Node root, Node none, Describe describe, Children children) {
     struct Item {
-        NodeId node;
+        Node node;
         const char* literal;  // written as it stands when not null
     };
     std::string text;
-    std::vector<Item> pending{{index.root(), nullptr}};
+    std::vector<Item> pending{{root, nullptr}};
     while (!pending.empty()) {
         const Item item = pending.back();
         pending.pop_back();
         if (item.literal != nullptr) {
             text += item.literal;
-        } else if (item.node == NoNode) {
+        } else if (item.node == none) {
             text += '-';
         } else {
-            text += store.name(item.node);
-            text += ':' + std::to_string(static_cast<int>(index.colour(item.node)));
-            const NodeId left = index.left(item.node);
-            const NodeId right = index.right(item.node);
-            if (left != NoNode || right != NoNode) {
+            text += describe(item.node);
+            const auto [left, right] = children(item.node);
+            if (left != none || right != none) {
                 pending.insert(pending.end(),
-                               {{NoNode, ")"}, {right, nullptr}, {NoNode, ","}, {left, nullptr}, {NoNode, "("}});
+                               {{none, ")"}, {right, nullptr}, {none, ","}, {left, nullptr}, {none, "("}});
             }
         }
     }
     return text;
+}
+
+inline std::string shapeOf(const OrderedIndex& index, const RecordStore& store) {
+    return preOrderShape(
+        index.root(), NoNode,
+        [&](NodeId node) {
+            return std::string(store.name(node)) + ':' + std::to_string(static_cast<int>(index.colour(node)));
+        },
+        [&](NodeId node) { return std::pair(index.left(node), index.right(node)); });
 }
 
 }  // namespace recdb::testing
