@@ -5,6 +5,12 @@
 
 namespace recdb {
 
+void ChainSet::makeRoom(std::size_t count) {
+    if (links_.size() < count) {
+        links_.resize(count);
+    }
+}
+
 std::uint8_t ChainSet::flippedIf(std::uint8_t flags, bool flip) {
     flags &= SummaryBits;
     if (!flip) {

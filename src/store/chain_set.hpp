@@ -19,14 +19,12 @@ struct ChainLinks {
     std::uint8_t flags = 0;
 };
 
-// A node of an ordered index: its links in the index's tree and in its
-// chain, side by side so that one cache line serves both, and its colour
+// A node of an ordered index: its links in the index's tree, and its colour
 // while its chain is not kept in a ChainSet.
 struct IndexNode {
     NodeId parent = NoNode;
     NodeId left = NoNode;
     NodeId right = NoNode;
-    ChainLinks chain;
     std::uint8_t plain = 0;
 };
 
@@ -46,10 +44,21 @@ struct IndexNode {
 // and its stored summary describes its splay subtree in the same relative
 // way. So flipping a whole splay tree toggles one bit, and splaying needs no
 // pass that pushes pending flips down first.
+//
+// The set holds the chain links of every node number below its size; an
+// index that never walks a long chain never makes one.
 class ChainSet {
 public:
-    // The set works on the chain links of the index's own nodes.
-    explicit ChainSet(std::vector<IndexNode>& nodes) : nodes_(nodes) {}
+    // Whether the links exist, and room for nodes numbered below count (may
+    // throw std::bad_alloc).
+    bool isMade() const { return !links_.empty(); }
+    void makeRoom(std::size_t count);
+    void clear() { std::vector<ChainLinks>().swap(links_); }
+    std::size_t size() const { return links_.size(); }
+    // Renumbers every link from n to numberOf(n), a permutation.
+    template <typename NumberOf>
+    void renumber(NumberOf numberOf);
+    std::size_t heldBytes() const { return links_.capacity() * sizeof(ChainLinks); }
 
     // Makes a node a chain of its own with a colour.
     void makeSingle(NodeId node, Colour colour);
@@ -104,8 +113,8 @@ private:
 
     // The summary bits of flags, flipped when flip is set.
     static std::uint8_t flippedIf(std::uint8_t flags, bool flip);
-    Node& at(NodeId node) { return nodes_[node].chain; }
-    const Node& at(NodeId node) const { return nodes_[node].chain; }
+    Node& at(NodeId node) { return links_[node]; }
+    const Node& at(NodeId node) const { return links_[node]; }
     bool flipBit(NodeId node) const { return (at(node).flags & FlipBit) != 0; }
     void setFlipBit(NodeId node, bool flip);
     // The summary of a child, relative to its parent.
@@ -121,8 +130,23 @@ private:
     // The first node of a subtree whose root's accumulated flip is given.
     NodeId leftmost(NodeId node);
 
-    std::vector<IndexNode>& nodes_;
+    std::vector<ChainLinks> links_;
     std::uint64_t steps_ = 0;
 };
+
+template <typename NumberOf>
+void ChainSet::renumber(NumberOf numberOf) {
+    if (!isMade()) {
+        return;
+    }
+    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
+    std::vector<ChainLinks> renumbered(links_.size());
+    for (std::size_t node = 0; node < links_.size(); ++node) {
+        const ChainLinks& links = links_[node];
+        renumbered[numberOf(static_cast<NodeId>(node))] = {map(links.up), map(links.left), map(links.right),
+                                                           links.flags};
+    }
+    links_.swap(renumbered);
+}
 
 }  // namespace recdb

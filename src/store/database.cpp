@@ -54,8 +54,7 @@ void Database::startLoad(std::size_t count) {
 
 void Database::append(const RecordView& record) {
     records_.prepare(record);
-    groups_.prepareAdd(record.group);
-    groups_.add(records_.add(record));
+    groups_.addMaking(records_.add(record));
 }
 
 void Database::finishLoad() {

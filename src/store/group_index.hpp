@@ -24,6 +24,9 @@ public:
     void prepareAdd(std::int32_t group);
     // Appends a record to its group's list, whose entry must exist.
     void add(NodeId id);
+    // Appends a record to its group's list, making the entry if need be;
+    // may throw std::bad_alloc, for loads, which fail as a whole.
+    void addMaking(NodeId id);
     // Takes a record out of its group's list; the entry goes with the last one.
     void remove(NodeId id);
     void clear() { groups_.clear(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <new>
 
 #include "store/rank_set.hpp"
 
@@ -47,6 +48,9 @@ void OrderedIndex::prepareInsert() {
         nodes_.reserve(std::max(limit + 1, 2 * nodes_.size()));
         nodes_.resize(nodes_.capacity());
     }
+    if (chains_.isMade()) {
+        chains_.makeRoom(nodes_.size());
+    }
     keys_.prepareInsert();
 }
 
@@ -64,6 +68,18 @@ void OrderedIndex::paint(NodeId node, Colour colour) {
     }
     std::uint8_t& plain = nodes_[node].plain;
     plain = static_cast<std::uint8_t>(colour == Colour::Black ? plain | PlainBlack : plain & ~PlainBlack);
+}
+
+bool OrderedIndex::makeChains() {
+    if (chains_.isMade()) {
+        return true;
+    }
+    try {
+        chains_.makeRoom(nodes_.size());
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 // Hands one node's colour to the chain set, as a chain of its own.
@@ -262,7 +278,7 @@ void OrderedIndex::repairInsert(NodeId x) {
         if (onlyChild(g) == p) {
             // The uncle is missing: the repair climbs p's chain, step by step
             // while it is plain and the walk short, else in one stretch.
-            if (!managed(p) && ++plainWalk > plainWalkLimit_) {
+            if (!managed(p) && ++plainWalk > plainWalkLimit_ && makeChains()) {
                 manageChainOf(p);
             }
             if (managed(p)) {
@@ -409,7 +425,7 @@ void OrderedIndex::repairRemove(NodeId x) {
             // black; the first red one ends it by turning black. Along a
             // managed chain the deepest red above x is found at once; past
             // the chain's top the double black goes on from there.
-            if (!managed(x) && ++plainWalk > plainWalkLimit_) {
+            if (!managed(x) && ++plainWalk > plainWalkLimit_ && makeChains()) {
                 manageChainOf(x);
             }
             if (managed(x)) {
@@ -649,11 +665,9 @@ void OrderedIndex::renumber(NumberOf numberOf) {
         node.parent = map(node.parent);
         node.left = map(node.left);
         node.right = map(node.right);
-        node.chain.up = map(node.chain.up);
-        node.chain.left = map(node.chain.left);
-        node.chain.right = map(node.chain.right);
     }
     root_ = map(root_);
+    chains_.renumber(numberOf);
     std::vector<bool> placed(nodes_.size());
     for (NodeId start = 0; start < nodes_.size(); ++start) {
         if (placed[start]) {
@@ -674,6 +688,7 @@ void OrderedIndex::renumber(NumberOf numberOf) {
 
 void OrderedIndex::clear() {
     std::vector<IndexNode>().swap(nodes_);
+    chains_.clear();
     keys_.clear();
     root_ = NoNode;
 }

@@ -69,12 +69,7 @@ public:
     static constexpr unsigned DefaultPlainWalkLimit = 16;
 
     OrderedIndex(IndexOrder order, const RecordStore& records, unsigned plainWalkLimit = DefaultPlainWalkLimit)
-        : order_(order),
-          records_(records),
-          plainWalkLimit_(plainWalkLimit),
-          names_(records),
-          chains_(nodes_),
-          keys_(names_) {}
+        : order_(order), records_(records), plainWalkLimit_(plainWalkLimit), names_(records), keys_(names_) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
@@ -158,6 +153,9 @@ private:
     static constexpr std::uint8_t PlainBlack = 1;
     static constexpr std::uint8_t Managed = 2;
     bool managed(NodeId node) const { return (nodes_[node].plain & Managed) != 0; }
+    // Makes the chain set's links if they are not there yet; false when the
+    // memory cannot be had, and the repair then walks on plainly.
+    bool makeChains();
     Colour colourOf(NodeId node) const;
     void paint(NodeId node, Colour colour);
     void manage(NodeId node);

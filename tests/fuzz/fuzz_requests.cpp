@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     recdb::Database database;
     recdb::Selection selection;
     recdb::ConsoleOutput output(nullOutput, false);
-    recdb::PipedRequests input(-1, output);
-    recdb::RequestLoop loop(database, selection, input, output);
+    recdb::PipedRequests source(-1, output);
+    recdb::RequestLoop loop(database, selection, source, output);
     std::size_t start = 0;
     for (int requests = 0; start < input.size() && requests < 200; ++requests) {
         std::size_t end = input.find('\n', start);
