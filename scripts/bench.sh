@@ -11,7 +11,7 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build
-recdb=$build/recdb
+recdb=${RECDB:-$build/recdb}
 measure=$build/recdb_measure
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

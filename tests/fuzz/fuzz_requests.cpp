@@ -1,5 +1,6 @@
-// The request loop on arbitrary bytes: each line is a request. The input
-// itself is also put in the working directory as the file "fuzz.db", so that
+// The request loop on arbitrary bytes: each line is a request. When the input
+// holds a line "%%", what stands before it is put in the working directory as
+// the file "fuzz.db" and the lines after it are the requests, so that
 // "DBload fuzz.db" loads fuzzer-made file contents. After every request every
 // index must hold together. Lines naming a path with "/" are passed over, so
 // that nothing outside the fuzzer's own directory is read or written.
@@ -38,10 +39,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    if (FILE* file = std::fopen("fuzz.db", "wb")) {
-        std::fwrite(input.data(), 1, input.size(), file);
-        std::fclose(file);
+    std::string input(reinterpret_cast<const char*>(data), size);
+    const std::size_t marker = input.find("\n%%\n");
+    if (marker != std::string::npos) {
+        if (FILE* file = std::fopen("fuzz.db", "wb")) {
+            std::fwrite(input.data(), 1, marker, file);
+            std::fclose(file);
+        }
+        input.erase(0, marker + 4);
     }
     recdb::Database database;
     recdb::Selection selection;
