@@ -98,8 +98,9 @@ unsigned char complete(EditLine* editor, int) {
     return CC_REDISPLAY;
 }
 
-// The request in a typed line, as the piped input takes it.
-std::string requestOf(std::string_view typed) {
+// The request in a typed line, as the piped input takes it, written into
+// line without allocating (its room is made once).
+void takeRequest(std::string_view typed, std::string& line) {
     while (!typed.empty() && isWhiteSpace(typed.front())) {
         typed.remove_prefix(1);
     }
@@ -108,7 +109,7 @@ std::string requestOf(std::string_view typed) {
         typed.remove_suffix(1);
     }
     typed = typed.substr(0, typed.find('\0'));
-    return std::string(typed.substr(0, MaxRequestLength));
+    line.assign(typed.substr(0, MaxRequestLength));
 }
 
 }  // namespace
@@ -153,7 +154,7 @@ bool EditedRequests::readRequest(std::string& line) {
             }
             return false;
         }
-        line = requestOf(std::string_view(typed, static_cast<std::size_t>(count)));
+        takeRequest(std::string_view(typed, static_cast<std::size_t>(count)), line);
         if (!line.empty()) {
             HistEvent event{};
             ::history(history_, &event, H_ENTER, line.c_str());
