@@ -1,33 +1,12 @@
 #include "console/console_output.hpp"
 
-#include <cstring>
-
-#include "io/descriptor.hpp"
-
 namespace recdb {
 
-namespace {
-
-constexpr std::size_t BufferSize = 1 << 16;
-
-}  // namespace
-
-ConsoleOutput::ConsoleOutput(int fd, bool interactive)
-    : fd_(fd), interactive_(interactive), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
+ConsoleOutput::ConsoleOutput(int fd, bool interactive) : out_(fd, std::size_t{1} << 16), interactive_(interactive) {}
 
 ConsoleOutput::~ConsoleOutput() { flush(); }
 
-void ConsoleOutput::write(std::string_view text) {
-    if (used_ + text.size() > BufferSize) {
-        flush();
-        if (text.size() > BufferSize) {
-            static_cast<void>(io::writeAll(fd_, text.data(), text.size()));
-            return;
-        }
-    }
-    std::memcpy(buffer_.get() + used_, text.data(), text.size());
-    used_ += text.size();
-}
+void ConsoleOutput::write(std::string_view text) { out_.write(text); }
 
 void ConsoleOutput::writeLine(std::string_view line) {
     write(line);
@@ -36,11 +15,6 @@ void ConsoleOutput::writeLine(std::string_view line) {
     }
 }
 
-void ConsoleOutput::flush() {
-    if (used_ > 0) {
-        static_cast<void>(io::writeAll(fd_, buffer_.get(), used_));
-        used_ = 0;
-    }
-}
+void ConsoleOutput::flush() { static_cast<void>(out_.flush()); }
 
 }  // namespace recdb

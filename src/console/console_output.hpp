@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <string_view>
 
+#include "io/output_file.hpp"
 #include "output/text_sink.hpp"
 
 namespace recdb {
@@ -10,7 +10,8 @@ namespace recdb {
 // Standard output through a fixed buffer. On a terminal every line is flushed
 // at its end; otherwise the buffer is flushed when it fills, when the console
 // is about to wait for input, and at destruction. Nothing here allocates
-// after construction. Write errors are ignored: the dialogue goes on.
+// after construction. Write errors are not reported: the dialogue goes on,
+// though nothing more reaches an output that failed once.
 class ConsoleOutput : public TextSink {
 public:
     ConsoleOutput(int fd, bool interactive);
@@ -23,10 +24,8 @@ public:
     void flush();
 
 private:
-    int fd_;
+    io::OutputFile out_;
     bool interactive_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t used_ = 0;
 };
 
 }  // namespace recdb

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <random>
 #include <string_view>
 
@@ -54,6 +55,29 @@ mode_t newFileMode() {
     return 0666 & ~mask;
 }
 
+// An open descriptor, closed when it goes unless closed before.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            systemCalls().close(fd_);
+        }
+    }
+
+    int get() const { return fd_; }
+    [[nodiscard]] bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return systemCalls().close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
 // A file created under a fresh name beside the target; removed again unless
 // it was renamed away.
 class TemporaryFile {
@@ -66,8 +90,9 @@ public:
             for (int k = 0; k < 6; ++k) {
                 name += Letters[random() % (sizeof Letters - 1)];
             }
-            fd_ = systemCalls().open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd_ >= 0) {
+            const int fd = systemCalls().open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                file_.emplace(fd);
                 path_ = std::move(name);
                 return;
             }
@@ -79,27 +104,21 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        if (fd_ >= 0) {
-            systemCalls().close(fd_);
-        }
+        file_.reset();
         if (!path_.empty()) {
             systemCalls().unlink(path_.c_str());
         }
     }
 
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool isOpen() const { return file_.has_value(); }
+    int fd() const { return file_->get(); }
     const std::string& path() const { return path_; }
-    [[nodiscard]] bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return systemCalls().close(fd) == 0;
-    }
+    [[nodiscard]] bool close() { return file_->close(); }
     // The file now has another name; nothing to remove.
     void renamed() { path_.clear(); }
 
 private:
-    int fd_ = -1;
+    std::optional<Descriptor> file_;
     std::string path_;
 };
 
@@ -118,25 +137,14 @@ bool syncDirectory(const std::string& directory) {
 }
 
 WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill) {
-    const int fd = systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    Descriptor file(systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (file.get() < 0) {
         return WriteOutcome::CannotOpen;
     }
-    struct Closer {
-        int fd;
-        bool closed = false;
-        ~Closer() {
-            if (!closed) {
-                systemCalls().close(fd);
-            }
-        }
-    } closer{fd};
-    OutputFile out(fd);
+    OutputFile out(file.get());
     fill(out);
     const bool flushed = out.flush();
-    closer.closed = true;
-    const bool closed = systemCalls().close(fd) == 0;
-    return flushed && closed ? WriteOutcome::Written : WriteOutcome::Failed;
+    return file.close() && flushed ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace

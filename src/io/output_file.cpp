@@ -6,18 +6,13 @@
 
 namespace recdb::io {
 
-namespace {
-
-constexpr std::size_t BufferSize = 1 << 20;
-
-}  // namespace
-
-OutputFile::OutputFile(int fd) : fd_(fd), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
+OutputFile::OutputFile(int fd, std::size_t bufferSize)
+    : fd_(fd), bufferSize_(bufferSize), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
 
 void OutputFile::write(std::string_view bytes) {
-    if (used_ + bytes.size() > BufferSize) {
+    if (used_ + bytes.size() > bufferSize_) {
         static_cast<void>(flush());
-        if (bytes.size() > BufferSize) {
+        if (bytes.size() > bufferSize_) {
             failed_ = failed_ || !writeAll(fd_, bytes.data(), bytes.size());
             return;
         }

@@ -6,12 +6,14 @@
 
 namespace recdb::io {
 
-// Writes to an open descriptor through a large buffer. Every write, flush
-// and sync is checked; after the first failure nothing more is written and
-// failed() tells.
+// Writes to an open descriptor through a buffer (1 MiB unless told other).
+// Every write and flush is checked; after the first failure nothing more is
+// written and failed() tells. Nothing is allocated after construction.
 class OutputFile {
 public:
-    explicit OutputFile(int fd);
+    static constexpr std::size_t DefaultBufferSize = std::size_t{1} << 20;
+
+    explicit OutputFile(int fd, std::size_t bufferSize = DefaultBufferSize);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -23,6 +25,7 @@ public:
 
 private:
     int fd_;
+    std::size_t bufferSize_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;

@@ -1,6 +1,5 @@
 #include "selection/selection.hpp"
 
-#include <algorithm>
 #include <new>
 
 #include "selection/matching.hpp"
@@ -30,9 +29,8 @@ void collectMatches(const Database& database, const Criteria& criteria, std::vec
         return;
     }
     if (isExactRating(criteria)) {
-        std::vector<NodeId> candidates;
-        database.collectRating(criteria.ratingLow->num, criteria.ratingLow->den, candidates);
-        std::for_each(candidates.begin(), candidates.end(), keep);
+        database.collectRating(criteria.ratingLow->num, criteria.ratingLow->den, found);
+        std::erase_if(found, [&](NodeId id) { return !matchesCriteria(records, id, criteria); });
         return;
     }
     if (criteria.groups) {

@@ -120,42 +120,23 @@ void ChainSet::splay(NodeId node) {
     }
 }
 
-NodeId ChainSet::detachLeft(NodeId root) {
-    const NodeId left = at(root).left;
-    if (left != NoNode) {
-        at(root).left = NoNode;
-        at(left).up = NoNode;
-        setFlipBit(left, flipBit(left) != flipBit(root));
+NodeId ChainSet::detach(NodeId root, bool left) {
+    NodeId& link = left ? at(root).left : at(root).right;
+    const NodeId child = link;
+    if (child != NoNode) {
+        link = NoNode;
+        at(child).up = NoNode;
+        setFlipBit(child, flipBit(child) != flipBit(root));
         pull(root);
     }
-    return left;
+    return child;
 }
 
-NodeId ChainSet::detachRight(NodeId root) {
-    const NodeId right = at(root).right;
-    if (right != NoNode) {
-        at(root).right = NoNode;
-        at(right).up = NoNode;
-        setFlipBit(right, flipBit(right) != flipBit(root));
-        pull(root);
-    }
-    return right;
-}
-
-void ChainSet::attachLeft(NodeId root, NodeId subtree) {
-    assert(at(root).left == NoNode && at(root).up == NoNode);
+void ChainSet::attach(NodeId root, NodeId subtree, bool left) {
+    NodeId& link = left ? at(root).left : at(root).right;
+    assert(link == NoNode && at(root).up == NoNode);
     if (subtree != NoNode) {
-        at(root).left = subtree;
-        at(subtree).up = root;
-        setFlipBit(subtree, flipBit(subtree) != flipBit(root));
-        pull(root);
-    }
-}
-
-void ChainSet::attachRight(NodeId root, NodeId subtree) {
-    assert(at(root).right == NoNode && at(root).up == NoNode);
-    if (subtree != NoNode) {
-        at(root).right = subtree;
+        link = subtree;
         at(subtree).up = root;
         setFlipBit(subtree, flipBit(subtree) != flipBit(root));
         pull(root);
@@ -197,29 +178,29 @@ void ChainSet::join(NodeId last, NodeId first) {
         return;
     }
     splay(last);
-    attachRight(last, first);
+    attach(last, first, false);
 }
 
 void ChainSet::cutAbove(NodeId node) {
     splay(node);
-    detachLeft(node);
+    detach(node, true);
 }
 
 void ChainSet::cutBelow(NodeId node) {
     splay(node);
-    detachRight(node);
+    detach(node, false);
 }
 
 void ChainSet::flip(NodeId top, NodeId bottom) {
     splay(top);
-    const NodeId above = detachLeft(top);
+    const NodeId above = detach(top, true);
     splay(bottom);
-    const NodeId below = detachRight(bottom);
+    const NodeId below = detach(bottom, false);
     // bottom is now the root of exactly the stretch top..bottom.
     setFlipBit(bottom, !flipBit(bottom));
-    attachRight(bottom, below);
+    attach(bottom, below, false);
     splay(top);
-    attachLeft(top, above);
+    attach(top, above, true);
 }
 
 NodeId ChainSet::deepestBlackPairTo(NodeId node) {

@@ -54,7 +54,6 @@ public:
     bool isMade() const { return !links_.empty(); }
     void makeRoom(std::size_t count);
     void clear() { std::vector<ChainLinks>().swap(links_); }
-    std::size_t size() const { return links_.size(); }
     // Renumbers every link from n to numberOf(n), a permutation.
     template <typename NumberOf>
     void renumber(NumberOf numberOf);
@@ -122,11 +121,10 @@ private:
     void pull(NodeId node);
     void rotateUp(NodeId node);
     void splay(NodeId node);
-    // Detaches the left or right subtree of a splay root as a tree of its own.
-    NodeId detachLeft(NodeId root);
-    NodeId detachRight(NodeId root);
-    void attachLeft(NodeId root, NodeId subtree);
-    void attachRight(NodeId root, NodeId subtree);
+    // Detaches the left or right subtree of a splay root as a tree of its
+    // own, or attaches a tree there; the flip bits keep every true colour.
+    NodeId detach(NodeId root, bool left);
+    void attach(NodeId root, NodeId subtree, bool left);
     // The first node of a subtree whose root's accumulated flip is given.
     NodeId leftmost(NodeId node);
 
@@ -136,17 +134,11 @@ private:
 
 template <typename NumberOf>
 void ChainSet::renumber(NumberOf numberOf) {
-    if (!isMade()) {
-        return;
-    }
-    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
-    std::vector<ChainLinks> renumbered(links_.size());
-    for (std::size_t node = 0; node < links_.size(); ++node) {
-        const ChainLinks& links = links_[node];
-        renumbered[numberOf(static_cast<NodeId>(node))] = {map(links.up), map(links.left), map(links.right),
-                                                           links.flags};
-    }
-    links_.swap(renumbered);
+    renumberNodes(links_, numberOf, [](ChainLinks& links, const auto& map) {
+        links.up = map(links.up);
+        links.left = map(links.left);
+        links.right = map(links.right);
+    });
 }
 
 }  // namespace recdb

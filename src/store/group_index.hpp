@@ -31,7 +31,6 @@ public:
     void remove(NodeId id);
     void clear() { groups_.clear(); }
 
-    std::size_t groupCount() const { return groups_.size(); }
     // The records of the groups low..high, ascending by group, each group's
     // in filing order; nothing when low > high.
     template <typename Visit>

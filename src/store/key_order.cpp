@@ -14,17 +14,21 @@ KeyOrder::Separator KeyOrder::separatorOf(const Entry& entry) const {
     return separator;
 }
 
-const KeyOrder::Entry* KeyOrder::entryAt(Position position) const {
+// A place at the end of a leaf is the start of the next one.
+KeyOrder::Position KeyOrder::settled(Position position) const {
     while (position.leaf != NoNode && position.slot == leaves_[position.leaf].count) {
         position = {leaves_[position.leaf].next, 0};
     }
+    return position;
+}
+
+const KeyOrder::Entry* KeyOrder::entryAt(Position position) const {
+    position = settled(position);
     return position.leaf == NoNode ? nullptr : leafEntries(position.leaf) + position.slot;
 }
 
 KeyOrder::Position KeyOrder::next(Position position) const {
-    while (position.leaf != NoNode && position.slot >= leaves_[position.leaf].count) {
-        position = {leaves_[position.leaf].next, 0};
-    }
+    position = settled(position);
     if (position.leaf == NoNode) {
         return {};
     }
@@ -47,8 +51,6 @@ KeyOrder::Position KeyOrder::previous(Position position) const {
     }
     return {position.leaf, position.slot - 1};
 }
-
-KeyOrder::Position KeyOrder::first() const { return {firstLeaf_, 0}; }
 
 KeyOrder::Position KeyOrder::last() const {
     if (lastLeaf_ == NoNode) {
@@ -232,10 +234,6 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
         for (std::uint32_t k = LeftCount - 1; k-- > index - 1;) {
             full.separators[k] = separatorAt(k);
         }
-        if (index < LeftCount) {
-            full.children[index] = right;
-            full.separators[index - 1] = pending;
-        }
         full.count = LeftCount;
         half.count = Total - LeftCount;
         half.parent = full.parent;
@@ -253,9 +251,7 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
 }
 
 void KeyOrder::erase(Position position) {
-    while (position.slot == leaves_[position.leaf].count) {
-        position = {leaves_[position.leaf].next, 0};
-    }
+    position = settled(position);
     const NodeId leaf = position.leaf;
     Entry* entries = leafEntries(leaf);
     std::uint32_t& count = leaves_[leaf].count;

@@ -72,7 +72,6 @@ public:
     // The positions of the entry after and before the one at position.
     Position next(Position position) const;
     Position previous(Position position) const;
-    Position first() const;
     Position last() const;
 
     void prepareInsert();
@@ -108,6 +107,7 @@ private:
     };
 
     Separator separatorOf(const Entry& entry) const;
+    Position settled(Position position) const;
 
     Entry* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
     const Entry* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }

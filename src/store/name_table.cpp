@@ -48,17 +48,12 @@ void NameTable::prepareInsert() {
     if ((count_ + 1) * 8 <= slots_.size() * MaxLoadEighths) {
         return;
     }
-    std::vector<NodeId> old;
-    old.reserve(count_);
-    for (const NodeId id : slots_) {
-        if (id != NoNode) {
-            old.push_back(id);
-        }
-    }
     NameTable grown(records_);
     grown.allocate(count_ + 1);
-    for (const NodeId id : old) {
-        grown.place(id, hashOf(records_.name(id)));
+    for (const NodeId id : slots_) {
+        if (id != NoNode) {
+            grown.place(id, hashOf(records_.name(id)));
+        }
     }
     slots_.swap(grown.slots_);
     tags_.swap(grown.tags_);

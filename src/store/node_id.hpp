@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace recdb {
 
@@ -9,5 +11,30 @@ namespace recdb {
 // record's number is also its node number in every index.
 using NodeId = std::uint32_t;
 inline constexpr NodeId NoNode = std::numeric_limits<NodeId>::max();
+
+// Renumbers the nodes of an array, a node number being its place in it: the
+// links that link(item, map) is given rewrite themselves through map, and the
+// item at n moves to numberOf(n), a permutation, along its cycles in place.
+template <typename Array, typename NumberOf, typename Link>
+void renumberNodes(Array& items, NumberOf numberOf, Link link) {
+    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
+    for (auto& item : items) {
+        link(item, map);
+    }
+    std::vector<bool> placed(items.size());
+    for (NodeId start = 0; start < items.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        auto carried = items[start];
+        NodeId at = start;
+        do {
+            const NodeId target = numberOf(at);
+            std::swap(carried, items[target]);
+            placed[target] = true;
+            at = target;
+        } while (at != start);
+    }
+}
 
 }  // namespace recdb

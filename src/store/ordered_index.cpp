@@ -489,36 +489,37 @@ void OrderedIndex::repairRemove(NodeId x) {
 // turns costs at most twice the shorter way to such a node.
 template <typename Classify>
 NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) const {
-    NodeId fromFirst = first;
-    NodeId fromLast = last;
-    NodeId topFromFirst = first;
-    NodeId topFromLast = last;
+    struct Walker {
+        NodeId at;
+        NodeId top;     // the last node inside the run met so far
+        Side passedAt;  // meeting a node on this side means the top is passed
+    };
+    // One step up; true once the walker knows the top.
+    const auto climb = [this, &classify](Walker& walker) {
+        ++work_.nodeVisits;
+        const NodeId up = nodes_[walker.at].parent;
+        if (up == NoNode) {
+            return true;
+        }
+        const Side side = classify(up);
+        if (side == walker.passedAt) {
+            return true;
+        }
+        if (side == Side::Inside) {
+            walker.top = up;
+        }
+        walker.at = up;
+        return false;
+    };
+    Walker fromFirst{first, first, Side::Above};
+    Walker fromLast{last, last, Side::Below};
     for (;;) {
-        work_.nodeVisits += 2;
-        const NodeId upFirst = nodes_[fromFirst].parent;
-        if (upFirst == NoNode) {
-            return topFromFirst;
+        if (climb(fromFirst)) {
+            return fromFirst.top;
         }
-        const Side sideFirst = classify(upFirst);
-        if (sideFirst == Side::Above) {
-            return topFromFirst;
+        if (climb(fromLast)) {
+            return fromLast.top;
         }
-        if (sideFirst == Side::Inside) {
-            topFromFirst = upFirst;
-        }
-        fromFirst = upFirst;
-        const NodeId upLast = nodes_[fromLast].parent;
-        if (upLast == NoNode) {
-            return topFromLast;
-        }
-        const Side sideLast = classify(upLast);
-        if (sideLast == Side::Below) {
-            return topFromLast;
-        }
-        if (sideLast == Side::Inside) {
-            topFromLast = upLast;
-        }
-        fromLast = upLast;
     }
 }
 
@@ -656,34 +657,16 @@ void OrderedIndex::insertAll(std::size_t count) {
 }
 
 // Renumbers every node from n to numberOf(n), a permutation of the node
-// numbers: first the links, then the nodes themselves, moved along the
-// permutation's cycles in place.
+// numbers: the tree's links and nodes, and the chain set's.
 template <typename NumberOf>
 void OrderedIndex::renumber(NumberOf numberOf) {
-    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
-    for (IndexNode& node : nodes_) {
+    renumberNodes(nodes_, numberOf, [](IndexNode& node, const auto& map) {
         node.parent = map(node.parent);
         node.left = map(node.left);
         node.right = map(node.right);
-    }
-    root_ = map(root_);
+    });
+    root_ = root_ == NoNode ? NoNode : numberOf(root_);
     chains_.renumber(numberOf);
-    std::vector<bool> placed(nodes_.size());
-    for (NodeId start = 0; start < nodes_.size(); ++start) {
-        if (placed[start]) {
-            continue;
-        }
-        // The node at start belongs at numberOf(start), whose node belongs
-        // further on, until the cycle comes back to start.
-        IndexNode carried = nodes_[start];
-        NodeId at = start;
-        do {
-            const NodeId target = numberOf(at);
-            std::swap(carried, nodes_[target]);
-            placed[target] = true;
-            at = target;
-        } while (at != start);
-    }
 }
 
 void OrderedIndex::clear() {
