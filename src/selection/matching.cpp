@@ -39,10 +39,11 @@ bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& crit
     if (criteria.ratingLow) {
         const std::int32_t num = records.ratingNum(id);
         const std::int32_t den = records.ratingDen(id);
-        if (compareRatings(num, den, criteria.ratingLow->num, criteria.ratingLow->den) < 0) {
+        if (compareRatings(num, den, criteria.ratingLow->num, criteria.ratingLow->den) == Relation::Below) {
             return false;
         }
-        if (criteria.ratingHigh && compareRatings(num, den, criteria.ratingHigh->num, criteria.ratingHigh->den) > 0) {
+        if (criteria.ratingHigh &&
+            compareRatings(num, den, criteria.ratingHigh->num, criteria.ratingHigh->den) == Relation::Above) {
             return false;
         }
     }

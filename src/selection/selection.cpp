@@ -12,7 +12,7 @@ namespace {
 bool isExactRating(const Criteria& criteria) {
     return criteria.ratingLow && criteria.ratingHigh &&
            compareRatings(criteria.ratingLow->num, criteria.ratingLow->den, criteria.ratingHigh->num,
-                          criteria.ratingHigh->den) == 0;
+                          criteria.ratingHigh->den) == Relation::Same;
 }
 
 void collectMatches(const Database& database, const Criteria& criteria, std::vector<NodeId>& found) {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "index/index_key.hpp"
 #include "selection/rank_tree.hpp"
-#include "store/index_key.hpp"
 
 namespace recdb {
 
@@ -67,7 +67,7 @@ struct SortItem {
     NodeId id;
 };
 
-int compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
+Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
     const auto nameA = [&records, &a] { return records.name(a.id); };
     const auto nameB = [&records, &b] { return records.name(b.id); };
     switch (order) {
@@ -79,9 +79,9 @@ int compareItems(const RecordStore& records, RecordOrder order, const SortItem& 
         break;
     }
     if (a.group != b.group) {
-        return a.group > b.group ? 1 : -1;
+        return a.group < b.group ? Relation::Below : Relation::Above;
     }
-    return 2 * compareKeyedNames(a.key, nameA, b.key, nameB);
+    return asNameTie(compareKeyedNames(a.key, nameA, b.key, nameB));
 }
 
 void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
@@ -96,7 +96,7 @@ void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
     // Without equal records the ascending order is unique, so any correct
     // sort reaches it; only ties need the partition steps themselves.
     const auto less = [&records, order](const SortItem& a, const SortItem& b) {
-        return compareItems(records, order, a, b) < 0;
+        return isBelow(compareItems(records, order, a, b));
     };
     std::sort(sorted.begin(), sorted.end(), less);
 
@@ -107,7 +107,7 @@ void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
         const std::uint32_t position = sorted[k].position;
         ranks[position] = static_cast<std::uint32_t>(k);
         inPlace[position] = sorted[k].id;
-        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k]) == 0) {
+        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k]) == Relation::Same) {
             ranks[position] = ranks[sorted[k - 1].position];
             anyTie = true;
         }

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "index/ordered_index.hpp"
 #include "store/group_index.hpp"
 #include "store/name_index.hpp"
-#include "store/ordered_index.hpp"
 #include "store/record_store.hpp"
 
 namespace recdb {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "store/node_id.hpp"
+#include "index/node_id.hpp"
 
 namespace recdb {
 

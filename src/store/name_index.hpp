@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
+#include "index/ordered_index.hpp"
 #include "store/name_table.hpp"
-#include "store/ordered_index.hpp"
 
 namespace recdb {
 

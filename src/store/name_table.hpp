@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/node_id.hpp"
+#include "index/node_id.hpp"
 #include "store/record_store.hpp"
 
 namespace recdb {

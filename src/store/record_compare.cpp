@@ -2,24 +2,18 @@
 
 namespace recdb {
 
-int compareNames(std::string_view a, std::string_view b) {
-    // char_traits<char> compares as unsigned char, the required byte order.
-    const int difference = a.compare(b);
-    return (difference > 0) - (difference < 0);
+Relation compareByName(const Record& a, const Record& b) { return compareNames(a.nameView(), b.nameView()); }
+
+Relation compareByRating(const Record& a, const Record& b) {
+    const Relation primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
+    return primary != Relation::Same ? primary : asNameTie(compareByName(a, b));
 }
 
-int compareByName(const Record& a, const Record& b) { return compareNames(a.nameView(), b.nameView()); }
-
-int compareByRating(const Record& a, const Record& b) {
-    const int primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
-    return primary != 0 ? primary : 2 * compareByName(a, b);
-}
-
-int compareByGroup(const Record& a, const Record& b) {
+Relation compareByGroup(const Record& a, const Record& b) {
     if (a.group != b.group) {
-        return a.group > b.group ? 1 : -1;
+        return a.group < b.group ? Relation::Below : Relation::Above;
     }
-    return 2 * compareByName(a, b);
+    return asNameTie(compareByName(a, b));
 }
 
 }  // namespace recdb

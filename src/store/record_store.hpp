@@ -5,8 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "index/node_id.hpp"
+#include "index/record_keys.hpp"
 #include "store/id_list.hpp"
-#include "store/node_id.hpp"
 #include "store/record.hpp"
 #include "store/text_arena.hpp"
 
@@ -19,7 +20,7 @@ namespace recdb {
 //
 // Adding is split in two: prepare allocates whatever a record will need and
 // may throw std::bad_alloc, leaving nothing changed; add then cannot fail.
-class RecordStore {
+class RecordStore final : public RecordKeys {
 public:
     RecordStore() = default;
     RecordStore(const RecordStore&) = delete;
@@ -38,7 +39,7 @@ public:
     std::size_t size() const { return list_.size; }
     // One past the highest record number in use: the indexes size their
     // node arrays by it.
-    std::size_t idLimit() const { return slots_.size(); }
+    std::size_t idLimit() const override { return slots_.size(); }
     // The records in filing order.
     NodeId first() const { return list_.first; }
     NodeId next(NodeId id) const { return slots_[id].list.next; }
@@ -49,6 +50,10 @@ public:
     std::int32_t ratingNum(NodeId id) const { return slots_[id].ratingNum; }
     std::int32_t ratingDen(NodeId id) const { return slots_[id].ratingDen; }
     Record record(NodeId id) const;
+
+    // What the ordered indexes read of a record.
+    std::string_view nameOf(NodeId id) const override { return name(id); }
+    IndexKey keyOf(NodeId id) const override { return indexKeyOf(name(id), ratingNum(id), ratingDen(id)); }
 
     // The links of a record in its group's list, kept here for the group index.
     ListLinks& groupLinks(NodeId id) { return slots_[id].groupList; }

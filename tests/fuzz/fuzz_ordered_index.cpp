@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "index/ordered_index.hpp"
 #include "reference_tree.hpp"
-#include "store/ordered_index.hpp"
 #include "store/record_compare.hpp"
 #include "test_support.hpp"
 
@@ -23,15 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const IndexOrder order = data[0] & 0x80 ? IndexOrder::ByRating : IndexOrder::ByName;
     RecordStore store;
     OrderedIndex index(order, store, limit);
-    testing::ReferenceTree reference([&store, order](NodeId a, NodeId b) {
-        const int names = compareNames(store.name(a), store.name(b));
-        if (order == IndexOrder::ByName) {
-            return names;
-        }
-        const int primary =
-            compareRatings(store.ratingNum(a), store.ratingDen(a), store.ratingNum(b), store.ratingDen(b));
-        return primary != 0 ? primary : 2 * names;
-    });
+    testing::ReferenceTree reference(
+        [&store, order](NodeId a, NodeId b) { return testing::compareStored(store, order, a, b); });
     std::vector<NodeId> present;
     for (std::size_t at = 1; at + 1 < size; at += 2) {
         const std::uint8_t operation = data[at];

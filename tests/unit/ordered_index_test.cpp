@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "index/ordered_index.hpp"
 #include "reference_tree.hpp"
-#include "store/ordered_index.hpp"
 #include "store/record_compare.hpp"
 #include "test_support.hpp"
 
@@ -16,18 +16,10 @@ namespace recdb {
 namespace {
 
 using testing::addRecord;
+using testing::compareStored;
 using testing::makeRecord;
 using testing::ReferenceTree;
 using testing::shapeOf;
-
-int compareStored(const RecordStore& store, IndexOrder order, NodeId a, NodeId b) {
-    const int names = compareNames(store.name(a), store.name(b));
-    if (order == IndexOrder::ByName) {
-        return names;
-    }
-    const int primary = compareRatings(store.ratingNum(a), store.ratingDen(a), store.ratingNum(b), store.ratingDen(b));
-    return primary != 0 ? primary : 2 * names;
-}
 
 // Records filed into an index under test and into the literal rendering of
 // the rules side by side.
@@ -289,13 +281,10 @@ TEST(OrderedIndexReference, RandomMixesWithEqualKeysMatchAfterEveryStep) {
                 const std::string name = std::to_string(random() % 200);
                 const int num = static_cast<int>(random() % 4) - 1;
                 const int den = static_cast<int>(random() % 3);
+                const Record key = makeRecord(name, 0, num, den);
                 ASSERT_EQ(trees.index.find(OrderedIndex::probeOf(name, num, den)), trees.reference.find([&](NodeId id) {
-                    const int names = compareNames(trees.store.name(id), name);
-                    if (order == IndexOrder::ByName) {
-                        return names;
-                    }
-                    const int primary = compareRatings(trees.store.ratingNum(id), trees.store.ratingDen(id), num, den);
-                    return primary != 0 ? primary : 2 * names;
+                    const Record stored = trees.store.record(id);
+                    return order == IndexOrder::ByName ? compareByName(stored, key) : compareByRating(stored, key);
                 }));
             }
         }

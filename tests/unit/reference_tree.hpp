@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "store/node_id.hpp"
+#include "index/key_compare.hpp"
+#include "index/node_id.hpp"
 #include "store/record_store.hpp"
 #include "test_support.hpp"
 
@@ -19,9 +20,9 @@ namespace recdb::testing {
 class ReferenceTree {
 public:
     // compare(a, b) of two record numbers, as compareByName or compareByRating.
-    using Compare = std::function<int(NodeId, NodeId)>;
+    using Compare = std::function<Relation(NodeId, NodeId)>;
     // The comparison of a record number with a looked-up key.
-    using CompareToKey = std::function<int(NodeId)>;
+    using CompareToKey = std::function<Relation(NodeId)>;
 
     explicit ReferenceTree(Compare compare) : compare_(std::move(compare)) {}
 
@@ -33,7 +34,7 @@ public:
             return;
         }
         for (Node* parent = root_;;) {
-            const bool right = compare_(id, parent->id) > 0;
+            const bool right = isAbove(compare_(id, parent->id));
             Node*& child = right ? parent->right : parent->left;
             if (child == nullptr) {
                 child = node;
@@ -146,11 +147,11 @@ public:
 
     NodeId find(const CompareToKey& compareToKey) const {
         for (const Node* n = root_; n != nullptr;) {
-            const int c = compareToKey(n->id);
-            if (c == 0) {
+            const Relation c = compareToKey(n->id);
+            if (c == Relation::Same) {
                 return n->id;
             }
-            n = c > 0 ? n->left : n->right;
+            n = isAbove(c) ? n->left : n->right;
         }
         return NoNode;
     }
@@ -158,11 +159,11 @@ public:
     std::vector<NodeId> collectEqualPrimary(const CompareToKey& compareToKey) const {
         const Node* top = root_;
         while (top != nullptr) {
-            const int c = compareToKey(top->id);
-            if (c != -1 && c != 1) {
+            const Relation c = compareToKey(top->id);
+            if (!keysDiffer(c)) {
                 break;
             }
-            top = c == -1 ? top->right : top->left;
+            top = c == Relation::Below ? top->right : top->left;
         }
         std::vector<NodeId> found;
         std::vector<const Node*> pending;
@@ -172,8 +173,7 @@ public:
         while (!pending.empty()) {
             const Node* n = pending.back();
             pending.pop_back();
-            const int c = compareToKey(n->id);
-            if (c != -1 && c != 1) {
+            if (!keysDiffer(compareToKey(n->id))) {
                 found.push_back(n->id);
             }
             if (n->right != nullptr) {
@@ -219,12 +219,12 @@ private:
             Node* n = pending.back();
             pending.pop_back();
             while (n != nullptr && n->id != id) {
-                const int c = compare_(id, n->id);
-                if (c == 0) {
+                const Relation c = compare_(id, n->id);
+                if (c == Relation::Same) {
                     pending.push_back(n->right);
                     n = n->left;
                 } else {
-                    n = c < 0 ? n->left : n->right;
+                    n = isBelow(c) ? n->left : n->right;
                 }
             }
             if (n != nullptr) {

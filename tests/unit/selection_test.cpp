@@ -120,7 +120,7 @@ TEST_F(SelectTest, ReselectNarrowsInPlace) {
 
 // The partition sort exactly as its steps read, on a list of positions.
 void referenceSortRange(std::vector<NodeId>& ids, std::ptrdiff_t first, std::ptrdiff_t last,
-                        const std::function<int(NodeId, NodeId)>& compare) {
+                        const std::function<Relation(NodeId, NodeId)>& compare) {
     const NodeId pivot = ids[static_cast<std::size_t>(first)];
     std::ptrdiff_t i = first - 1;
     std::ptrdiff_t j = last + 1;
@@ -129,11 +129,11 @@ void referenceSortRange(std::vector<NodeId>& ids, std::ptrdiff_t first, std::ptr
         do {
             --j;
             met = met || j == i;
-        } while (compare(ids[static_cast<std::size_t>(j)], pivot) > 0);
+        } while (isAbove(compare(ids[static_cast<std::size_t>(j)], pivot)));
         do {
             ++i;
             met = met || i == j;
-        } while (compare(ids[static_cast<std::size_t>(i)], pivot) < 0);
+        } while (isBelow(compare(ids[static_cast<std::size_t>(i)], pivot)));
         if (met) {
             break;
         }
@@ -159,7 +159,7 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
                                                         static_cast<int>(random() % 3), static_cast<int>(random() % 3),
                                                         static_cast<int>(random() % 3))));
         }
-        const std::pair<RecordOrder, int (*)(const Record&, const Record&)> orders[] = {
+        const std::pair<RecordOrder, Relation (*)(const Record&, const Record&)> orders[] = {
             {RecordOrder::ByName, compareByName},
             {RecordOrder::ByGroup, compareByGroup},
             {RecordOrder::ByRating, compareByRating}};
@@ -168,7 +168,7 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
                 return comparison(store.record(a), store.record(b));
             };
             std::vector<NodeId> ids = input;
-            const auto ascending = [&compare](NodeId a, NodeId b) { return compare(a, b) < 0; };
+            const auto ascending = [&compare](NodeId a, NodeId b) { return isBelow(compare(a, b)); };
             if (round % 3 == 1) {
                 std::stable_sort(ids.begin(), ids.end(), ascending);
             } else if (round % 3 == 2) {

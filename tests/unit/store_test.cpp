@@ -82,31 +82,36 @@ TEST(Comparisons, FollowByteOrderAndFractionOrder) {
     struct Case {
         Record a;
         Record b;
-        int byName;
-        int byRating;
-        int byGroup;
+        Relation byName;
+        Relation byRating;
+        Relation byGroup;
     };
+    constexpr Relation B = Relation::Below;
+    constexpr Relation NB = Relation::SameKeyNameBelow;
+    constexpr Relation S = Relation::Same;
+    constexpr Relation NA = Relation::SameKeyNameAbove;
+    constexpr Relation A = Relation::Above;
     const Case cases[] = {
-        {makeRecord("abc"), makeRecord("abd"), -1, -2, -2},
-        {makeRecord("ab"), makeRecord("abc"), -1, -2, -2},
-        {makeRecord("\xC0"), makeRecord("zzz"), 1, 2, 2},
-        {makeRecord("same"), makeRecord("same"), 0, 0, 0},
-        {makeRecord("a", 0, 1, 2), makeRecord("b", 0, 2, 4), -1, -2, -2},
-        {makeRecord("a", 0, 5, 0), makeRecord("b", 0, -3, 1), -1, -1, -2},
-        {makeRecord("a", 0, 5, 0), makeRecord("a", 0, 0, 0), 0, 0, 0},
-        {makeRecord("a", 0, 1, 3), makeRecord("a", 0, 1, 2), 0, -1, 0},
+        {makeRecord("abc"), makeRecord("abd"), B, NB, NB},
+        {makeRecord("ab"), makeRecord("abc"), B, NB, NB},
+        {makeRecord("\xC0"), makeRecord("zzz"), A, NA, NA},
+        {makeRecord("same"), makeRecord("same"), S, S, S},
+        {makeRecord("a", 0, 1, 2), makeRecord("b", 0, 2, 4), B, NB, NB},
+        {makeRecord("a", 0, 5, 0), makeRecord("b", 0, -3, 1), B, B, NB},
+        {makeRecord("a", 0, 5, 0), makeRecord("a", 0, 0, 0), S, S, S},
+        {makeRecord("a", 0, 1, 3), makeRecord("a", 0, 1, 2), S, B, S},
         // Negative second parts and large numbers keep the true fraction order.
-        {makeRecord("a", 0, 1, -1), makeRecord("a", 0, 1, 1), 0, -1, 0},
-        {makeRecord("a", 0, -2, 1), makeRecord("a", 0, 1, -1), 0, -1, 0},
-        {makeRecord("a", 0, 2147483647, 1), makeRecord("a", 0, 2147483647, 2), 0, 1, 0},
-        {makeRecord("a", 0, -2147483647 - 1, -1), makeRecord("a", 0, 2147483647, 1), 0, 1, 0},
-        {makeRecord("a", -3), makeRecord("B", 7), 1, 2, -1},
+        {makeRecord("a", 0, 1, -1), makeRecord("a", 0, 1, 1), S, B, S},
+        {makeRecord("a", 0, -2, 1), makeRecord("a", 0, 1, -1), S, B, S},
+        {makeRecord("a", 0, 2147483647, 1), makeRecord("a", 0, 2147483647, 2), S, A, S},
+        {makeRecord("a", 0, -2147483647 - 1, -1), makeRecord("a", 0, 2147483647, 1), S, A, S},
+        {makeRecord("a", -3), makeRecord("B", 7), A, NA, B},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(compareByName(c.a, c.b), c.byName) << c.a.nameView() << " " << c.b.nameView();
         EXPECT_EQ(compareByRating(c.a, c.b), c.byRating) << c.a.nameView() << " " << c.b.nameView();
         EXPECT_EQ(compareByGroup(c.a, c.b), c.byGroup) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByRating(c.b, c.a), -c.byRating);
+        EXPECT_EQ(compareByRating(c.b, c.a), reversed(c.byRating));
     }
     // The inline keys decide exactly as the comparisons do.
     std::mt19937 random(5);

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/ordered_index.hpp"
+#include "index/ordered_index.hpp"
 #include "store/record.hpp"
 #include "store/record_store.hpp"
 
@@ -28,6 +28,18 @@ inline std::string numbered(std::string_view prefix, long number) {
     std::string text(prefix);
     text += std::to_string(number);
     return text;
+}
+
+// The comparison of an index order on two stored records, from the record
+// comparisons' own parts.
+inline Relation compareStored(const RecordStore& store, IndexOrder order, NodeId a, NodeId b) {
+    const Relation names = compareNames(store.name(a), store.name(b));
+    if (order == IndexOrder::ByName) {
+        return names;
+    }
+    const Relation primary =
+        compareRatings(store.ratingNum(a), store.ratingDen(a), store.ratingNum(b), store.ratingDen(b));
+    return primary != Relation::Same ? primary : asNameTie(names);
 }
 
 inline NodeId addRecord(RecordStore& store, const Record& record) {

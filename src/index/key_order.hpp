@@ -5,8 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "store/index_key.hpp"
-#include "store/node_id.hpp"
+#include "index/index_key.hpp"
+#include "index/node_id.hpp"
+#include "index/record_keys.hpp"
 
 namespace recdb {
 
@@ -38,14 +39,6 @@ public:
 
         std::string_view nameView() const { return {name, nameLength}; }
     };
-    // Where the full names of entries come from.
-    class NameSource {
-    public:
-        virtual std::string_view nameOf(NodeId id) const = 0;
-
-    protected:
-        ~NameSource() = default;
-    };
     // A place between entries: before entry slot of a leaf; slot may equal
     // the leaf's count. The end of the order is the leaf NoNode.
     struct Position {
@@ -56,7 +49,7 @@ public:
     static constexpr std::uint32_t LeafCapacity = 64;
     static constexpr std::uint32_t Fanout = 64;
 
-    explicit KeyOrder(const NameSource& names) : names_(names) {}
+    explicit KeyOrder(const RecordKeys& names) : names_(names) {}
 
     std::size_t size() const { return size_; }
 
@@ -121,7 +114,7 @@ private:
     std::uint32_t childIndex(const Inner& inner, NodeId child) const;
     NodeId firstLeafOf(NodeId node, unsigned level) const;
 
-    const NameSource& names_;
+    const RecordKeys& names_;
     std::vector<Entry> entries_;
     std::vector<Leaf> leaves_;
     std::vector<Inner> inners_;

@@ -1,16 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <limits>
 #include <utility>
 #include <vector>
 
-namespace recdb {
+#include "index/node_id.hpp"
 
-// Records and the nodes that stand for them in the indexes are numbered: a
-// record's number is also its node number in every index.
-using NodeId = std::uint32_t;
-inline constexpr NodeId NoNode = std::numeric_limits<NodeId>::max();
+namespace recdb {
 
 // Renumbers the nodes of an array, a node number being its place in it: the
 // links that link(item, map) is given rewrite themselves through map, and the

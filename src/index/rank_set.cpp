@@ -1,4 +1,4 @@
-#include "store/rank_set.hpp"
+#include "index/rank_set.hpp"
 
 #include <bit>
 

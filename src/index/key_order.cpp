@@ -1,4 +1,4 @@
-#include "store/key_order.hpp"
+#include "index/key_order.hpp"
 
 #include <algorithm>
 #include <cassert>

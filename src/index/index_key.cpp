@@ -1,4 +1,4 @@
-#include "store/index_key.hpp"
+#include "index/index_key.hpp"
 
 namespace recdb {
 

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "store/record_compare.hpp"
+#include "index/key_compare.hpp"
 
 namespace recdb {
 
-// The order of an ordered index: compareByName or compareByRating.
+// The order of an ordered index: by name, or by rating and then name.
 enum class IndexOrder : std::uint8_t { ByName, ByRating };
 
 // What an index keeps of a record's key inline, so that most comparisons are
@@ -25,26 +25,26 @@ struct IndexKey {
 
 IndexKey indexKeyOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen);
 
-// The name order of two keys: -1, 0 or 1. The full names are read, through
-// nameA() and nameB(), only when the prefixes tie.
+// The name order of two keys: Below, Same or Above. The full names are read,
+// through nameA() and nameB(), only when the prefixes tie.
 template <typename NameA, typename NameB>
-int compareKeyedNames(const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
+Relation compareKeyedNames(const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
     if (a.prefixHigh != b.prefixHigh || a.prefixLow != b.prefixLow) {
-        return a.prefix() < b.prefix() ? -1 : 1;
+        return a.prefix() < b.prefix() ? Relation::Below : Relation::Above;
     }
     return compareNames(nameA(), nameB());
 }
 
-// The comparison of an index order on two keys: exactly what compareByName
-// or compareByRating return for the records.
+// The comparison of an index order on two keys: exactly what the record
+// comparisons of the name and the rating order give for the records.
 template <typename NameA, typename NameB>
-int compareKeyed(IndexOrder order, const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
+Relation compareKeyed(IndexOrder order, const IndexKey& a, NameA nameA, const IndexKey& b, NameB nameB) {
     if (order == IndexOrder::ByRating) {
-        const int primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
-        if (primary != 0) {
+        const Relation primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
+        if (primary != Relation::Same) {
             return primary;
         }
-        return 2 * compareKeyedNames(a, nameA, b, nameB);
+        return asNameTie(compareKeyedNames(a, nameA, b, nameB));
     }
     return compareKeyedNames(a, nameA, b, nameB);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "store/node_id.hpp"
+#include "index/renumber_nodes.hpp"
 
 namespace recdb {
 
@@ -17,15 +17,6 @@ struct ChainLinks {
     NodeId left = NoNode;
     NodeId right = NoNode;
     std::uint8_t flags = 0;
-};
-
-// A node of an ordered index: its links in the index's tree, and its colour
-// while its chain is not kept in a ChainSet.
-struct IndexNode {
-    NodeId parent = NoNode;
-    NodeId left = NoNode;
-    NodeId right = NoNode;
-    std::uint8_t plain = 0;
 };
 
 // The colours of the nodes of an ordered index, kept per chain. A chain is a

@@ -1,20 +1,16 @@
-#include "store/ordered_index.hpp"
+#include "index/ordered_index.hpp"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <new>
 
-#include "store/rank_set.hpp"
+#include "index/rank_set.hpp"
 
 namespace recdb {
 
 OrderedIndex::Probe OrderedIndex::probeOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen) {
     return {indexKeyOf(name, ratingNum, ratingDen), name};
-}
-
-IndexKey OrderedIndex::keyOf(NodeId id) const {
-    return indexKeyOf(records_.name(id), records_.ratingNum(id), records_.ratingDen(id));
 }
 
 NodeId OrderedIndex::onlyChild(NodeId node) const {
@@ -33,8 +29,8 @@ NodeId OrderedIndex::sibling(NodeId node) const {
 // The place of a record's entry in the key order: the first entry of its key,
 // then along the entries of equal keys, which are few.
 KeyOrder::Position OrderedIndex::positionOf(NodeId id) const {
-    const Probe probe{keyOf(id), records_.name(id)};
-    KeyOrder::Position at = partitionPoint(probe, [](int c) { return c < 0; });
+    const Probe probe{records_.keyOf(id), records_.nameOf(id)};
+    KeyOrder::Position at = partitionPoint(probe, [](Relation r) { return isBelow(r); });
     while (keys_.entryAt(at)->id != id) {
         ++work_.nodeVisits;
         at = keys_.next(at);
@@ -240,9 +236,9 @@ void OrderedIndex::attachBetween(NodeId id, NodeId predecessor, NodeId successor
 
 void OrderedIndex::insert(NodeId id) {
     nodes_[id] = IndexNode{};
-    const IndexKey key = keyOf(id);
-    const Probe probe{key, records_.name(id)};
-    const KeyOrder::Position at = partitionPoint(probe, [](int c) { return c < 0; });
+    const IndexKey key = records_.keyOf(id);
+    const Probe probe{key, records_.nameOf(id)};
+    const KeyOrder::Position at = partitionPoint(probe, [](Relation r) { return isBelow(r); });
     if (root_ == NoNode) {
         root_ = id;
         paint(id, Colour::Black);
@@ -524,9 +520,9 @@ NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) co
 }
 
 NodeId OrderedIndex::find(const Probe& key) const {
-    KeyOrder::Position at = partitionPoint(key, [](int c) { return c < 0; });
+    KeyOrder::Position at = partitionPoint(key, [](Relation r) { return isBelow(r); });
     const KeyOrder::Entry* entry = keys_.entryAt(at);
-    if (entry == nullptr || compareItem(*entry, key) != 0) {
+    if (entry == nullptr || compareItem(*entry, key) != Relation::Same) {
         return NoNode;
     }
     const NodeId first = entry->id;
@@ -534,7 +530,7 @@ NodeId OrderedIndex::find(const Probe& key) const {
     for (;;) {
         at = keys_.next(at);
         entry = keys_.entryAt(at);
-        if (entry == nullptr || compareItem(*entry, key) != 0) {
+        if (entry == nullptr || compareItem(*entry, key) != Relation::Same) {
             break;
         }
         ++work_.nodeVisits;
@@ -544,22 +540,22 @@ NodeId OrderedIndex::find(const Probe& key) const {
         return first;
     }
     return topOfRange(first, last, [this, &key](NodeId node) {
-        const int c = compareNode(node, key);
-        return c < 0 ? Side::Below : c > 0 ? Side::Above : Side::Inside;
+        const Relation r = compareNode(node, key);
+        return isBelow(r) ? Side::Below : isAbove(r) ? Side::Above : Side::Inside;
     });
 }
 
 void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const {
     const auto sideOf = [this, &key](NodeId node) {
-        const int c = compareNode(node, key);
-        return c == -1 ? Side::Below : c == 1 ? Side::Above : Side::Inside;
+        const Relation r = compareNode(node, key);
+        return r == Relation::Below ? Side::Below : r == Relation::Above ? Side::Above : Side::Inside;
     };
-    const KeyOrder::Position start = partitionPoint(key, [](int c) { return c == -1; });
+    const KeyOrder::Position start = partitionPoint(key, [](Relation r) { return r == Relation::Below; });
     const KeyOrder::Entry* first = keys_.entryAt(start);
-    if (first == nullptr || compareItem(*first, key) == 1) {
+    if (first == nullptr || compareItem(*first, key) == Relation::Above) {
         return;
     }
-    const KeyOrder::Position end = partitionPoint(key, [](int c) { return c != 1; });
+    const KeyOrder::Position end = partitionPoint(key, [](Relation r) { return r != Relation::Above; });
     const NodeId last = keys_.entryAt(keys_.previous(end))->id;
     const NodeId top = topOfRange(first->id, last, sideOf);
     // Pre-order walk with an explicit stack. A subtree that lies wholly below
@@ -588,7 +584,7 @@ void OrderedIndex::insertAll(std::size_t count) {
     const std::span<KeyOrder::Entry> sorted = keys_.bulkEntries(count);
     for (std::size_t k = 0; k < count; ++k) {
         const auto id = static_cast<NodeId>(k);
-        sorted[k] = {keyOf(id), id};
+        sorted[k] = {records_.keyOf(id), id};
     }
     // A new record goes before the records of an equal key, so among equal
     // keys the later filed (the higher number) comes first. Sort first by
@@ -596,9 +592,9 @@ void OrderedIndex::insertAll(std::size_t count) {
     // by the full names, so that names are read only where prefixes tie.
     const auto inlineOrder = [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
         if (order_ == IndexOrder::ByRating) {
-            const int primary = compareRatings(a.key.ratingNum, a.key.ratingDen, b.key.ratingNum, b.key.ratingDen);
-            if (primary != 0) {
-                return primary < 0;
+            const Relation primary = compareRatings(a.key.ratingNum, a.key.ratingDen, b.key.ratingNum, b.key.ratingDen);
+            if (primary != Relation::Same) {
+                return primary == Relation::Below;
             }
         }
         return a.key.prefix() < b.key.prefix();
@@ -609,8 +605,8 @@ void OrderedIndex::insertAll(std::size_t count) {
             std::find_if(run + 1, sorted.end(), [&](const KeyOrder::Entry& e) { return inlineOrder(*run, e); });
         if (runEnd - run > 1) {
             std::sort(run, runEnd, [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
-                const int c = compareNames(records_.name(a.id), records_.name(b.id));
-                return c != 0 ? c < 0 : a.id > b.id;
+                const Relation names = compareNames(records_.nameOf(a.id), records_.nameOf(b.id));
+                return names != Relation::Same ? names == Relation::Below : a.id > b.id;
             });
         }
         run = runEnd;
@@ -722,13 +718,13 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         if (entries[k].id != inOrder[k]) {
             return fail("the key order differs from the tree's in-order at " + std::to_string(k));
         }
-        const IndexKey key = keyOf(inOrder[k]);
+        const IndexKey key = records_.keyOf(inOrder[k]);
         if (std::memcmp(&key, &entries[k].key, sizeof key) != 0) {
             return fail("a key in the key order differs from its record's");
         }
         if (k > 0) {
-            const Probe probe{key, records_.name(inOrder[k])};
-            if (compareNode(inOrder[k - 1], probe) > 0) {
+            const Probe probe{key, records_.nameOf(inOrder[k])};
+            if (isAbove(compareNode(inOrder[k - 1], probe))) {
                 return fail("the in-order is not sorted at " + std::to_string(k));
             }
         }

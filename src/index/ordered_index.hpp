@@ -7,13 +7,22 @@
 #include <type_traits>
 #include <vector>
 
-#include "store/chain_set.hpp"
-#include "store/index_key.hpp"
-#include "store/key_order.hpp"
-#include "store/node_id.hpp"
-#include "store/record_store.hpp"
+#include "index/chain_set.hpp"
+#include "index/index_key.hpp"
+#include "index/key_order.hpp"
+#include "index/node_id.hpp"
+#include "index/record_keys.hpp"
 
 namespace recdb {
+
+// A node of an ordered index: its links in the index's tree, and its colour
+// while its chain is not kept in a ChainSet.
+struct IndexNode {
+    NodeId parent = NoNode;
+    NodeId left = NoNode;
+    NodeId right = NoNode;
+    std::uint8_t plain = 0;
+};
 
 // A red-black search tree of records with this system's own rebalancing
 // rules: on insertion a missing uncle counts as red, and on removal the
@@ -68,8 +77,8 @@ public:
     // hands the chain to the chain set; tests lower the limit to exercise it.
     static constexpr unsigned DefaultPlainWalkLimit = 16;
 
-    OrderedIndex(IndexOrder order, const RecordStore& records, unsigned plainWalkLimit = DefaultPlainWalkLimit)
-        : order_(order), records_(records), plainWalkLimit_(plainWalkLimit), names_(records), keys_(names_) {}
+    OrderedIndex(IndexOrder order, const RecordKeys& records, unsigned plainWalkLimit = DefaultPlainWalkLimit)
+        : order_(order), records_(records), plainWalkLimit_(plainWalkLimit), keys_(records) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
@@ -109,29 +118,21 @@ private:
     // How a record of a range relates to it: below, inside or above.
     enum class Side { Below, Inside, Above };
 
-    // The names of the records, for the key order's separators.
-    struct StoreNames : KeyOrder::NameSource {
-        explicit StoreNames(const RecordStore& store) : records(store) {}
-        std::string_view nameOf(NodeId id) const override { return records.name(id); }
-        const RecordStore& records;
-    };
-
-    IndexKey keyOf(NodeId id) const;
     template <typename Name>
-    int compareToProbe(const IndexKey& key, Name name, const Probe& probe) const {
+    Relation compareToProbe(const IndexKey& key, Name name, const Probe& probe) const {
         ++work_.comparisons;
         return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
     }
-    int compareNode(NodeId id, const Probe& probe) const {
+    Relation compareNode(NodeId id, const Probe& probe) const {
         return compareToProbe(
-            keyOf(id), [this, id] { return records_.name(id); }, probe);
+            records_.keyOf(id), [this, id] { return records_.nameOf(id); }, probe);
     }
     // The comparison of an entry or a separator of the key order with a probe.
     template <typename Item>
-    int compareItem(const Item& item, const Probe& probe) const {
+    Relation compareItem(const Item& item, const Probe& probe) const {
         if constexpr (std::is_same_v<Item, KeyOrder::Entry>) {
             return compareToProbe(
-                item.key, [this, &item] { return records_.name(item.id); }, probe);
+                item.key, [this, &item] { return records_.nameOf(item.id); }, probe);
         } else {
             return compareToProbe(
                 item.key, [&item] { return item.nameView(); }, probe);
@@ -184,9 +185,8 @@ private:
     void renumber(NumberOf numberOf);
 
     IndexOrder order_;
-    const RecordStore& records_;
+    const RecordKeys& records_;
     unsigned plainWalkLimit_;
-    StoreNames names_;
     std::vector<IndexNode> nodes_;
     mutable ChainSet chains_;
     KeyOrder keys_;

@@ -1,4 +1,4 @@
-#include "store/chain_set.hpp"
+#include "index/chain_set.hpp"
 
 #include <cassert>
 #include <utility>
