@@ -23,8 +23,8 @@ inline constexpr std::string_view Reselected = ":: The ReSelecting is done succe
 inline constexpr std::string_view NoSelection = "!: The selection does not exist.\n";
 inline constexpr std::string_view Printed = ":: The Printing is done successfully.\n";
 
-// The code of running out of memory in insert, select and print: the code
-// with which the lists and trees report a node they cannot allocate.
+// The code with which insert, select and print answer running out of memory
+// (std::bad_alloc from any allocation the request makes).
 inline constexpr int OutOfMemoryCode = -1;
 
 inline constexpr std::string_view ValuesIncorrect = "!: Error: The values are incorrect.\n";

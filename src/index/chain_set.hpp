@@ -44,6 +44,7 @@ public:
     // throw std::bad_alloc).
     bool isMade() const { return !links_.empty(); }
     void makeRoom(std::size_t count);
+    bool hasRoomFor(NodeId node) const { return node < links_.size(); }
     void clear() { std::vector<ChainLinks>().swap(links_); }
     // Renumbers every link from n to numberOf(n), a permutation.
     template <typename NumberOf>

@@ -91,6 +91,23 @@ void reserveMore(std::vector<T>& vector, std::size_t extra) {
     }
 }
 
+// Makes room at index of the first count elements of a fixed array and puts
+// value there. Indexes, not pointer arithmetic, so that nothing forms a
+// pointer beyond the array's end.
+template <typename T, std::size_t N>
+void insertAt(T (&array)[N], std::uint32_t count, std::uint32_t index, const T& value) {
+    assert(index <= count && count < N);
+    std::move_backward(array + index, array + count, array + count + 1);
+    array[index] = value;
+}
+
+// Closes the gap at index among the first count elements of a fixed array.
+template <typename T, std::size_t N>
+void eraseAt(T (&array)[N], std::uint32_t count, std::uint32_t index) {
+    assert(index < count && count <= N);
+    std::move(array + index + 1, array + count, array + index);
+}
+
 }  // namespace
 
 void KeyOrder::prepareInsert() {
@@ -182,72 +199,70 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
     for (;;) {
         const NodeId parent = parentOf(left, isLeaf);
         if (parent == NoNode) {
-            const NodeId root = takeInner();
-            Inner& inner = inners_[root];
-            inner.count = 2;
-            inner.children[0] = left;
-            inner.children[1] = right;
-            inner.separators[0] = pending;
-            parentOf(left, isLeaf) = root;
-            parentOf(right, isLeaf) = root;
-            root_ = root;
-            ++height_;
+            growRoot(left, isLeaf, pending, right);
             return;
         }
         Inner& inner = inners_[parent];
         const std::uint32_t index = childIndex(inner, left) + 1;
         if (inner.count < Fanout) {
-            std::copy_backward(inner.children + index, inner.children + inner.count, inner.children + inner.count + 1);
-            std::copy_backward(inner.separators + index - 1, inner.separators + inner.count - 1,
-                               inner.separators + inner.count);
-            inner.children[index] = right;
-            inner.separators[index - 1] = pending;
+            // The separator left of child k is separators[k - 1].
+            insertAt(inner.children, inner.count, index, right);
+            insertAt(inner.separators, inner.count - 1, index - 1, pending);
             ++inner.count;
             parentOf(right, isLeaf) = parent;
             return;
         }
-        // Split the full parent around the middle: the right half of its
-        // children (with the new one in place) moves to a new sibling, and
-        // the separator between the halves goes up a level.
         const NodeId sibling = takeInner();
-        Inner& full = inners_[parent];
-        Inner& half = inners_[sibling];
-        constexpr std::uint32_t Total = Fanout + 1;
-        constexpr std::uint32_t LeftCount = Total / 2;
-        const auto childAt = [&full, index, right](std::uint32_t k) {
-            return k < index ? full.children[k] : k == index ? right : full.children[k - 1];
-        };
-        const auto separatorAt = [&full, index, &pending](std::uint32_t k) -> const Separator& {
-            return k < index - 1 ? full.separators[k] : k == index - 1 ? pending : full.separators[k - 1];
-        };
-        for (std::uint32_t k = LeftCount; k < Total; ++k) {
-            half.children[k - LeftCount] = childAt(k);
-            if (k > LeftCount) {
-                half.separators[k - LeftCount - 1] = separatorAt(k - 1);
-            }
-        }
-        const Separator up = separatorAt(LeftCount - 1);
-        // The left half stays in place; only the part from index on shifts.
-        for (std::uint32_t k = LeftCount; k-- > index;) {
-            full.children[k] = childAt(k);
-        }
-        for (std::uint32_t k = LeftCount - 1; k-- > index - 1;) {
-            full.separators[k] = separatorAt(k);
-        }
-        full.count = LeftCount;
-        half.count = Total - LeftCount;
-        half.parent = full.parent;
-        for (std::uint32_t k = 0; k < full.count; ++k) {
-            parentOf(full.children[k], isLeaf) = parent;
-        }
-        for (std::uint32_t k = 0; k < half.count; ++k) {
-            parentOf(half.children[k], isLeaf) = sibling;
-        }
+        pending = splitInner(parent, sibling, index, right, pending, isLeaf);
         left = parent;
         isLeaf = false;
-        pending = up;
         right = sibling;
     }
+}
+
+// A new root above the old one (left) and its new sibling.
+void KeyOrder::growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
+    const NodeId root = takeInner();
+    Inner& inner = inners_[root];
+    inner.count = 2;
+    inner.children[0] = left;
+    inner.children[1] = right;
+    inner.separators[0] = separator;
+    parentOf(left, isLeaf) = root;
+    parentOf(right, isLeaf) = root;
+    root_ = root;
+    ++height_;
+}
+
+// Splits the full inner node full, into which child is to come at index with
+// separator on its left: of the Fanout + 1 children in order, the lower half
+// stays and the upper half moves to the empty inner node half. Returns the
+// separator between the halves, which goes up a level.
+KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child,
+                                         const Separator& separator, bool childrenAreLeaves) {
+    Inner& lower = inners_[full];
+    Inner& upper = inners_[half];
+    NodeId children[Fanout + 1];
+    Separator separators[Fanout];
+    std::copy_n(lower.children, Fanout, children);
+    std::copy_n(lower.separators, Fanout - 1, separators);
+    insertAt(children, Fanout, index, child);
+    insertAt(separators, Fanout - 1, index - 1, separator);
+    constexpr std::uint32_t Kept = (Fanout + 1) / 2;
+    std::copy_n(children, Kept, lower.children);
+    std::copy_n(separators, Kept - 1, lower.separators);
+    std::copy(children + Kept, children + Fanout + 1, upper.children);
+    std::copy(separators + Kept, separators + Fanout, upper.separators);
+    lower.count = Kept;
+    upper.count = Fanout + 1 - Kept;
+    upper.parent = lower.parent;
+    for (std::uint32_t k = 0; k < lower.count; ++k) {
+        parentOf(lower.children[k], childrenAreLeaves) = full;
+    }
+    for (std::uint32_t k = 0; k < upper.count; ++k) {
+        parentOf(upper.children[k], childrenAreLeaves) = half;
+    }
+    return separators[Kept - 1];
 }
 
 void KeyOrder::erase(Position position) {
@@ -278,11 +293,9 @@ void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
         const NodeId parent = parentOf(child, isLeaf);
         Inner& inner = inners_[parent];
         const std::uint32_t index = childIndex(inner, child);
-        std::copy(inner.children + index + 1, inner.children + inner.count, inner.children + index);
+        eraseAt(inner.children, inner.count, index);
         if (inner.count > 1) {
-            const std::uint32_t separator = index == 0 ? 0 : index - 1;
-            std::copy(inner.separators + separator + 1, inner.separators + inner.count - 1,
-                      inner.separators + separator);
+            eraseAt(inner.separators, inner.count - 1, index == 0 ? 0 : index - 1);
         }
         --inner.count;
         if (inner.count > 0) {

@@ -68,6 +68,8 @@ public:
     Position last() const;
 
     void prepareInsert();
+    // Whether prepareInsert has made room for the next insert.
+    bool readyToInsert() const { return !freeLeaves_.empty() && freeInners_.size() > height_; }
     // Inserts before position (a partitionPoint since the last change).
     void insert(Position position, const Entry& entry);
     // Erases the entry at position.
@@ -110,6 +112,9 @@ private:
     void releaseLeaf(NodeId leaf);
     void releaseInner(NodeId inner);
     void insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
+    void growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
+    Separator splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child, const Separator& separator,
+                         bool childrenAreLeaves);
     void removeFromParent(NodeId child, bool isLeaf);
     std::uint32_t childIndex(const Inner& inner, NodeId child) const;
     NodeId firstLeafOf(NodeId node, unsigned level) const;

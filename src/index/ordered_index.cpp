@@ -21,6 +21,11 @@ NodeId OrderedIndex::onlyChild(NodeId node) const {
     return n.left != NoNode ? n.left : n.right;
 }
 
+bool OrderedIndex::isOnlyChild(NodeId node) const {
+    const NodeId parent = nodes_[node].parent;
+    return parent != NoNode && onlyChild(parent) == node;
+}
+
 NodeId OrderedIndex::sibling(NodeId node) const {
     const IndexNode& p = nodes_[nodes_[node].parent];
     return p.left == node ? p.right : p.left;
@@ -103,10 +108,10 @@ void OrderedIndex::manageDown(NodeId top) {
 void OrderedIndex::manageUp(NodeId bottom) {
     manage(bottom);
     for (NodeId node = bottom;;) {
-        const NodeId parent = nodes_[node].parent;
-        if (parent == NoNode || onlyChild(parent) != node || managed(parent)) {
+        if (!isOnlyChild(node) || managed(nodes_[node].parent)) {
             return;
         }
+        const NodeId parent = nodes_[node].parent;
         manage(parent);
         chains_.join(parent, node);
         node = parent;
@@ -115,9 +120,8 @@ void OrderedIndex::manageUp(NodeId bottom) {
 
 void OrderedIndex::manageChainOf(NodeId node) {
     NodeId top = node;
-    for (NodeId parent = nodes_[top].parent; parent != NoNode && onlyChild(parent) == top;
-         parent = nodes_[top].parent) {
-        top = parent;
+    while (isOnlyChild(top)) {
+        top = nodes_[top].parent;
     }
     manageDown(top);
 }
@@ -147,8 +151,7 @@ void OrderedIndex::joinLink(NodeId upper, NodeId lower) {
 
 // Cuts every chain link that touches node, leaving it a chain of its own.
 void OrderedIndex::isolate(NodeId node) {
-    const NodeId parent = nodes_[node].parent;
-    if (parent != NoNode && onlyChild(parent) == node) {
+    if (isOnlyChild(node)) {
         cutLink(node);
     }
     const NodeId child = onlyChild(node);
@@ -158,9 +161,11 @@ void OrderedIndex::isolate(NodeId node) {
 }
 
 // After the tree changed around isolated nodes: joins every chain link that
-// the tree now has at these nodes.
+// the tree now has at these nodes (at most two each: to the parent and to the
+// only child).
 void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
-    std::pair<NodeId, NodeId> links[8];
+    assert(nodes.size() <= 2);
+    std::pair<NodeId, NodeId> links[4];
     std::size_t count = 0;
     const auto add = [&links, &count](NodeId upper, NodeId lower) {
         for (std::size_t k = 0; k < count; ++k) {
@@ -168,12 +173,12 @@ void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
                 return;
             }
         }
+        assert(count < std::size(links));
         links[count++] = {upper, lower};
     };
     for (const NodeId node : nodes) {
-        const NodeId parent = nodes_[node].parent;
-        if (parent != NoNode && onlyChild(parent) == node) {
-            add(parent, node);
+        if (isOnlyChild(node)) {
+            add(nodes_[node].parent, node);
         }
         const NodeId child = onlyChild(node);
         if (child != NoNode) {
@@ -235,6 +240,7 @@ void OrderedIndex::attachBetween(NodeId id, NodeId predecessor, NodeId successor
 }
 
 void OrderedIndex::insert(NodeId id) {
+    assert(id < nodes_.size() && keys_.readyToInsert() && (!chains_.isMade() || chains_.hasRoomFor(id)));
     nodes_[id] = IndexNode{};
     const IndexKey key = records_.keyOf(id);
     const Probe probe{key, records_.nameOf(id)};
@@ -740,8 +746,7 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         // Chains: a node starts its chain exactly when its parent does not
         // have it as its only child, and every chain runs down single
         // children to a node without exactly one child.
-        const bool startsChain = parent == NoNode || onlyChild(parent) != node;
-        if (!startsChain) {
+        if (isOnlyChild(node)) {
             continue;
         }
         const bool chainManaged = managed(node);

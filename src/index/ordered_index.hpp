@@ -82,8 +82,9 @@ public:
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
-    // Allocates whatever inserting a record numbered below the store's
-    // idLimit() will need; may throw std::bad_alloc, changing nothing seen.
+    // Allocates whatever inserting one record will need, for any record
+    // number up to the records' idLimit() (a record added next gets at most
+    // that number); may throw std::bad_alloc, changing nothing seen.
     void prepareInsert();
     // Files a record of the store; prepareInsert must have been called.
     void insert(NodeId id);
@@ -147,6 +148,9 @@ private:
     }
     KeyOrder::Position positionOf(NodeId id) const;
     NodeId onlyChild(NodeId node) const;
+    // Whether node has a parent of which it is the only child: then the two
+    // are linked in one chain.
+    bool isOnlyChild(NodeId node) const;
     NodeId sibling(NodeId node) const;
 
     // Colours: a node whose chain is managed keeps its colour in the chain

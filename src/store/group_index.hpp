@@ -45,7 +45,7 @@ public:
             }
         }
     }
-    // The records of one group in filing order.
+    // The number of records of one group.
     std::size_t sizeOf(std::int32_t group) const;
 
 private:

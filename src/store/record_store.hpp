@@ -37,8 +37,9 @@ public:
 
     bool isEmpty() const { return list_.size == 0; }
     std::size_t size() const { return list_.size; }
-    // One past the highest record number in use: the indexes size their
-    // node arrays by it.
+    // One past the highest record number ever handed out since the last
+    // clear (numbers of removed records count, being reused first): the
+    // indexes size their node arrays by it.
     std::size_t idLimit() const override { return slots_.size(); }
     // The records in filing order.
     NodeId first() const { return list_.first; }

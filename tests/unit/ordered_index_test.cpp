@@ -24,9 +24,9 @@ using testing::shapeOf;
 // Records filed into an index under test and into the literal rendering of
 // the rules side by side.
 struct Trees {
-    explicit Trees(IndexOrder order, unsigned plainWalkLimit = OrderedIndex::DefaultPlainWalkLimit)
-        : order(order),
-          index(order, store, plainWalkLimit),
+    explicit Trees(IndexOrder indexOrder, unsigned plainWalkLimit = OrderedIndex::DefaultPlainWalkLimit)
+        : order(indexOrder),
+          index(indexOrder, store, plainWalkLimit),
           reference([this](NodeId a, NodeId b) { return compareStored(store, this->order, a, b); }) {}
 
     NodeId add(const Record& record) {

@@ -155,9 +155,12 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
         const int distinct = 1 + static_cast<int>(random() % 20);
         std::vector<NodeId> input;
         for (int k = 0; k < size; ++k) {
-            input.push_back(addRecord(store, makeRecord(std::string(1, static_cast<char>('a' + random() % distinct)),
-                                                        static_cast<int>(random() % 3), static_cast<int>(random() % 3),
-                                                        static_cast<int>(random() % 3))));
+            input.push_back(addRecord(
+                store,
+                makeRecord(
+                    std::string(1,
+                                static_cast<char>('a' + static_cast<int>(random() % static_cast<unsigned>(distinct)))),
+                    static_cast<int>(random() % 3), static_cast<int>(random() % 3), static_cast<int>(random() % 3))));
         }
         const std::pair<RecordOrder, Relation (*)(const Record&, const Record&)> orders[] = {
             {RecordOrder::ByName, compareByName},

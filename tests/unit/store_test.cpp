@@ -140,7 +140,7 @@ TEST(NameTable, FindsExactlyThePresentNames) {
     std::map<std::string, NodeId> expected;
     std::mt19937 random(4);
     for (int step = 0; step < 20000; ++step) {
-        const std::string name = numbered("n", random() % 3000);
+        const std::string name = numbered("n", static_cast<long>(random() % 3000));
         const auto found = expected.find(name);
         if (found != expected.end()) {
             table.remove(found->second);
@@ -152,7 +152,7 @@ TEST(NameTable, FindsExactlyThePresentNames) {
             table.insert(id);
             expected.emplace(name, id);
         }
-        const std::string probe = numbered("n", random() % 3000);
+        const std::string probe = numbered("n", static_cast<long>(random() % 3000));
         const auto wanted = expected.find(probe);
         ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoNode : wanted->second) << step;
     }
