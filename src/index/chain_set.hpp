@@ -46,9 +46,10 @@ public:
     void makeRoom(std::size_t count);
     bool hasRoomFor(NodeId node) const { return node < links_.size(); }
     void clear() { std::vector<ChainLinks>().swap(links_); }
-    // Renumbers every link from n to numberOf(n), a permutation.
-    template <typename NumberOf>
-    void renumber(NumberOf numberOf);
+    // Renumbers every link from n to numberOf(n), a permutation (see
+    // renumberNodes).
+    template <typename NumberOf, typename PrefetchNumberOf>
+    void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
     std::size_t heldBytes() const { return links_.capacity() * sizeof(ChainLinks); }
 
     // Makes a node a chain of its own with a colour.
@@ -124,9 +125,9 @@ private:
     std::uint64_t steps_ = 0;
 };
 
-template <typename NumberOf>
-void ChainSet::renumber(NumberOf numberOf) {
-    renumberNodes(links_, numberOf, [](ChainLinks& links, const auto& map) {
+template <typename NumberOf, typename PrefetchNumberOf>
+void ChainSet::renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf) {
+    renumberNodes(links_, numberOf, prefetchNumberOf, [](ChainLinks& links, const auto& map) {
         links.up = map(links.up);
         links.left = map(links.left);
         links.right = map(links.right);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "index/key_sort.hpp"
 #include "index/rank_set.hpp"
 
 namespace recdb {
@@ -588,56 +589,62 @@ void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& ou
 void OrderedIndex::insertAll(std::size_t count) {
     assert(root_ == NoNode);
     const std::span<KeyOrder::Entry> sorted = keys_.bulkEntries(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const auto id = static_cast<NodeId>(k);
-        sorted[k] = {records_.keyOf(id), id};
-    }
-    // A new record goes before the records of an equal key, so among equal
-    // keys the later filed (the higher number) comes first. Sort first by
-    // what the inline keys decide, then settle each run of equal inline keys
-    // by the full names, so that names are read only where prefixes tie.
-    const auto inlineOrder = [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
-        if (order_ == IndexOrder::ByRating) {
-            const Relation primary = compareRatings(a.key.ratingNum, a.key.ratingDen, b.key.ratingNum, b.key.ratingDen);
-            if (primary != Relation::Same) {
-                return primary == Relation::Below;
-            }
-        }
-        return a.key.prefix() < b.key.prefix();
-    };
-    std::sort(sorted.begin(), sorted.end(), inlineOrder);
-    for (auto run = sorted.begin(); run != sorted.end();) {
-        const auto runEnd =
-            std::find_if(run + 1, sorted.end(), [&](const KeyOrder::Entry& e) { return inlineOrder(*run, e); });
-        if (runEnd - run > 1) {
-            std::sort(run, runEnd, [this](const KeyOrder::Entry& a, const KeyOrder::Entry& b) {
-                const Relation names = compareNames(records_.nameOf(a.id), records_.nameOf(b.id));
-                return names != Relation::Same ? names == Relation::Below : a.id > b.id;
-            });
-        }
-        run = runEnd;
-    }
-    // The tree is built with each record's rank as its node number, so that
-    // neighbours in key order, which the insertions touch together, lie side
-    // by side in memory; the nodes are renumbered to record numbers after.
+    sortKeys(records_, order_, sorted);
+    fileByRank(sorted);
+    renumber([&sorted](NodeId rank) { return sorted[rank].id; },
+             [&sorted](NodeId rank) { __builtin_prefetch(&sorted[rank]); });
+    keys_.finishBulk(count);
+}
+
+// Builds the tree of inserting the records numbered 0..size-1 one by one in
+// that order, with each record's rank in sorted as its node number, so that
+// neighbours in key order, which the insertions touch together, lie side by
+// side in memory. Each record's place comes from its neighbours among the
+// records filed before it: the nearest filed ranks below and above its own.
+void OrderedIndex::fileByRank(std::span<const KeyOrder::Entry> sorted) {
+    const std::size_t count = sorted.size();
     nodes_.assign(count, IndexNode{});
     std::vector<std::uint32_t> rankOf(count);
     for (std::size_t k = 0; k < count; ++k) {
         rankOf[sorted[k].id] = static_cast<std::uint32_t>(k);
     }
-    // Each record's neighbours among those filed before it are the nearest
-    // filed ranks below and above its own.
     RankSet filed(count);
     for (std::size_t k = 0; k < count; ++k) {
         // The records are filed in an order unrelated to their ranks, so each
-        // filing touches a far place of the node array: fetch the places of
-        // a filing some steps ahead into the cache meanwhile.
-        constexpr std::size_t Ahead = 12;
+        // filing touches far places of the node array: its neighbours', then
+        // their parents' and the uncle's. Fetch them into the cache for the
+        // filings some steps ahead, a level of the tree further each time
+        // the filing comes nearer.
+        constexpr std::size_t Ahead = 16;
         if (k + Ahead < count) {
             const std::uint32_t later = rankOf[k + Ahead];
             for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
                 if (near != RankSet::None) {
                     __builtin_prefetch(&nodes_[near]);
+                }
+            }
+        }
+        if (k + Ahead / 2 < count) {
+            const std::uint32_t later = rankOf[k + Ahead / 2];
+            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
+                if (near != RankSet::None && nodes_[near].parent != NoNode) {
+                    __builtin_prefetch(&nodes_[nodes_[near].parent]);
+                }
+            }
+        }
+        if (k + Ahead / 4 < count) {
+            const std::uint32_t later = rankOf[k + Ahead / 4];
+            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
+                if (near == RankSet::None || nodes_[near].parent == NoNode) {
+                    continue;
+                }
+                const IndexNode& parent = nodes_[nodes_[near].parent];
+                const NodeId uncle = parent.left == near ? parent.right : parent.left;
+                if (uncle != NoNode) {
+                    __builtin_prefetch(&nodes_[uncle]);
+                }
+                if (parent.parent != NoNode) {
+                    __builtin_prefetch(&nodes_[parent.parent]);
                 }
             }
         }
@@ -653,22 +660,19 @@ void OrderedIndex::insertAll(std::size_t count) {
         }
         filed.insert(rank);
     }
-    std::vector<std::uint32_t>().swap(rankOf);
-    renumber([&sorted](NodeId rank) { return sorted[rank].id; });
-    keys_.finishBulk(count);
 }
 
 // Renumbers every node from n to numberOf(n), a permutation of the node
 // numbers: the tree's links and nodes, and the chain set's.
-template <typename NumberOf>
-void OrderedIndex::renumber(NumberOf numberOf) {
-    renumberNodes(nodes_, numberOf, [](IndexNode& node, const auto& map) {
+template <typename NumberOf, typename PrefetchNumberOf>
+void OrderedIndex::renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf) {
+    renumberNodes(nodes_, numberOf, prefetchNumberOf, [](IndexNode& node, const auto& map) {
         node.parent = map(node.parent);
         node.left = map(node.left);
         node.right = map(node.right);
     });
     root_ = root_ == NoNode ? NoNode : numberOf(root_);
-    chains_.renumber(numberOf);
+    chains_.renumber(numberOf, prefetchNumberOf);
 }
 
 void OrderedIndex::clear() {

@@ -183,10 +183,12 @@ private:
     void passColourUp(NodeId parent);
     void repairRemove(NodeId node);
 
+    void fileByRank(std::span<const KeyOrder::Entry> sorted);
+
     template <typename Classify>
     NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
-    template <typename NumberOf>
-    void renumber(NumberOf numberOf);
+    template <typename NumberOf, typename PrefetchNumberOf>
+    void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
 
     IndexOrder order_;
     const RecordKeys& records_;

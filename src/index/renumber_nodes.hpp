@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -9,26 +11,78 @@ namespace recdb {
 
 // Renumbers the nodes of an array, a node number being its place in it: the
 // links that link(item, map) is given rewrite themselves through map, and the
-// item at n moves to numberOf(n), a permutation, along its cycles in place.
-template <typename Array, typename NumberOf, typename Link>
-void renumberNodes(Array& items, NumberOf numberOf, Link link) {
+// item at n moves to numberOf(n), a permutation, in place.
+// prefetchNumberOf(n) may fetch into the cache what numberOf(n) will read.
+//
+// Carrying the items along the permutation's cycles one by one waits for two
+// cache misses per item, one after the other: where the next item goes, then
+// the item there. Here several walks run by turns instead, so that their
+// misses overlap. A walk starts at a place not yet done, picks its item up
+// (leaving a hole), carries it to its target, picks up the item there, and so
+// on until it fills a hole. The holes cut each cycle into stretches, one walk
+// each; every place is filled exactly once, by the item that belongs there.
+template <typename Array, typename NumberOf, typename PrefetchNumberOf, typename Link>
+void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNumberOf, Link link) {
     const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
     for (auto& item : items) {
         link(item, map);
     }
-    std::vector<bool> placed(items.size());
-    for (NodeId start = 0; start < items.size(); ++start) {
-        if (placed[start]) {
-            continue;
+    using Item = std::remove_reference_t<decltype(items[0])>;
+    struct Walk {
+        NodeId at = NoNode;      // the place whose original item is carried
+        NodeId target = NoNode;  // where it goes, once looked up
+        Item carried{};
+    };
+    const auto size = static_cast<NodeId>(items.size());
+    std::vector<bool> done(size);
+    std::vector<bool> hole(size);
+    NodeId nextStart = 0;
+    const auto start = [&](Walk& walk) {
+        while (nextStart < size && (done[nextStart] || hole[nextStart])) {
+            ++nextStart;
         }
-        auto carried = items[start];
-        NodeId at = start;
-        do {
-            const NodeId target = numberOf(at);
-            std::swap(carried, items[target]);
-            placed[target] = true;
-            at = target;
-        } while (at != start);
+        walk.at = nextStart < size ? nextStart : NoNode;
+        walk.target = NoNode;
+        if (walk.at != NoNode) {
+            walk.carried = items[walk.at];
+            hole[walk.at] = true;
+            prefetchNumberOf(walk.at);
+        }
+    };
+    constexpr std::size_t Walks = 16;
+    std::array<Walk, Walks> walks;
+    for (Walk& walk : walks) {
+        start(walk);
+    }
+    // Each turn of a walk does one of two steps, so that what the step needs
+    // was fetched a whole round of turns before: look the target up and fetch
+    // its item, or put the carried item in place.
+    for (std::size_t active = Walks; active > 0;) {
+        active = 0;
+        for (Walk& walk : walks) {
+            if (walk.at == NoNode) {
+                continue;
+            }
+            ++active;
+            if (walk.target == NoNode) {
+                walk.target = numberOf(walk.at);
+                __builtin_prefetch(&items[walk.target], 1);
+                continue;
+            }
+            const NodeId target = walk.target;
+            if (hole[target]) {
+                items[target] = walk.carried;
+                hole[target] = false;
+                done[target] = true;
+                start(walk);
+                continue;
+            }
+            std::swap(walk.carried, items[target]);
+            done[target] = true;
+            walk.at = target;
+            walk.target = NoNode;
+            prefetchNumberOf(target);
+        }
     }
 }
 

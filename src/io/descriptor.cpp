@@ -30,4 +30,17 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+bool Descriptor::close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return systemCalls().close(fd) == 0;
+}
+
+void Descriptor::reset(int fd) {
+    if (fd_ >= 0) {
+        systemCalls().close(fd_);
+    }
+    fd_ = fd;
+}
+
 }  // namespace recdb::io

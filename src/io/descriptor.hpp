@@ -13,4 +13,23 @@ ssize_t readSome(int fd, char* buffer, std::size_t size);
 // error (errno tells which).
 bool writeAll(int fd, const char* data, std::size_t size);
 
+// An open descriptor, closed when it goes unless closed before.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(); }
+
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Closes the descriptor; false when closing reported an error.
+    [[nodiscard]] bool close();
+    // Closes the descriptor held, if any, ignoring errors, and holds fd.
+    void reset(int fd = -1);
+
+private:
+    int fd_;
+};
+
 }  // namespace recdb::io

@@ -9,6 +9,7 @@
 #include <random>
 #include <string_view>
 
+#include "io/descriptor.hpp"
 #include "io/system_calls.hpp"
 
 namespace recdb::io {
@@ -54,29 +55,6 @@ mode_t newFileMode() {
     ::umask(mask);
     return 0666 & ~mask;
 }
-
-// An open descriptor, closed when it goes unless closed before.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            systemCalls().close(fd_);
-        }
-    }
-
-    int get() const { return fd_; }
-    [[nodiscard]] bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return systemCalls().close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // A file created under a fresh name beside the target; removed again unless
 // it was renamed away.

@@ -2,99 +2,57 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
+#include <cstring>
 
-#include "io/descriptor.hpp"
 #include "io/system_calls.hpp"
 
 namespace recdb::io {
 
-namespace {
-
-constexpr std::size_t BufferSize = 1 << 20;
-
-}  // namespace
-
-InputFile::~InputFile() {
-    if (fd_ >= 0) {
-        systemCalls().close(fd_);
-    }
-}
-
 bool InputFile::open(const std::string& path) {
-    buffer_ = std::make_unique_for_overwrite<char[]>(BufferSize);
-    fd_ = systemCalls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd_ < 0) {
+    buffer_ = std::make_unique_for_overwrite<char[]>(BlockSize);
+    capacity_ = BlockSize;
+    file_.reset(systemCalls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    if (!file_.isOpen()) {
         return false;
     }
     struct stat info {};
-    if (systemCalls().fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
-        systemCalls().close(fd_);
-        fd_ = -1;
+    if (systemCalls().fstat(file_.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        file_.reset();
         return false;
     }
+    size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
     return true;
 }
 
-bool InputFile::rewind() {
-    if (systemCalls().lseek(fd_, 0, SEEK_SET) != 0) {
-        return false;
-    }
-    pos_ = end_ = 0;
-    failed_ = false;
-    return true;
-}
-
-bool InputFile::refill() {
-    if (fd_ < 0 || failed_) {
-        return false;
-    }
-    const ssize_t got = readSome(fd_, buffer_.get(), BufferSize);
-    if (got < 0) {
-        failed_ = true;
-        return false;
-    }
-    pos_ = 0;
-    end_ = static_cast<std::size_t>(got);
-    return got > 0;
-}
-
-template <typename Consume>
-bool InputFile::consume(std::size_t count, Consume consumeChunk) {
-    while (count > 0) {
-        if (pos_ == end_ && !refill()) {
-            return false;
+std::string_view InputFile::peek(std::size_t count) {
+    while (end_ - pos_ < count && !ended_ && !failed_) {
+        // Keep the bytes not yet consumed at the front, and grow the window
+        // only when it is full of them.
+        if (pos_ > 0) {
+            std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
+            end_ -= pos_;
+            pos_ = 0;
         }
-        const std::size_t take = std::min(count, end_ - pos_);
-        consumeChunk(buffer_.get() + pos_, take);
-        pos_ += take;
-        count -= take;
+        if (end_ == capacity_) {
+            const std::size_t grown = 2 * capacity_;
+            auto larger = std::make_unique_for_overwrite<char[]>(grown);
+            std::copy_n(buffer_.get(), end_, larger.get());
+            buffer_ = std::move(larger);
+            capacity_ = grown;
+        }
+        const ssize_t got = readSome(file_.get(), buffer_.get() + end_, capacity_ - end_);
+        if (got < 0) {
+            failed_ = true;
+        } else if (got == 0) {
+            ended_ = true;
+        } else {
+            end_ += static_cast<std::size_t>(got);
+        }
     }
-    return true;
+    return {buffer_.get() + pos_, end_ - pos_};
 }
 
-bool InputFile::readBytes(char* out, std::size_t count) {
-    return consume(count, [&out](const char* chunk, std::size_t size) { out = std::copy_n(chunk, size, out); });
-}
-
-bool InputFile::readInt32(std::int32_t& value) {
-    unsigned char bytes[4];
-    if (!readBytes(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        return false;
-    }
-    const std::uint32_t raw = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                              static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    value = static_cast<std::int32_t>(raw);
-    return true;
-}
-
-bool InputFile::skip(std::size_t count) {
-    return consume(count, [](const char*, std::size_t) {});
-}
-
-bool InputFile::appendBytes(std::string& out, std::size_t count) {
-    return consume(count, [&out](const char* chunk, std::size_t size) { out.append(chunk, size); });
-}
+void InputFile::consume(std::size_t count) { pos_ += std::min(count, end_ - pos_); }
 
 }  // namespace recdb::io

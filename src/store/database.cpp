@@ -1,5 +1,7 @@
 #include "store/database.hpp"
 
+#include <new>
+
 namespace recdb {
 
 Database::Database() : groups_(records_), names_(records_), ratings_(IndexOrder::ByRating, records_) {}
@@ -47,9 +49,13 @@ void Database::clear() {
     records_.clear();
 }
 
-void Database::startLoad(std::size_t count) {
+void Database::startLoad(std::size_t atMost) {
     clear();
-    records_.reserve(count);
+    try {
+        records_.reserve(atMost);
+    } catch (const std::bad_alloc&) {
+        // Only a bound, perhaps far too high: the store grows as it goes.
+    }
 }
 
 void Database::append(const RecordView& record) {

@@ -32,12 +32,12 @@ public:
     bool remove(std::string_view name);
     void clear();
 
-    // Loading: startLoad empties the database and makes room for count
-    // records; append files each record in turn, without looking for its
+    // Loading: startLoad empties the database and reserves room for at most
+    // atMost records; append files each record in turn, without looking for its
     // name, so names may repeat; finishLoad builds the name and rating
     // indexes as inserting the records one by one would have built them.
     // A failure on the way leaves a database that only clear may touch.
-    void startLoad(std::size_t count);
+    void startLoad(std::size_t atMost);
     void append(const RecordView& record);
     void finishLoad();
 

@@ -4,6 +4,7 @@
 
 #include "io/file_writer.hpp"
 #include "io/input_file.hpp"
+#include "store/record_parser.hpp"
 
 namespace recdb {
 
@@ -43,75 +44,6 @@ StoreOutcome store(const Database& database, const std::string& fileName) {
     return StoreOutcome::WriteFailed;
 }
 
-namespace {
-
-enum class RecordRead { Complete, EndOfData, BadNameLength };
-
-// Reads the fixed fields of a record and, unless skipping, its texts.
-class RecordReader {
-public:
-    explicit RecordReader(io::InputFile& file) : file_(file) {}
-
-    RecordRead next(bool skipTexts) {
-        std::int32_t nameLength = 0;
-        if (!file_.readInt32(nameLength)) {
-            return RecordRead::EndOfData;
-        }
-        if (nameLength < 0 || nameLength > static_cast<std::int32_t>(MaxNameLength)) {
-            return RecordRead::BadNameLength;
-        }
-        std::int32_t infoLength = 0;
-        if (!file_.readBytes(name_, static_cast<std::size_t>(nameLength)) || !file_.readInt32(record_.group) ||
-            !file_.readInt32(record_.ratingNum) || !file_.readInt32(record_.ratingDen) ||
-            !file_.readInt32(infoLength)) {
-            return RecordRead::EndOfData;
-        }
-        // Texts end at their first zero byte in memory.
-        record_.name = storedName({name_, static_cast<std::size_t>(nameLength)});
-        record_.info.reset();
-        if (infoLength >= 0) {
-            const auto length = static_cast<std::size_t>(infoLength);
-            if (skipTexts) {
-                return file_.skip(length) ? RecordRead::Complete : RecordRead::EndOfData;
-            }
-            info_.clear();
-            if (!file_.appendBytes(info_, length)) {
-                return RecordRead::EndOfData;
-            }
-            record_.info = std::string_view(info_).substr(0, info_.find('\0'));
-        }
-        return RecordRead::Complete;
-    }
-
-    const RecordView& record() const { return record_; }
-
-private:
-    io::InputFile& file_;
-    char name_[MaxNameLength];
-    std::string info_;
-    RecordView record_;
-};
-
-// The number of complete records, found in a first pass over the file so that
-// the database can take them without growing its arrays on the way.
-LoadOutcome countRecords(io::InputFile& file, std::size_t& count) {
-    RecordReader reader(file);
-    count = 0;
-    for (;;) {
-        switch (reader.next(true)) {
-        case RecordRead::Complete:
-            ++count;
-            break;
-        case RecordRead::BadNameLength:
-            return LoadOutcome::BadNameLength;
-        case RecordRead::EndOfData:
-            return file.failed() ? LoadOutcome::CannotRead : LoadOutcome::Loaded;
-        }
-    }
-}
-
-}  // namespace
-
 LoadOutcome load(Database& database, const std::string& fileName) {
     database.clear();
     try {
@@ -119,24 +51,35 @@ LoadOutcome load(Database& database, const std::string& fileName) {
         if (!file.open(fileName)) {
             return LoadOutcome::CannotRead;
         }
-        std::size_t count = 0;
-        if (const LoadOutcome counted = countRecords(file, count); counted != LoadOutcome::Loaded) {
-            return counted;
-        }
-        if (!file.rewind()) {
-            return LoadOutcome::CannotRead;
-        }
-        database.startLoad(count);
-        RecordReader reader(file);
-        for (std::size_t k = 0; k < count; ++k) {
-            if (reader.next(false) != RecordRead::Complete) {
-                // The file changed under the load.
+        // A record takes at least its header, which bounds the number of
+        // records of a regular file: slots reserved for that many are taken
+        // from the system only as records fill them.
+        database.startLoad(file.size() / RecordHeaderSize);
+        std::size_t wanted = RecordHeaderSize;
+        for (;;) {
+            const std::string_view bytes = file.peek(wanted);
+            if (file.failed()) {
                 return LoadOutcome::CannotRead;
             }
-            database.append(reader.record());
+            ParsedRecord parsed;
+            switch (parseRecord(bytes, parsed)) {
+            case ParseStatus::Complete:
+                database.append(parsed.record);
+                file.consume(parsed.size);
+                wanted = RecordHeaderSize;
+                break;
+            case ParseStatus::BadNameLength:
+                return LoadOutcome::BadNameLength;
+            case ParseStatus::Incomplete:
+                if (bytes.size() < wanted) {
+                    // The data ends inside a record, which is dropped.
+                    database.finishLoad();
+                    return LoadOutcome::Loaded;
+                }
+                wanted = parsed.needed;
+                break;
+            }
         }
-        database.finishLoad();
-        return LoadOutcome::Loaded;
     } catch (const std::bad_alloc&) {
         return LoadOutcome::OutOfMemory;
     }

@@ -6,10 +6,7 @@
 
 namespace recdb {
 
-// The database file: records back to back, no header. Per record, with all
-// integers signed 32-bit little-endian: name length L (0..63), L name bytes,
-// group, ratingNum, ratingDen, info length M (-1 when there is no info), and
-// M info bytes when M >= 0.
+// Storing and loading the database file (its format: record_parser.hpp).
 
 enum class StoreOutcome {
     Stored,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "store/id_list.hpp"
 #include "store/record_store.hpp"
@@ -29,7 +30,7 @@ public:
     void addMaking(NodeId id);
     // Takes a record out of its group's list; the entry goes with the last one.
     void remove(NodeId id);
-    void clear() { groups_.clear(); }
+    void clear();
 
     // The records of the groups low..high, ascending by group, each group's
     // in filing order; nothing when low > high.
@@ -52,9 +53,19 @@ private:
     auto linksOf() {
         return [this](NodeId id) -> ListLinks& { return records_.groupLinks(id); };
     }
+    // The list of a group, which must have an entry; a small cache of recent
+    // groups spares most of the map's searches (a load files records of a
+    // few groups in any order).
+    IdList& listOf(std::int32_t group);
+    static std::size_t cacheSlotOf(std::int32_t group);
 
     RecordStore& records_;
     std::map<std::int32_t, IdList> groups_;
+    struct Cached {
+        std::int32_t group = 0;
+        IdList* list = nullptr;
+    };
+    std::vector<Cached> cache_ = std::vector<Cached>(1024);
 };
 
 }  // namespace recdb

@@ -1,18 +1,18 @@
 #include "store/name_table.hpp"
 
-#include <bit>
+#include <algorithm>
 #include <functional>
 
 namespace recdb {
 
 namespace {
 
-// The table grows before it is more than this full (in eighths).
-constexpr std::size_t MaxLoadEighths = 5;
+// The table is never more than this full (in eighths): it grows to twice the
+// room when an insert would pass that, and a bulk filing sizes it to just
+// that. With the tags, a miss then reads about two slots on average.
+constexpr std::size_t MaxLoadEighths = 6;
 
-std::size_t slotsFor(std::size_t count) {
-    return std::bit_ceil(std::max<std::size_t>(16, count * 8 / MaxLoadEighths + 1));
-}
+std::size_t slotsFor(std::size_t count) { return std::max<std::size_t>(16, count * 8 / MaxLoadEighths + 1); }
 
 }  // namespace
 
@@ -32,13 +32,12 @@ void NameTable::allocate(std::size_t count) {
     std::vector<std::uint8_t> freshTags(slots, 0);
     slots_.swap(freshSlots);
     tags_.swap(freshTags);
-    mask_ = slots - 1;
 }
 
 void NameTable::place(NodeId id, std::uint64_t hash) {
     std::size_t slot = homeOf(hash);
     while (slots_[slot] != NoNode) {
-        slot = (slot + 1) & mask_;
+        slot = after(slot);
     }
     slots_[slot] = id;
     tags_[slot] = tagOf(hash);
@@ -49,7 +48,7 @@ void NameTable::prepareInsert() {
         return;
     }
     NameTable grown(records_);
-    grown.allocate(count_ + 1);
+    grown.allocate(2 * (count_ + 1));
     for (const NodeId id : slots_) {
         if (id != NoNode) {
             grown.place(id, hashOf(records_.name(id)));
@@ -57,7 +56,6 @@ void NameTable::prepareInsert() {
     }
     slots_.swap(grown.slots_);
     tags_.swap(grown.tags_);
-    mask_ = grown.mask_;
 }
 
 void NameTable::insert(NodeId id) {
@@ -71,7 +69,7 @@ NodeId NameTable::find(std::string_view name) const {
     }
     const std::uint64_t hash = hashOf(name);
     const std::uint8_t tag = tagOf(hash);
-    for (std::size_t slot = homeOf(hash); slots_[slot] != NoNode; slot = (slot + 1) & mask_) {
+    for (std::size_t slot = homeOf(hash); slots_[slot] != NoNode; slot = after(slot)) {
         if (tags_[slot] == tag && records_.name(slots_[slot]) == name) {
             return slots_[slot];
         }
@@ -84,12 +82,16 @@ NodeId NameTable::find(std::string_view name) const {
 void NameTable::remove(NodeId id) {
     std::size_t hole = homeOf(hashOf(records_.name(id)));
     while (slots_[hole] != id) {
-        hole = (hole + 1) & mask_;
+        hole = after(hole);
     }
-    for (std::size_t slot = (hole + 1) & mask_; slots_[slot] != NoNode; slot = (slot + 1) & mask_) {
+    // How far a slot lies cyclically after another.
+    const auto distance = [this](std::size_t from, std::size_t to) {
+        return to >= from ? to - from : to + slots_.size() - from;
+    };
+    for (std::size_t slot = after(hole); slots_[slot] != NoNode; slot = after(slot)) {
         const std::size_t home = homeOf(hashOf(records_.name(slots_[slot])));
         // The entry may move back when its home is not cyclically in (hole, slot].
-        const bool homeAfterHole = ((home - hole - 1) & mask_) < ((slot - hole) & mask_);
+        const bool homeAfterHole = home != hole && distance(hole, home) <= distance(hole, slot);
         if (!homeAfterHole) {
             slots_[hole] = slots_[slot];
             tags_[hole] = tags_[slot];
@@ -103,13 +105,29 @@ void NameTable::remove(NodeId id) {
 
 bool NameTable::insertAll(std::size_t count) {
     allocate(count);
+    // The home slots are far apart in a large table: the hashes of the next
+    // names are worked out ahead and their slots fetched into the cache.
+    constexpr std::size_t Ahead = 16;
+    std::uint64_t hashes[Ahead];
+    const auto look = [this, &hashes, count](std::size_t k) {
+        if (k < count) {
+            const std::uint64_t hash = hashOf(records_.name(static_cast<NodeId>(k)));
+            hashes[k % Ahead] = hash;
+            __builtin_prefetch(&slots_[homeOf(hash)], 1);
+            __builtin_prefetch(&tags_[homeOf(hash)], 1);
+        }
+    };
+    for (std::size_t k = 0; k < Ahead; ++k) {
+        look(k);
+    }
     for (std::size_t k = 0; k < count; ++k) {
         const auto id = static_cast<NodeId>(k);
-        const std::string_view name = records_.name(id);
-        const std::uint64_t hash = hashOf(name);
+        const std::uint64_t hash = hashes[k % Ahead];
+        look(k + Ahead);
         const std::uint8_t tag = tagOf(hash);
+        const std::string_view name = records_.name(id);
         std::size_t slot = homeOf(hash);
-        for (; slots_[slot] != NoNode; slot = (slot + 1) & mask_) {
+        for (; slots_[slot] != NoNode; slot = after(slot)) {
             if (tags_[slot] == tag && records_.name(slots_[slot]) == name) {
                 clear();
                 return false;
@@ -125,7 +143,6 @@ bool NameTable::insertAll(std::size_t count) {
 void NameTable::clear() {
     std::vector<NodeId>().swap(slots_);
     std::vector<std::uint8_t>().swap(tags_);
-    mask_ = 0;
     count_ = 0;
 }
 

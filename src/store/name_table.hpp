@@ -37,7 +37,11 @@ public:
 private:
     static std::uint64_t hashOf(std::string_view name);
     static std::uint8_t tagOf(std::uint64_t hash) { return static_cast<std::uint8_t>(hash >> 56); }
-    std::size_t homeOf(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & mask_; }
+    // The home slot: the hash's low half scaled to the table's size (below
+    // 2^32 slots), which need not be a power of two. The tag comes from the
+    // high half, so that the slots of one run hold unrelated tags.
+    std::size_t homeOf(std::uint64_t hash) const { return ((hash & 0xFFFFFFFFu) * slots_.size()) >> 32; }
+    std::size_t after(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
     // Sizes the table for count records, all slots empty.
     void allocate(std::size_t count);
     void place(NodeId id, std::uint64_t hash);
@@ -45,7 +49,6 @@ private:
     const RecordStore& records_;
     std::vector<NodeId> slots_;
     std::vector<std::uint8_t> tags_;
-    std::size_t mask_ = 0;
     std::size_t count_ = 0;
 };
 
