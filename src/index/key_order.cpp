@@ -5,10 +5,10 @@
 
 namespace recdb {
 
-KeyOrder::Separator KeyOrder::separatorOf(const Entry& entry) const {
+KeyOrder::Separator KeyOrder::separatorOf(NodeId id) const {
     Separator separator;
-    separator.key = entry.key;
-    const std::string_view name = names_.nameOf(entry.id);
+    separator.key = names_.keyOf(id);
+    const std::string_view name = names_.nameOf(id);
     separator.nameLength = static_cast<std::uint8_t>(std::min(name.size(), sizeof separator.name));
     std::copy_n(name.data(), separator.nameLength, separator.name);
     return separator;
@@ -22,9 +22,9 @@ KeyOrder::Position KeyOrder::settled(Position position) const {
     return position;
 }
 
-const KeyOrder::Entry* KeyOrder::entryAt(Position position) const {
+NodeId KeyOrder::idAt(Position position) const {
     position = settled(position);
-    return position.leaf == NoNode ? nullptr : leafEntries(position.leaf) + position.slot;
+    return position.leaf == NoNode ? NoNode : leafEntries(position.leaf)[position.slot];
 }
 
 KeyOrder::Position KeyOrder::next(Position position) const {
@@ -133,31 +133,31 @@ void KeyOrder::prepareInsert() {
     }
 }
 
-void KeyOrder::insert(Position position, const Entry& entry) {
+KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
     ++size_;
     if (root_ == NoNode) {
         const NodeId leaf = takeLeaf();
-        leafEntries(leaf)[0] = entry;
+        leafEntries(leaf)[0] = id;
         leaves_[leaf].count = 1;
         root_ = firstLeaf_ = lastLeaf_ = leaf;
         height_ = 0;
-        return;
+        return {leaf, NoNode};
     }
     const NodeId leaf = position.leaf;
     assert(leaf != NoNode && position.slot <= leaves_[leaf].count);
-    Entry* entries = leafEntries(leaf);
+    NodeId* entries = leafEntries(leaf);
     std::uint32_t& count = leaves_[leaf].count;
     if (count < LeafCapacity) {
         std::copy_backward(entries + position.slot, entries + count, entries + count + 1);
-        entries[position.slot] = entry;
+        entries[position.slot] = id;
         ++count;
-        return;
+        return {leaf, NoNode};
     }
     // Split. Entries arriving at the end (or the start) of a leaf move alone
     // (or move the rest alone), so that keys in order fill the leaves.
     const NodeId right = takeLeaf();
     entries = leafEntries(leaf);
-    Entry* rightEntries = leafEntries(right);
+    NodeId* rightEntries = leafEntries(right);
     std::uint32_t keep = LeafCapacity / 2;
     if (position.slot == LeafCapacity) {
         keep = LeafCapacity;
@@ -175,12 +175,13 @@ void KeyOrder::insert(Position position, const Entry& entry) {
     const bool toLeft = position.slot < keep || (position.slot == keep && keep == 0);
     const NodeId target = toLeft ? leaf : right;
     const std::uint32_t slot = toLeft ? position.slot : position.slot - keep;
-    Entry* targetEntries = leafEntries(target);
+    NodeId* targetEntries = leafEntries(target);
     std::uint32_t& targetCount = leaves_[target].count;
     std::copy_backward(targetEntries + slot, targetEntries + targetCount, targetEntries + targetCount + 1);
-    targetEntries[slot] = entry;
+    targetEntries[slot] = id;
     ++targetCount;
     insertIntoParent(leaf, true, separatorOf(rightEntries[0]), right);
+    return {target, right};
 }
 
 std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
@@ -268,7 +269,7 @@ KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t
 void KeyOrder::erase(Position position) {
     position = settled(position);
     const NodeId leaf = position.leaf;
-    Entry* entries = leafEntries(leaf);
+    NodeId* entries = leafEntries(leaf);
     std::uint32_t& count = leaves_[leaf].count;
     std::copy(entries + position.slot + 1, entries + count, entries + position.slot);
     --count;
@@ -321,7 +322,7 @@ void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
 }
 
 void KeyOrder::clear() {
-    std::vector<Entry>().swap(entries_);
+    std::vector<NodeId>().swap(entries_);
     std::vector<Leaf>().swap(leaves_);
     std::vector<Inner>().swap(inners_);
     std::vector<NodeId>().swap(freeLeaves_);
@@ -331,7 +332,7 @@ void KeyOrder::clear() {
     size_ = 0;
 }
 
-std::span<KeyOrder::Entry> KeyOrder::bulkEntries(std::size_t count) {
+std::span<NodeId> KeyOrder::bulkEntries(std::size_t count) {
     clear();
     const std::size_t leafCount = (count + LeafCapacity - 1) / LeafCapacity;
     entries_.resize(leafCount * LeafCapacity);
@@ -394,8 +395,8 @@ void KeyOrder::finishBulk(std::size_t count) {
     root_ = level[0];
 }
 
-std::vector<KeyOrder::Entry> KeyOrder::entries() const {
-    std::vector<Entry> all;
+std::vector<NodeId> KeyOrder::entries() const {
+    std::vector<NodeId> all;
     for (NodeId leaf = firstLeaf_; leaf != NoNode; leaf = leaves_[leaf].next) {
         all.insert(all.end(), leafEntries(leaf), leafEntries(leaf) + leaves_[leaf].count);
     }
@@ -446,7 +447,7 @@ bool KeyOrder::structureHolds() const {
 }
 
 std::size_t KeyOrder::heldBytes() const {
-    return entries_.capacity() * sizeof(Entry) + leaves_.capacity() * sizeof(Leaf) +
+    return entries_.capacity() * sizeof(NodeId) + leaves_.capacity() * sizeof(Leaf) +
            inners_.capacity() * sizeof(Inner) + (freeLeaves_.capacity() + freeInners_.capacity()) * sizeof(NodeId);
 }
 

@@ -11,27 +11,24 @@
 
 namespace recdb {
 
-// The nodes of an ordered index in key order, kept in a B+ tree with the keys
-// inline: it finds a key's place among the nodes in O(log n) whatever shape
-// the index's own tree has. Equal keys stand in the order the caller inserted
-// them at.
+// The nodes of an ordered index in key order, kept in a B+ tree: it finds a
+// key's place among the nodes in O(log n) whatever shape the index's own tree
+// has. Equal keys stand in the order the caller inserted them at.
 //
-// Leaves hold up to LeafCapacity entries, stored contiguously leaf after leaf,
-// and are linked in order. Inner nodes hold, as separators, copies of the key
-// and full name of the first entry of each child but the first: every entry
-// of a child compares at least its left separator and at most its right one.
-// A separator stays valid when its entry goes, and since it holds the name
-// itself it never refers to a record number that may be reused.
+// Leaves hold up to LeafCapacity record numbers, stored contiguously leaf
+// after leaf, and are linked in order; the caller compares a record number
+// with what it looks for by reading the record's key. Inner nodes hold, as
+// separators, copies of the key and full name of the first record of each
+// child but the first: every record of a child compares at least its left
+// separator and at most its right one. A separator stays valid when its
+// record goes, and since it holds the name itself it never refers to a record
+// number that may be reused. So a search reads records only in its leaf.
 //
 // Inserting is split in two: prepareInsert allocates whatever a split could
 // need and may throw std::bad_alloc, leaving nothing changed; insert then
 // cannot fail. Erasing never allocates.
 class KeyOrder {
 public:
-    struct Entry {
-        IndexKey key;
-        NodeId id = NoNode;
-    };
     struct Separator {
         IndexKey key;
         std::uint8_t nameLength = 0;
@@ -54,36 +51,48 @@ public:
     std::size_t size() const { return size_; }
 
     // The place just before the first entry for which before is false; before
-    // must hold for a prefix of the entries. It is called with an Entry for
-    // entries and with a Separator for separators.
+    // must hold for a prefix of the entries. It is called with a record
+    // number for entries and with a Separator for separators.
     template <typename Before>
     Position partitionPoint(Before before) const;
 
-    // The entry at a position (after moving past the end of its leaf), or
-    // null at the end.
-    const Entry* entryAt(Position position) const;
+    // The record at a position (after moving past the end of its leaf), or
+    // NoNode at the end.
+    NodeId idAt(Position position) const;
     // The positions of the entry after and before the one at position.
     Position next(Position position) const;
     Position previous(Position position) const;
     Position last() const;
 
+    // Where an insert put its record: the leaf that holds it, and a leaf
+    // that a split made (or NoNode), to which every record in it moved.
+    struct Placement {
+        NodeId leaf = NoNode;
+        NodeId split = NoNode;
+    };
+
     void prepareInsert();
     // Whether prepareInsert has made room for the next insert.
     bool readyToInsert() const { return !freeLeaves_.empty() && freeInners_.size() > height_; }
     // Inserts before position (a partitionPoint since the last change).
-    void insert(Position position, const Entry& entry);
+    Placement insert(Position position, NodeId id);
+    // The records of a leaf, in order.
+    std::span<const NodeId> idsIn(NodeId leaf) const { return {leafEntries(leaf), leaves_[leaf].count}; }
+    // The position of the first record, settled into its leaf (NoNode when
+    // the order is empty).
+    Position first() const { return settled({firstLeaf_, 0}); }
     // Erases the entry at position.
     void erase(Position position);
     void clear();
 
     // Bulk building: storage for count entries, which the caller fills in
-    // order (it may sort them there first); finishBulk then builds the tree.
-    std::span<Entry> bulkEntries(std::size_t count);
+    // order; finishBulk then builds the tree.
+    std::span<NodeId> bulkEntries(std::size_t count);
     void finishBulk(std::size_t count);
 
     // Every entry in order, whether the structure holds together, and the
     // bytes held.
-    std::vector<Entry> entries() const;
+    std::vector<NodeId> entries() const;
     bool structureHolds() const;
     std::size_t heldBytes() const;
 
@@ -101,11 +110,11 @@ private:
         Separator separators[Fanout - 1];
     };
 
-    Separator separatorOf(const Entry& entry) const;
+    Separator separatorOf(NodeId id) const;
     Position settled(Position position) const;
 
-    Entry* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
-    const Entry* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    NodeId* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    const NodeId* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
     NodeId& parentOf(NodeId node, bool isLeaf) { return isLeaf ? leaves_[node].parent : inners_[node].parent; }
     NodeId takeLeaf();
     NodeId takeInner();
@@ -120,7 +129,7 @@ private:
     NodeId firstLeafOf(NodeId node, unsigned level) const;
 
     const RecordKeys& names_;
-    std::vector<Entry> entries_;
+    std::vector<NodeId> entries_;
     std::vector<Leaf> leaves_;
     std::vector<Inner> inners_;
     std::vector<NodeId> freeLeaves_;
@@ -153,7 +162,7 @@ KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
         }
         node = inner.children[low];
     }
-    const Entry* entries = leafEntries(node);
+    const NodeId* entries = leafEntries(node);
     std::uint32_t low = 0;
     std::uint32_t high = leaves_[node].count;
     while (low < high) {

@@ -9,8 +9,6 @@ namespace recdb {
 
 namespace {
 
-using Entry = KeyOrder::Entry;
-
 // The distinct rating pairs of the records, in a small open-addressing table,
 // each with its rank in the rating order (pairs of equal fractions share a
 // rank) and the number of records that have it.
@@ -63,7 +61,15 @@ public:
         counts_.assign(next.begin(), next.end());
     }
 
-    std::size_t take(std::int32_t num, std::int32_t den) { return counts_[slots_[find(num, den)].index]++; }
+    // One bucket for all records, as the name order has.
+    void single(std::size_t size) {
+        counts_.assign(1, 0);
+        bucketEnds_.assign(1, size);
+    }
+
+    std::size_t take(IndexOrder order, std::int32_t num, std::int32_t den) {
+        return counts_[order == IndexOrder::ByName ? 0 : slots_[find(num, den)].index]++;
+    }
     const std::vector<std::size_t>& bucketEnds() const { return bucketEnds_; }
 
 private:
@@ -91,65 +97,82 @@ private:
     std::vector<std::size_t> bucketEnds_;
 };
 
-// Within a bucket (or the whole name order): name prefix, then the higher
-// number first; runs of equal prefixes are settled by full names after.
-// (A lambda rather than a function, so that std::sort inlines it.)
-constexpr auto prefixThenLaterFirst = [](const Entry& a, const Entry& b) {
-    if (a.key.prefix() != b.key.prefix()) {
-        return a.key.prefix() < b.key.prefix();
+// A record to sort: its name prefix inline, in 12 bytes.
+struct Item {
+    std::uint32_t prefixHigh;
+    std::uint32_t prefixLow;
+    NodeId id;
+
+    std::uint64_t prefix() const { return std::uint64_t{prefixHigh} << 32 | prefixLow; }
+};
+
+// A record to sort by rating and prefix.
+struct RatedItem {
+    IndexKey key;
+    NodeId id;
+
+    std::uint64_t prefix() const { return key.prefix(); }
+};
+
+// Prefix, then the higher number first; runs of equal prefixes are settled
+// by full names after. (A lambda rather than a function, so that std::sort
+// inlines it.)
+constexpr auto prefixThenLaterFirst = [](const auto& a, const auto& b) {
+    if (a.prefix() != b.prefix()) {
+        return a.prefix() < b.prefix();
     }
     return a.id > b.id;
 };
 
-// Sorts entries that stand with the higher number first among equal prefixes
+// Sorts items that stand with the higher number first among equal prefixes
 // by prefix, keeping that: a stable radix sort, a byte at a time from the
-// last, through scratch; a byte that all entries share costs no pass.
-void sortByPrefix(std::span<Entry> entries, std::vector<Entry>& scratch) {
+// last, through scratch; a byte that all items share costs no pass.
+void sortByPrefix(std::span<Item> items, std::vector<Item>& scratch) {
     constexpr std::size_t Small = 256;
-    if (entries.size() <= Small) {
-        std::sort(entries.begin(), entries.end(), prefixThenLaterFirst);
+    if (items.size() <= Small) {
+        std::sort(items.begin(), items.end(), prefixThenLaterFirst);
         return;
     }
     std::size_t counts[8][256] = {};
-    for (const Entry& entry : entries) {
-        const std::uint64_t prefix = entry.key.prefix();
+    for (const Item& item : items) {
+        const std::uint64_t prefix = item.prefix();
         for (unsigned byte = 0; byte < 8; ++byte) {
             ++counts[byte][(prefix >> (8 * byte)) & 0xFF];
         }
     }
-    scratch.resize(std::max(scratch.size(), entries.size()));
-    Entry* from = entries.data();
-    Entry* to = scratch.data();
+    scratch.resize(std::max(scratch.size(), items.size()));
+    Item* from = items.data();
+    Item* to = scratch.data();
     for (unsigned byte = 0; byte < 8; ++byte) {
         std::size_t* count = counts[byte];
-        if (std::find(count, count + 256, entries.size()) != count + 256) {
+        if (std::find(count, count + 256, items.size()) != count + 256) {
             continue;
         }
         std::size_t offset = 0;
         for (std::size_t value = 0; value < 256; ++value) {
             offset += std::exchange(count[value], offset);
         }
-        for (const Entry* entry = from; entry != from + entries.size(); ++entry) {
-            to[count[(entry->key.prefix() >> (8 * byte)) & 0xFF]++] = *entry;
+        for (const Item* item = from; item != from + items.size(); ++item) {
+            to[count[(item->prefix() >> (8 * byte)) & 0xFF]++] = *item;
         }
         std::swap(from, to);
     }
-    if (from != entries.data()) {
-        std::copy_n(from, entries.size(), entries.data());
+    if (from != items.data()) {
+        std::copy_n(from, items.size(), items.data());
     }
 }
 
-// Sorts each run of entries whose inline keys tie by their full names,
+// Sorts each run of items whose inline keys tie by their full names,
 // keeping the higher number first among equal names.
-template <typename InlineLess>
-void settleEqualPrefixes(const RecordKeys& records, std::span<Entry> entries, InlineLess inlineLess) {
-    for (auto run = entries.begin(); run != entries.end();) {
+template <typename SortItem, typename InlineLess>
+void settleEqualPrefixes(const RecordKeys& records, std::span<SortItem> items, InlineLess inlineLess) {
+    for (auto run = items.begin(); run != items.end();) {
         auto runEnd = run + 1;
-        while (runEnd != entries.end() && !inlineLess(*run, *runEnd)) {
+        while (runEnd != items.end() && !inlineLess(*run, *runEnd)) {
             ++runEnd;
         }
         if (runEnd - run > 1) {
-            std::sort(run, runEnd, [&records](const Entry& a, const Entry& b) {
+            std::sort(run, runEnd, [&records](const SortItem& a, const SortItem& b) {
                 const Relation names = compareNames(records.nameOf(a.id), records.nameOf(b.id));
                 return names != Relation::Same ? names == Relation::Below : a.id > b.id;
             });
@@ -158,11 +181,9 @@ void settleEqualPrefixes(const RecordKeys& records, std::span<Entry> entries, In
     }
 }
 
-constexpr auto sameRatingThenPrefixBelow = [](const Entry& a, const Entry& b) {
-    return a.key.prefix() < b.key.prefix();
-};
+constexpr auto prefixBelow = [](const auto& a, const auto& b) { return a.prefix() < b.prefix(); };
 
-constexpr auto ratingThenPrefixBelow = [](const Entry& a, const Entry& b) {
+constexpr auto ratingThenPrefixBelow = [](const RatedItem& a, const RatedItem& b) {
     const Relation primary = compareRatings(a.key.ratingNum, a.key.ratingDen, b.key.ratingNum, b.key.ratingDen);
     if (primary != Relation::Same) {
         return primary == Relation::Below;
@@ -170,43 +191,59 @@ constexpr auto ratingThenPrefixBelow = [](const Entry& a, const Entry& b) {
     return a.key.prefix() < b.key.prefix();
 };
 
+template <typename SortItem>
+void writeIds(std::span<const SortItem> items, std::span<NodeId> sorted) {
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        sorted[k] = items[k].id;
+    }
+}
+
+// The rating order with too many distinct ratings for buckets.
+void sortByRatingAndName(const RecordKeys& records, std::span<NodeId> sorted) {
+    std::vector<RatedItem> items(sorted.size());
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const auto id = static_cast<NodeId>(k);
+        items[k] = {records.keyOf(id), id};
+    }
+    std::sort(items.begin(), items.end(), [](const RatedItem& a, const RatedItem& b) {
+        return ratingThenPrefixBelow(a, b) || (!ratingThenPrefixBelow(b, a) && a.id > b.id);
+    });
+    settleEqualPrefixes(records, std::span<RatedItem>(items), ratingThenPrefixBelow);
+    writeIds(std::span<const RatedItem>(items), sorted);
+}
+
 }  // namespace
 
-void sortKeys(const RecordKeys& records, IndexOrder order, std::span<KeyOrder::Entry> entries) {
-    const std::size_t size = entries.size();
+void sortKeys(const RecordKeys& records, IndexOrder order, std::span<NodeId> sorted) {
+    const std::size_t size = sorted.size();
     RatingBuckets buckets;
-    if (order == IndexOrder::ByName || !buckets.count(records, size)) {
-        for (std::size_t k = 0; k < size; ++k) {
-            const auto id = static_cast<NodeId>(k);
-            entries[k] = {records.keyOf(id), id};
-        }
-        if (order == IndexOrder::ByName) {
-            std::sort(entries.begin(), entries.end(), prefixThenLaterFirst);
-            settleEqualPrefixes(records, entries, sameRatingThenPrefixBelow);
-            return;
-        }
-        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return ratingThenPrefixBelow(a, b) || (!ratingThenPrefixBelow(b, a) && a.id > b.id);
-        });
-        settleEqualPrefixes(records, entries, ratingThenPrefixBelow);
+    if (order == IndexOrder::ByRating && !buckets.count(records, size)) {
+        sortByRatingAndName(records, sorted);
         return;
     }
-    buckets.layOut();
+    // The name order is a single bucket.
+    if (order == IndexOrder::ByName) {
+        buckets.single(size);
+    } else {
+        buckets.layOut();
+    }
     // Filed from the highest number down, so that every bucket starts with
     // the higher number first among equal prefixes.
+    std::vector<Item> items(size);
     for (std::size_t k = size; k-- > 0;) {
         const auto id = static_cast<NodeId>(k);
         const IndexKey key = records.keyOf(id);
-        entries[buckets.take(key.ratingNum, key.ratingDen)] = {key, id};
+        items[buckets.take(order, key.ratingNum, key.ratingDen)] = {key.prefixHigh, key.prefixLow, id};
     }
-    std::vector<Entry> scratch;
+    std::vector<Item> scratch;
     std::size_t begin = 0;
     for (const std::size_t end : buckets.bucketEnds()) {
-        const std::span<Entry> bucket = entries.subspan(begin, end - begin);
+        const std::span<Item> bucket = std::span<Item>(items).subspan(begin, end - begin);
         sortByPrefix(bucket, scratch);
-        settleEqualPrefixes(records, bucket, sameRatingThenPrefixBelow);
+        settleEqualPrefixes(records, bucket, prefixBelow);
         begin = end;
     }
+    writeIds(std::span<const Item>(items), sorted);
 }
 
 }  // namespace recdb

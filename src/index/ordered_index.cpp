@@ -32,16 +32,30 @@ NodeId OrderedIndex::sibling(NodeId node) const {
     return p.left == node ? p.right : p.left;
 }
 
-// The place of a record's entry in the key order: the first entry of its key,
-// then along the entries of equal keys, which are few.
+// The place of a record in the key order: in its leaf, by a scan of at most
+// a leaf's records.
 KeyOrder::Position OrderedIndex::positionOf(NodeId id) const {
-    const Probe probe{records_.keyOf(id), records_.nameOf(id)};
-    KeyOrder::Position at = partitionPoint(probe, [](Relation r) { return isBelow(r); });
-    while (keys_.entryAt(at)->id != id) {
-        ++work_.nodeVisits;
-        at = keys_.next(at);
+    const NodeId leaf = leafOf(id);
+    const std::span<const NodeId> ids = keys_.idsIn(leaf);
+    const auto slot = static_cast<std::uint32_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+    assert(slot < ids.size());
+    return {leaf, slot};
+}
+
+void OrderedIndex::setLeaf(NodeId node, NodeId leaf) {
+    assert(leaf < (NodeId{1} << (32 - PlainBits)));
+    std::uint32_t& word = nodes_[node].plainAndLeaf;
+    word = (word & (Managed | PlainBlack)) | leaf << PlainBits;
+}
+
+// Records where an insert put its record, and where a split moved others.
+void OrderedIndex::noteInserted(NodeId id, KeyOrder::Placement placement) {
+    setLeaf(id, placement.leaf);
+    if (placement.split != NoNode) {
+        for (const NodeId moved : keys_.idsIn(placement.split)) {
+            setLeaf(moved, placement.split);
+        }
     }
-    return at;
 }
 
 void OrderedIndex::prepareInsert() {
@@ -60,7 +74,7 @@ Colour OrderedIndex::colourOf(NodeId node) const {
     if (managed(node)) {
         return chains_.colour(node);
     }
-    return (nodes_[node].plain & PlainBlack) != 0 ? Colour::Black : Colour::Red;
+    return (nodes_[node].plainAndLeaf & PlainBlack) != 0 ? Colour::Black : Colour::Red;
 }
 
 void OrderedIndex::paint(NodeId node, Colour colour) {
@@ -68,8 +82,8 @@ void OrderedIndex::paint(NodeId node, Colour colour) {
         chains_.setColour(node, colour);
         return;
     }
-    std::uint8_t& plain = nodes_[node].plain;
-    plain = static_cast<std::uint8_t>(colour == Colour::Black ? plain | PlainBlack : plain & ~PlainBlack);
+    std::uint32_t& word = nodes_[node].plainAndLeaf;
+    word = colour == Colour::Black ? word | PlainBlack : word & ~PlainBlack;
 }
 
 bool OrderedIndex::makeChains() {
@@ -87,7 +101,7 @@ bool OrderedIndex::makeChains() {
 // Hands one node's colour to the chain set, as a chain of its own.
 void OrderedIndex::manage(NodeId node) {
     chains_.makeSingle(node, colourOf(node));
-    nodes_[node].plain |= Managed;
+    nodes_[node].plainAndLeaf |= Managed;
 }
 
 // Hands the plain chain that begins at top to the chain set, down to its end
@@ -249,13 +263,11 @@ void OrderedIndex::insert(NodeId id) {
     if (root_ == NoNode) {
         root_ = id;
         paint(id, Colour::Black);
-        keys_.insert(at, {key, id});
+        noteInserted(id, keys_.insert(at, id));
         return;
     }
-    const KeyOrder::Entry* successor = keys_.entryAt(at);
-    const KeyOrder::Entry* predecessor = keys_.entryAt(keys_.previous(at));
-    attachBetween(id, predecessor != nullptr ? predecessor->id : NoNode, successor != nullptr ? successor->id : NoNode);
-    keys_.insert(at, {key, id});
+    attachBetween(id, keys_.idAt(keys_.previous(at)), keys_.idAt(at));
+    noteInserted(id, keys_.insert(at, id));
     repairInsert(id);
 }
 
@@ -372,7 +384,7 @@ void OrderedIndex::remove(NodeId d) {
     // The predecessor s (the rightmost node of d's left subtree) leaves its
     // place to its left child and takes d's place and colour: the same tree
     // as d's place taking over s's record.
-    const NodeId s = keys_.entryAt(keys_.previous(at))->id;
+    const NodeId s = keys_.idAt(keys_.previous(at));
     const NodeId q = nodes_[s].parent;
     const NodeId sChild = nodes_[s].left;
     const Colour taken = colourOf(s);
@@ -527,25 +539,19 @@ NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) co
 }
 
 NodeId OrderedIndex::find(const Probe& key) const {
-    KeyOrder::Position at = partitionPoint(key, [](Relation r) { return isBelow(r); });
-    const KeyOrder::Entry* entry = keys_.entryAt(at);
-    if (entry == nullptr || compareItem(*entry, key) != Relation::Same) {
+    const KeyOrder::Position at = partitionPoint(key, [](Relation r) { return isBelow(r); });
+    const NodeId first = keys_.idAt(at);
+    if (first == NoNode || compareNode(first, key) != Relation::Same) {
         return NoNode;
     }
-    const NodeId first = entry->id;
-    NodeId last = first;
-    for (;;) {
-        at = keys_.next(at);
-        entry = keys_.entryAt(at);
-        if (entry == nullptr || compareItem(*entry, key) != Relation::Same) {
-            break;
-        }
-        ++work_.nodeVisits;
-        last = entry->id;
-    }
-    if (first == last) {
+    // Most keys are unique: one look at the next record tells; only a run of
+    // equal keys needs the search for its end.
+    const NodeId next = keys_.idAt(keys_.next(at));
+    if (next == NoNode || compareNode(next, key) != Relation::Same) {
         return first;
     }
+    const KeyOrder::Position end = partitionPoint(key, [](Relation r) { return !isAbove(r); });
+    const NodeId last = keys_.idAt(keys_.previous(end));
     return topOfRange(first, last, [this, &key](NodeId node) {
         const Relation r = compareNode(node, key);
         return isBelow(r) ? Side::Below : isAbove(r) ? Side::Above : Side::Inside;
@@ -558,13 +564,13 @@ void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& ou
         return r == Relation::Below ? Side::Below : r == Relation::Above ? Side::Above : Side::Inside;
     };
     const KeyOrder::Position start = partitionPoint(key, [](Relation r) { return r == Relation::Below; });
-    const KeyOrder::Entry* first = keys_.entryAt(start);
-    if (first == nullptr || compareItem(*first, key) == Relation::Above) {
+    const NodeId first = keys_.idAt(start);
+    if (first == NoNode || compareNode(first, key) == Relation::Above) {
         return;
     }
     const KeyOrder::Position end = partitionPoint(key, [](Relation r) { return r != Relation::Above; });
-    const NodeId last = keys_.entryAt(keys_.previous(end))->id;
-    const NodeId top = topOfRange(first->id, last, sideOf);
+    const NodeId last = keys_.idAt(keys_.previous(end));
+    const NodeId top = topOfRange(first, last, sideOf);
     // Pre-order walk with an explicit stack. A subtree that lies wholly below
     // or above the key's primary field holds no match and is passed over,
     // which leaves the order of the matches unchanged.
@@ -588,10 +594,10 @@ void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& ou
 
 void OrderedIndex::insertAll(std::size_t count) {
     assert(root_ == NoNode);
-    const std::span<KeyOrder::Entry> sorted = keys_.bulkEntries(count);
+    const std::span<NodeId> sorted = keys_.bulkEntries(count);
     sortKeys(records_, order_, sorted);
     fileByRank(sorted);
-    renumber([&sorted](NodeId rank) { return sorted[rank].id; },
+    renumber([&sorted](NodeId rank) { return sorted[rank]; },
              [&sorted](NodeId rank) { __builtin_prefetch(&sorted[rank]); });
     keys_.finishBulk(count);
 }
@@ -601,12 +607,14 @@ void OrderedIndex::insertAll(std::size_t count) {
 // neighbours in key order, which the insertions touch together, lie side by
 // side in memory. Each record's place comes from its neighbours among the
 // records filed before it: the nearest filed ranks below and above its own.
-void OrderedIndex::fileByRank(std::span<const KeyOrder::Entry> sorted) {
+void OrderedIndex::fileByRank(std::span<const NodeId> sorted) {
     const std::size_t count = sorted.size();
     nodes_.assign(count, IndexNode{});
     std::vector<std::uint32_t> rankOf(count);
     for (std::size_t k = 0; k < count; ++k) {
-        rankOf[sorted[k].id] = static_cast<std::uint32_t>(k);
+        rankOf[sorted[k]] = static_cast<std::uint32_t>(k);
+        // The key order's leaves are filled in rank order, each to the full.
+        setLeaf(static_cast<NodeId>(k), static_cast<NodeId>(k / KeyOrder::LeafCapacity));
     }
     RankSet filed(count);
     for (std::size_t k = 0; k < count; ++k) {
@@ -702,7 +710,6 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         return fail("the key order's B+ tree does not hold together");
     }
     // In-order walk: links, order, colours and chains.
-    const std::vector<KeyOrder::Entry> entries = keys_.entries();
     std::vector<NodeId> inOrder;
     std::vector<NodeId> pending;
     for (NodeId node = root_; node != NoNode || !pending.empty();) {
@@ -721,19 +728,19 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         }
         node = nodes_[node].right;
     }
-    if (inOrder.size() != entries.size()) {
+    if (inOrder.size() != keys_.size()) {
         return fail("the tree and the key order hold different numbers of records");
     }
-    for (std::size_t k = 0; k < inOrder.size(); ++k) {
-        if (entries[k].id != inOrder[k]) {
+    std::size_t k = 0;
+    for (KeyOrder::Position at = keys_.first(); keys_.idAt(at) != NoNode; at = keys_.next(at), ++k) {
+        if (k == inOrder.size() || keys_.idAt(at) != inOrder[k]) {
             return fail("the key order differs from the tree's in-order at " + std::to_string(k));
         }
-        const IndexKey key = records_.keyOf(inOrder[k]);
-        if (std::memcmp(&key, &entries[k].key, sizeof key) != 0) {
-            return fail("a key in the key order differs from its record's");
+        if (leafOf(inOrder[k]) != at.leaf) {
+            return fail("a node does not know its key order leaf: node " + std::to_string(inOrder[k]));
         }
         if (k > 0) {
-            const Probe probe{key, records_.nameOf(inOrder[k])};
+            const Probe probe{records_.keyOf(inOrder[k]), records_.nameOf(inOrder[k])};
             if (isAbove(compareNode(inOrder[k - 1], probe))) {
                 return fail("the in-order is not sorted at " + std::to_string(k));
             }

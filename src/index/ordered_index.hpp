@@ -15,13 +15,13 @@
 
 namespace recdb {
 
-// A node of an ordered index: its links in the index's tree, and its colour
-// while its chain is not kept in a ChainSet.
+// A node of an ordered index: its links in the index's tree, and in one word
+// its colour bits (see OrderedIndex) and the key order's leaf that holds it.
 struct IndexNode {
     NodeId parent = NoNode;
     NodeId left = NoNode;
     NodeId right = NoNode;
-    std::uint8_t plain = 0;
+    std::uint32_t plainAndLeaf = 0;
 };
 
 // A red-black search tree of records with this system's own rebalancing
@@ -131,9 +131,8 @@ private:
     // The comparison of an entry or a separator of the key order with a probe.
     template <typename Item>
     Relation compareItem(const Item& item, const Probe& probe) const {
-        if constexpr (std::is_same_v<Item, KeyOrder::Entry>) {
-            return compareToProbe(
-                item.key, [this, &item] { return records_.nameOf(item.id); }, probe);
+        if constexpr (std::is_same_v<Item, NodeId>) {
+            return compareNode(item, probe);
         } else {
             return compareToProbe(
                 item.key, [&item] { return item.nameView(); }, probe);
@@ -155,9 +154,16 @@ private:
 
     // Colours: a node whose chain is managed keeps its colour in the chain
     // set, any other node in its plain bits.
-    static constexpr std::uint8_t PlainBlack = 1;
-    static constexpr std::uint8_t Managed = 2;
-    bool managed(NodeId node) const { return (nodes_[node].plain & Managed) != 0; }
+    static constexpr std::uint32_t PlainBlack = 1;
+    static constexpr std::uint32_t Managed = 2;
+    static constexpr unsigned PlainBits = 2;
+    bool managed(NodeId node) const { return (nodes_[node].plainAndLeaf & Managed) != 0; }
+    // The leaf of the key order that holds a node's record, kept up to date
+    // as inserts split leaves, so that a record's place in the key order is
+    // found without a search, however many records share its key.
+    NodeId leafOf(NodeId node) const { return nodes_[node].plainAndLeaf >> PlainBits; }
+    void setLeaf(NodeId node, NodeId leaf);
+    void noteInserted(NodeId id, KeyOrder::Placement placement);
     // Makes the chain set's links if they are not there yet; false when the
     // memory cannot be had, and the repair then walks on plainly.
     bool makeChains();
@@ -183,7 +189,7 @@ private:
     void passColourUp(NodeId parent);
     void repairRemove(NodeId node);
 
-    void fileByRank(std::span<const KeyOrder::Entry> sorted);
+    void fileByRank(std::span<const NodeId> sorted);
 
     template <typename Classify>
     NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
