@@ -18,6 +18,7 @@ namespace {
 using testing::addRecord;
 using testing::compareStored;
 using testing::makeRecord;
+using testing::numbered;
 using testing::ReferenceTree;
 using testing::shapeOf;
 
@@ -378,6 +379,75 @@ TEST(OrderedIndexCost, LongChainsCostALogarithmPerOperation) {
             EXPECT_LT(byName.work().total(), 3 * budget * count) << "name removals " << label;
             EXPECT_LT(byRating.work().total(), 3 * budget * count) << "rating removals " << label;
         }
+    }
+}
+
+// Many records of one key, as after loading a file that repeats a name: each
+// lookup, removal and replacement among them costs about a logarithm, and
+// gathering the records of a rating costs about what it gathers. A lookup
+// that stepped through the equal keys would cost thousands of steps.
+TEST(OrderedIndexCost, EqualKeysCostALogarithmPerOperation) {
+    struct Case {
+        const char* label;
+        int copies;  // of the name "same"; the other records have names of their own
+        int others;
+        int ratings;
+    };
+    const Case cases[] = {{"one name fills the index", 20000, 0, 2},
+                          {"one name among others", 20000, 20000, 2},
+                          {"two ratings, names all different", 0, 20000, 2}};
+    for (const Case& c : cases) {
+        std::mt19937 random(9);
+        RecordStore store;
+        std::vector<int> kinds(static_cast<std::size_t>(c.copies), -1);
+        for (int k = 0; k < c.others; ++k) {
+            kinds.push_back(k);
+        }
+        std::shuffle(kinds.begin(), kinds.end(), random);
+        const auto ratingOf = [&random, &c] { return static_cast<int>(random() % static_cast<unsigned>(c.ratings)); };
+        for (const int kind : kinds) {
+            addRecord(store, makeRecord(kind < 0 ? "same" : numbered("n", kind), 0, ratingOf(), 1));
+        }
+        OrderedIndex byName(IndexOrder::ByName, store);
+        OrderedIndex byRating(IndexOrder::ByRating, store);
+        byName.insertAll(store.size());
+        byRating.insertAll(store.size());
+        const double budget = 8 * std::log2(static_cast<double>(store.size()));
+        const auto work = [&byName, &byRating] { return byName.work().total() + byRating.work().total(); };
+
+        std::vector<NodeId> gathered;
+        std::uint64_t before = work();
+        byRating.collectEqualPrimary(OrderedIndex::probeOf("", 1, 1), gathered);
+        EXPECT_LT(static_cast<double>(work() - before), budget + 3.0 * static_cast<double>(gathered.size())) << c.label;
+
+        // Replace and remove the records of the repeated name, or of the
+        // first names, one at a time, as insert and remove requests do.
+        const std::string name = c.copies > 0 ? "same" : "n1";
+        before = work();
+        for (int k = 0; k < 2000; ++k) {
+            const NodeId found = byName.find(OrderedIndex::probeOf(name, 0, 0));
+            ASSERT_NE(found, NoNode) << c.label;
+            byName.remove(found);
+            byRating.remove(found);
+            store.erase(found);
+            const NodeId fresh = addRecord(store, makeRecord(name, 0, ratingOf(), 1));
+            for (OrderedIndex* index : {&byName, &byRating}) {
+                index->prepareInsert();
+                index->insert(fresh);
+            }
+        }
+        // A replacement is five operations: a lookup, two removals, two inserts.
+        EXPECT_LT(static_cast<double>(work() - before), 2000 * 5 * budget) << c.label << ": replacing";
+        before = work();
+        for (int k = 0; k < 2000; ++k) {
+            const NodeId found = byName.find(OrderedIndex::probeOf(c.copies > 0 ? name : numbered("n", 2 + k), 0, 0));
+            ASSERT_NE(found, NoNode) << c.label;
+            byName.remove(found);
+            byRating.remove(found);
+        }
+        std::string why;
+        EXPECT_TRUE(byName.invariantsHold(why)) << c.label << ": " << why;
+        EXPECT_LT(static_cast<double>(work() - before), 2000 * 3 * budget) << c.label << ": removing";
     }
 }
 
