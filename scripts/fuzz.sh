@@ -1,21 +1,31 @@
 #!/bin/sh
-# Runs each libFuzzer harness for SECONDS, starting from the seed corpus in
-# tests/fuzz/corpus (which it never writes to), and prints the runs made.
-#   scripts/fuzz.sh BUILD_DIRECTORY SECONDS
+# Runs each libFuzzer harness for SECONDS, starting from its corpus in
+# tests/fuzz/corpus, then merges into that corpus the inputs of the run that
+# reach code no input there reached: the corpus grows with every run, so that
+# short runs start from deep states (commit what a long run adds). Prints the
+# runs made and the inputs added.
+#   scripts/fuzz.sh BUILD_DIRECTORY SECONDS [HARNESS...]
 set -eu
 cd "$(dirname "$0")/.."
 build=$1
 seconds=$2
+shift 2
+harnesses=${*:-requests database_file ordered_index}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for harness in requests database_file ordered_index; do
-    mkdir -p "$work/$harness"
-    if ! "$build/tests/fuzz/fuzz_$harness" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=4096 \
-        -print_final_stats=1 "$work/$harness" "$PWD/tests/fuzz/corpus/$harness" > "$work/$harness.log" 2>&1; then
+for harness in $harnesses; do
+    fuzzer=$build/tests/fuzz/fuzz_$harness
+    corpus=$PWD/tests/fuzz/corpus/$harness
+    mkdir -p "$work/$harness" "$corpus"
+    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
+        "$work/$harness" "$corpus" > "$work/$harness.log" 2>&1; then
         tail -40 "$work/$harness.log"
         echo "fuzz_$harness: failed" >&2
         exit 1
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$harness.log")
-    echo "fuzz_$harness: $runs runs in $seconds s, no failure"
+    before=$(ls "$corpus" | wc -l)
+    "$fuzzer" -merge=1 -rss_limit_mb=2048 -max_len=4096 "$corpus" "$work/$harness" > "$work/$harness.merge" 2>&1
+    added=$(($(ls "$corpus" | wc -l) - before))
+    echo "fuzz_$harness: $runs runs in $seconds s, no failure; $added inputs of new coverage added to the corpus"
 done

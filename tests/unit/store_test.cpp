@@ -225,6 +225,21 @@ TEST(Database, LoadsWithRepeatedNamesUseTheNameTree) {
         }
         expectConsistent(db);
     }
+    // Thousands of copies of one name and rating fill the key order's inner
+    // nodes to the full; removing them all empties those nodes one child at
+    // a time (under the sanitizers this once showed a pointer formed past an
+    // inner node's separators).
+    Database db;
+    db.startLoad(0);
+    for (int k = 0; k < 6000; ++k) {
+        db.append(makeRecord("p", 0, 1, 1).view());
+    }
+    db.finishLoad();
+    for (int k = 0; k < 6000; ++k) {
+        ASSERT_TRUE(db.remove("p"));
+    }
+    EXPECT_TRUE(db.records().isEmpty());
+    expectConsistent(db);
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#!/bin/sh
+# Fails when a source file includes a header of a layer that it may not use:
+# each layer may use only the layers below it (the README's table), and the
+# build links it with those alone; this checks the includes too, which the
+# linker cannot see for types defined in headers only.
+#   scripts/check-layers.sh
+set -eu
+cd "$(dirname "$0")/.."
+allowed() {
+    case $1 in
+    io | index) echo "" ;;
+    store) echo "io index" ;;
+    selection) echo "store io index" ;;
+    output) echo "selection store io index" ;;
+    request) echo "output selection store io index" ;;
+    console) echo "request output selection store io index" ;;
+    exchange) echo "store io index" ;;
+    file_tool) echo "exchange store io index" ;;
+    *) echo "unknown" ;;
+    esac
+}
+status=0
+for directory in src/*/; do
+    layer=$(basename "$directory")
+    uses=$(allowed "$layer")
+    if [ "$uses" = unknown ]; then
+        echo "$directory: a layer that this check does not know"
+        status=1
+        continue
+    fi
+    for file in "$directory"*.cpp "$directory"*.hpp; do
+        [ -e "$file" ] || continue
+        for used in $(sed -n 's|^#include "\([a-z_]*\)/.*|\1|p' "$file" | sort -u); do
+            case " $layer $uses " in
+            *" $used "*) ;;
+            *)
+                echo "$file: includes a header of $used, which $layer may not use"
+                status=1
+                ;;
+            esac
+        done
+    done
+done
+[ $status -eq 0 ] && echo "layers: every include reaches down"
+exit $status
