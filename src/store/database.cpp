@@ -57,9 +57,14 @@ void Database::append(const RecordView& record) {
     groups_.addMaking(records_.add(record));
 }
 
-void Database::finishLoad() {
-    names_.insertAll(records_.size());
-    ratings_.insertAll(records_.size());
+void Database::finishLoad(io::ProgressReporter& progress) {
+    // Every record is filed twice: by name, then by rating.
+    const std::size_t count = records_.size();
+    io::ProgressMeter meter(progress, "building indexes", 2 * std::uint64_t{count});
+    names_.insertAll(count);
+    meter.advanceBy(count);
+    ratings_.insertAll(count);
+    meter.advanceBy(count);
 }
 
 void Database::collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const {

@@ -7,13 +7,15 @@
 
 namespace recdb {
 
-StoreOutcome store(const Database& database, const std::string& fileName) {
+StoreOutcome store(const Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     const RecordStore& records = database.records();
     if (records.isEmpty()) {
         return StoreOutcome::Empty;
     }
-    const auto writeRecords = [&records](io::OutputFile& file) {
+    const auto writeRecords = [&records, &progress](io::OutputFile& file) {
+        io::ProgressMeter meter(progress, "storing records", records.size());
         for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+            meter.advance();
             const std::string_view name = records.name(id);
             file.writeInt32(static_cast<std::int32_t>(name.size()));
             file.write(name);
@@ -94,13 +96,15 @@ private:
 
 // The number of complete records, found in a first pass over the file so that
 // the database can take them without growing its arrays on the way.
-LoadOutcome countRecords(io::InputFile& file, std::size_t& count) {
+LoadOutcome countRecords(io::InputFile& file, std::size_t& count, io::ProgressReporter& progress) {
     RecordReader reader(file);
+    io::ProgressMeter meter(progress, "counting records");
     count = 0;
     for (;;) {
         switch (reader.next(true)) {
         case RecordRead::Complete:
             ++count;
+            meter.advance();
             break;
         case RecordRead::BadNameLength:
             return LoadOutcome::BadNameLength;
@@ -112,7 +116,7 @@ LoadOutcome countRecords(io::InputFile& file, std::size_t& count) {
 
 }  // namespace
 
-LoadOutcome load(Database& database, const std::string& fileName) {
+LoadOutcome load(Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     database.clear();
     try {
         io::InputFile file;
@@ -120,7 +124,7 @@ LoadOutcome load(Database& database, const std::string& fileName) {
             return LoadOutcome::CannotRead;
         }
         std::size_t count = 0;
-        if (const LoadOutcome counted = countRecords(file, count); counted != LoadOutcome::Loaded) {
+        if (const LoadOutcome counted = countRecords(file, count, progress); counted != LoadOutcome::Loaded) {
             return counted;
         }
         if (!file.rewind()) {
@@ -128,14 +132,16 @@ LoadOutcome load(Database& database, const std::string& fileName) {
         }
         database.startLoad(count);
         RecordReader reader(file);
+        io::ProgressMeter meter(progress, "reading records", count);
         for (std::size_t k = 0; k < count; ++k) {
+            meter.advance();
             if (reader.next(false) != RecordRead::Complete) {
                 // The file changed under the load.
                 return LoadOutcome::CannotRead;
             }
             database.append(reader.record());
         }
-        database.finishLoad();
+        database.finishLoad(progress);
         return LoadOutcome::Loaded;
     } catch (const std::bad_alloc&) {
         return LoadOutcome::OutOfMemory;
