@@ -7,6 +7,7 @@
 #include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
+#include "console/terminal_screen.hpp"
 
 int main() {
     // A reader that goes away, or a file-size limit, must not end the run by
@@ -25,6 +26,11 @@ int main() {
     } else {
         input = std::make_unique<recdb::PipedRequests>(STDIN_FILENO, output);
     }
-    recdb::RequestLoop loop(database, selection, *input, output);
+    // Progress shows only where a person watches both the dialogue and
+    // standard error.
+    recdb::TerminalScreen screen(STDERR_FILENO);
+    recdb::ProgressLine progress(screen);
+    const bool showProgress = terminal && ::isatty(STDERR_FILENO) == 1;
+    recdb::RequestLoop loop(database, selection, *input, output, showProgress ? &progress : nullptr);
     return loop.run();
 }
