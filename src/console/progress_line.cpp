@@ -78,10 +78,12 @@ void ProgressLine::end() {
     if (shown_ == 0) {
         return;
     }
+    // The whole width is blanked: keys typed while the request ran are
+    // echoed by the terminal after the text, and go too.
     buffer_[0] = '\r';
-    std::memset(buffer_ + 1, ' ', shown_);
-    buffer_[1 + shown_] = '\r';
-    screen_.write({buffer_, shown_ + 2});
+    std::memset(buffer_ + 1, ' ', room_);
+    buffer_[1 + room_] = '\r';
+    screen_.write({buffer_, room_ + 2});
     shown_ = 0;
 }
 

@@ -25,8 +25,8 @@ public:
 // "reading records: 40960 of 100000 (40%)". Nothing shows during a
 // request's first half second, so quick requests leave no trace; after that
 // the line is drawn in place at most four times a second, always narrower
-// than the screen so that it never wraps. end() blanks it and puts the
-// cursor back at the start of the line, where the request found it. Drawing
+// than the screen so that it never wraps. end() blanks the line and puts
+// the cursor back at its start, where the request found it. Drawing
 // allocates nothing.
 class ProgressLine final : public io::ProgressReporter {
 public:
