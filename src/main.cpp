@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "console/console_output.hpp"
+#include "console/greeting.hpp"
 #include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
 #include "console/terminal_screen.hpp"
+#include "io/descriptor.hpp"
 
 int main() {
     // A reader that goes away, or a file-size limit, must not end the run by
@@ -23,6 +25,8 @@ int main() {
         // The terminal's encoding, so that editing moves over whole characters.
         std::setlocale(LC_CTYPE, "");
         input = std::make_unique<recdb::EditedRequests>();
+        const std::string_view greeting = recdb::greeting();
+        static_cast<void>(recdb::io::writeAll(STDERR_FILENO, greeting.data(), greeting.size()));
     } else {
         input = std::make_unique<recdb::PipedRequests>(STDIN_FILENO, output);
     }
