@@ -58,11 +58,13 @@ void Database::append(const RecordView& record) {
 }
 
 void Database::finishLoad(io::ProgressReporter& progress) {
-    // Every record is filed twice: by name, then by rating.
     const std::size_t count = records_.size();
-    io::ProgressMeter meter(progress, "building indexes", 2 * std::uint64_t{count});
-    names_.insertAll(count);
-    meter.advanceBy(count);
+    {
+        io::ProgressMeter meter(progress, "indexing names", count);
+        names_.insertAll(count);
+        meter.advanceBy(count);
+    }
+    io::ProgressMeter meter(progress, "indexing ratings", count);
     ratings_.insertAll(count);
     meter.advanceBy(count);
 }

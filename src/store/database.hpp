@@ -37,7 +37,7 @@ public:
     // records; append files each record in turn, without looking for its
     // name, so names may repeat; finishLoad builds the name and rating
     // indexes as inserting the records one by one would have built them,
-    // telling progress how far it has come. A failure on the way leaves a
+    // telling progress of each index as a phase. A failure on the way leaves a
     // database that only clear may touch.
     void startLoad(std::size_t count);
     void append(const RecordView& record);
