@@ -4,9 +4,12 @@
 #include <memory>
 
 #include "console/console_output.hpp"
+#include "console/greeting.hpp"
 #include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 #include "console/request_loop.hpp"
+#include "console/terminal_screen.hpp"
+#include "io/descriptor.hpp"
 
 int main() {
     // A reader that goes away, or a file-size limit, must not end the run by
@@ -22,9 +25,16 @@ int main() {
         // The terminal's encoding, so that editing moves over whole characters.
         std::setlocale(LC_CTYPE, "");
         input = std::make_unique<recdb::EditedRequests>();
+        const std::string_view greeting = recdb::greeting();
+        static_cast<void>(recdb::io::writeAll(STDERR_FILENO, greeting.data(), greeting.size()));
     } else {
         input = std::make_unique<recdb::PipedRequests>(STDIN_FILENO, output);
     }
-    recdb::RequestLoop loop(database, selection, *input, output);
+    // Progress shows only where a person watches both the dialogue and
+    // standard error.
+    recdb::TerminalScreen screen(STDERR_FILENO);
+    recdb::ProgressLine progress(screen);
+    const bool showProgress = terminal && ::isatty(STDERR_FILENO) == 1;
+    recdb::RequestLoop loop(database, selection, *input, output, showProgress ? &progress : nullptr);
     return loop.run();
 }

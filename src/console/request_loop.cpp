@@ -1,5 +1,6 @@
 #include "console/request_loop.hpp"
 
+#include <sys/stat.h>
 #include <new>
 
 #include "console/line_reader.hpp"
@@ -15,8 +16,9 @@
 
 namespace recdb {
 
-RequestLoop::RequestLoop(Database& database, Selection& selection, RequestSource& input, ConsoleOutput& output)
-    : database_(database), selection_(selection), input_(input), output_(output) {
+RequestLoop::RequestLoop(Database& database, Selection& selection, RequestSource& input, ConsoleOutput& output,
+                         ProgressLine* progress)
+    : database_(database), selection_(selection), input_(input), output_(output), progress_(progress) {
     // The buffers a request needs are made once, so that no request can
     // fail for want of them.
     fileName_.reserve(MaxFileNameLength + 1);
@@ -36,6 +38,50 @@ int RequestLoop::run() {
     }
     output_.flush();
     return 0;
+}
+
+namespace {
+
+// Whether a path names a device. The progress line stays off while a request
+// reads or writes one: when it is the terminal itself, the line would mix
+// with the file's bytes on the screen.
+bool isDevice(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
+// The progress line over one request on the file fileName: begun when made,
+// blanked when it goes, however the request ends.
+class RequestProgress {
+public:
+    RequestProgress(ProgressLine* line, const std::string& fileName)
+        : line_(line != nullptr && !isDevice(fileName) ? line : nullptr) {
+        if (line_ != nullptr) {
+            line_->begin();
+        }
+    }
+    RequestProgress(const RequestProgress&) = delete;
+    RequestProgress& operator=(const RequestProgress&) = delete;
+    ~RequestProgress() {
+        if (line_ != nullptr) {
+            line_->end();
+        }
+    }
+
+    io::ProgressReporter& reporter() { return line_ != nullptr ? *line_ : io::noProgress(); }
+
+private:
+    ProgressLine* line_;
+};
+
+}  // namespace
+
+// Runs work, a request on the file named fileName_, with the progress line
+// over it; what work returns comes back once the line is blank again.
+template <typename Work>
+auto RequestLoop::withProgress(Work work) {
+    RequestProgress progress(progress_, fileName_);
+    return work(progress.reporter());
 }
 
 bool RequestLoop::handle(std::string& line) {
@@ -82,7 +128,8 @@ void RequestLoop::loadDatabase(std::string_view rest) {
         return;
     }
     selectionExists_ = false;
-    const LoadOutcome outcome = load(database_, fileName_);
+    const LoadOutcome outcome =
+        withProgress([this](io::ProgressReporter& progress) { return load(database_, fileName_, progress); });
     if (outcome != LoadOutcome::Loaded) {
         database_.clear();
     }
@@ -97,7 +144,8 @@ void RequestLoop::storeDatabase(std::string_view rest) {
     // The file may be the console itself (/dev/stdout): what was answered
     // before must reach it first.
     output_.flush();
-    reply(replies::stored(store(database_, fileName_)));
+    reply(replies::stored(
+        withProgress([this](io::ProgressReporter& progress) { return store(database_, fileName_, progress); })));
 }
 
 // The values parser fails only when the record's info cannot be copied.
@@ -208,8 +256,9 @@ void RequestLoop::filePrint(std::string_view rest) {
     PrintType printType = PrintType::Text;
     parsePrintType(*afterFileName, printType);
     output_.flush();
-    reply(replies::filePrinted(
-        filePrintSelection(fileName_, printType, database_.records(), selection_, fields, sortKey)));
+    reply(replies::filePrinted(withProgress([&](io::ProgressReporter& progress) {
+        return filePrintSelection(fileName_, printType, database_.records(), selection_, fields, sortKey, progress);
+    })));
 }
 
 void RequestLoop::reply(std::string_view text) { output_.writeLine(text); }

@@ -592,11 +592,11 @@ void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& ou
     }
 }
 
-void OrderedIndex::insertAll(std::size_t count) {
+void OrderedIndex::insertAll(std::size_t count, const BulkProgress& progress) {
     assert(root_ == NoNode);
     const std::span<NodeId> sorted = keys_.bulkEntries(count);
     sortKeys(records_, order_, sorted);
-    fileByRank(sorted);
+    fileByRank(sorted, progress);
     renumber([&sorted](NodeId rank) { return sorted[rank]; },
              [&sorted](NodeId rank) { __builtin_prefetch(&sorted[rank]); });
     keys_.finishBulk(count);
@@ -607,7 +607,7 @@ void OrderedIndex::insertAll(std::size_t count) {
 // neighbours in key order, which the insertions touch together, lie side by
 // side in memory. Each record's place comes from its neighbours among the
 // records filed before it: the nearest filed ranks below and above its own.
-void OrderedIndex::fileByRank(std::span<const NodeId> sorted) {
+void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress) {
     const std::size_t count = sorted.size();
     nodes_.assign(count, IndexNode{});
     std::vector<std::uint32_t> rankOf(count);
@@ -667,6 +667,9 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted) {
             repairInsert(rank);
         }
         filed.insert(rank);
+        if ((k + 1) % BulkProgressStride == 0 && progress) {
+            progress(k + 1);
+        }
     }
 }
 

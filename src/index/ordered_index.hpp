@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "index/bulk_progress.hpp"
 #include "index/chain_set.hpp"
 #include "index/index_key.hpp"
 #include "index/key_order.hpp"
@@ -93,8 +94,8 @@ public:
     // Files the records numbered 0..count-1 into an empty index as inserting
     // them one by one in that order would (a store filled from empty numbers
     // its records so), finding every place from the final key order instead
-    // of the one built so far.
-    void insertAll(std::size_t count);
+    // of the one built so far. Tells progress how many are filed now and then.
+    void insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
     // The record comparing 0 with the key that a descent from the root would
@@ -189,7 +190,7 @@ private:
     void passColourUp(NodeId parent);
     void repairRemove(NodeId node);
 
-    void fileByRank(std::span<const NodeId> sorted);
+    void fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress);
 
     template <typename Classify>
     NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;

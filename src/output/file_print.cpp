@@ -19,9 +19,11 @@ constexpr std::string_view ReportTitle =
     "\xC4\xE0\xED\xED\xFB\xF5.";
 constexpr std::string_view HomeLink = "https://example.org/recdb/";
 
-void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields) {
+void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields,
+                     io::ProgressMeter& meter) {
     std::string line;
     for (const NodeId id : selection.records) {
+        meter.advance();
         line.clear();
         appendRecordFields(line, records, id, fields);
         line += '\n';
@@ -81,10 +83,12 @@ void appendHtmlRow(std::string& row, const RecordStore& records, NodeId id, Fiel
     row += "\t\t</TR>\n";
 }
 
-void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields) {
+void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields,
+                     io::ProgressMeter& meter) {
     writeHtmlHeader(file, fields);
     std::string row;
     for (const NodeId id : selection.records) {
+        meter.advance();
         row.clear();
         appendHtmlRow(row, records, id, fields);
         file.write(row);
@@ -100,19 +104,21 @@ void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Sel
 }  // namespace
 
 PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType, const RecordStore& records,
-                                Selection& selection, FieldSet fields, SortKey sortKey) {
+                                Selection& selection, FieldSet fields, SortKey sortKey,
+                                io::ProgressReporter& progress) {
     // The sort fails only for want of memory; the report then stops there
     // and the file is left as it was.
     struct OutOfMemory {};
     try {
         const io::WriteOutcome written = io::writeFile(fileName, [&](io::OutputFile& file) {
-            if (!sortForListing(records, selection, sortKey)) {
+            if (!sortForListing(records, selection, sortKey, progress)) {
                 throw OutOfMemory{};
             }
+            io::ProgressMeter meter(progress, "writing report", selection.records.size());
             if (printType == PrintType::Html) {
-                writeHtmlReport(file, records, selection, fields);
+                writeHtmlReport(file, records, selection, fields, meter);
             } else {
-                writeTextReport(file, records, selection, fields);
+                writeTextReport(file, records, selection, fields, meter);
             }
         });
         switch (written) {

@@ -63,9 +63,14 @@ void Database::append(const RecordView& record) {
     groups_.addMaking(records_.add(record));
 }
 
-void Database::finishLoad() {
-    names_.insertAll(records_.size());
-    ratings_.insertAll(records_.size());
+void Database::finishLoad(io::ProgressReporter& progress) {
+    const std::size_t count = records_.size();
+    {
+        io::ProgressMeter meter(progress, "indexing names", count);
+        names_.insertAll(count, [&meter](std::size_t filed) { meter.reach(filed); });
+    }
+    io::ProgressMeter meter(progress, "indexing ratings", count);
+    ratings_.insertAll(count, [&meter](std::size_t filed) { meter.reach(filed); });
 }
 
 void Database::collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const {

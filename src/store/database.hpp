@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "index/ordered_index.hpp"
+#include "io/progress.hpp"
 #include "store/group_index.hpp"
 #include "store/name_index.hpp"
 #include "store/record_store.hpp"
@@ -35,11 +36,12 @@ public:
     // Loading: startLoad empties the database and reserves room for at most
     // atMost records; append files each record in turn, without looking for its
     // name, so names may repeat; finishLoad builds the name and rating
-    // indexes as inserting the records one by one would have built them.
-    // A failure on the way leaves a database that only clear may touch.
+    // indexes as inserting the records one by one would have built them,
+    // telling progress of each index as a phase. A failure on the way leaves
+    // a database that only clear may touch.
     void startLoad(std::size_t atMost);
     void append(const RecordView& record);
-    void finishLoad();
+    void finishLoad(io::ProgressReporter& progress = io::noProgress());
 
     NodeId findName(std::string_view name) const { return names_.find(name); }
     // The records of one rating in the rating tree's pre-order.

@@ -8,13 +8,15 @@
 
 namespace recdb {
 
-StoreOutcome store(const Database& database, const std::string& fileName) {
+StoreOutcome store(const Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     const RecordStore& records = database.records();
     if (records.isEmpty()) {
         return StoreOutcome::Empty;
     }
-    const auto writeRecords = [&records](io::OutputFile& file) {
+    const auto writeRecords = [&records, &progress](io::OutputFile& file) {
+        io::ProgressMeter meter(progress, "storing records", records.size());
         for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+            meter.advance();
             const std::string_view name = records.name(id);
             file.writeInt32(static_cast<std::int32_t>(name.size()));
             file.write(name);
@@ -44,7 +46,7 @@ StoreOutcome store(const Database& database, const std::string& fileName) {
     return StoreOutcome::WriteFailed;
 }
 
-LoadOutcome load(Database& database, const std::string& fileName) {
+LoadOutcome load(Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     database.clear();
     try {
         io::InputFile file;
@@ -55,6 +57,8 @@ LoadOutcome load(Database& database, const std::string& fileName) {
         // records of a regular file: slots reserved for that many are taken
         // from the system only as records fill them.
         database.startLoad(file.size() / RecordHeaderSize);
+        // The records are not counted ahead: the reading is told in bytes.
+        io::ProgressMeter meter(progress, "reading bytes", file.size());
         std::size_t wanted = RecordHeaderSize;
         for (;;) {
             const std::string_view bytes = file.peek(wanted);
@@ -66,6 +70,7 @@ LoadOutcome load(Database& database, const std::string& fileName) {
             case ParseStatus::Complete:
                 database.append(parsed.record);
                 file.consume(parsed.size);
+                meter.advance(parsed.size);
                 wanted = RecordHeaderSize;
                 break;
             case ParseStatus::BadNameLength:
@@ -73,7 +78,7 @@ LoadOutcome load(Database& database, const std::string& fileName) {
             case ParseStatus::Incomplete:
                 if (bytes.size() < wanted) {
                     // The data ends inside a record, which is dropped.
-                    database.finishLoad();
+                    database.finishLoad(progress);
                     return LoadOutcome::Loaded;
                 }
                 wanted = parsed.needed;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "io/progress.hpp"
 #include "store/database.hpp"
 
 namespace recdb {
@@ -16,8 +17,9 @@ enum class StoreOutcome {
 };
 
 // Writes every record in list order (see io::writeFile for how the file is
-// replaced).
-[[nodiscard]] StoreOutcome store(const Database& database, const std::string& fileName);
+// replaced), telling progress how many are written.
+[[nodiscard]] StoreOutcome store(const Database& database, const std::string& fileName,
+                                 io::ProgressReporter& progress = io::noProgress());
 
 enum class LoadOutcome {
     Loaded,
@@ -29,6 +31,9 @@ enum class LoadOutcome {
 // Empties the database, then files the file's records as insert does, in
 // file order, repeated names included. Data that ends inside a record keeps
 // the records before it. After a failure the database must be cleared.
-[[nodiscard]] LoadOutcome load(Database& database, const std::string& fileName);
+// Progress is told of each phase: reading the file (in bytes, as the records
+// are not counted ahead) and building each index.
+[[nodiscard]] LoadOutcome load(Database& database, const std::string& fileName,
+                               io::ProgressReporter& progress = io::noProgress());
 
 }  // namespace recdb

@@ -33,12 +33,12 @@ NodeId NameIndex::find(std::string_view name) const {
     return table_.find(name);
 }
 
-void NameIndex::insertAll(std::size_t count) {
-    if (table_.insertAll(count)) {
+void NameIndex::insertAll(std::size_t count, const BulkProgress& progress) {
+    if (table_.insertAll(count, progress)) {
         return;
     }
     tree_ = std::make_unique<OrderedIndex>(IndexOrder::ByName, records_);
-    tree_->insertAll(count);
+    tree_->insertAll(count, progress);
 }
 
 void NameIndex::clear() {

@@ -25,8 +25,9 @@ public:
     void remove(NodeId id);
     // The record of that name, the one the name tree meets first.
     NodeId find(std::string_view name) const;
-    // Files the records numbered 0..count-1, in that order, into an empty index.
-    void insertAll(std::size_t count);
+    // Files the records numbered 0..count-1, in that order, into an empty
+    // index, telling progress how many are done now and then.
+    void insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
     // Whether the exact name tree is in use, and the tree when it is.

@@ -103,7 +103,7 @@ void NameTable::remove(NodeId id) {
     --count_;
 }
 
-bool NameTable::insertAll(std::size_t count) {
+bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
     allocate(count);
     // The home slots are far apart in a large table: the hashes of the next
     // names are worked out ahead and their slots fetched into the cache.
@@ -136,6 +136,9 @@ bool NameTable::insertAll(std::size_t count) {
         slots_[slot] = id;
         tags_[slot] = tag;
         ++count_;
+        if (count_ % BulkProgressStride == 0 && progress) {
+            progress(count_);
+        }
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "index/bulk_progress.hpp"
 #include "index/node_id.hpp"
 #include "store/record_store.hpp"
 
@@ -28,7 +29,7 @@ public:
     NodeId find(std::string_view name) const;
     // Files the records numbered 0..count-1 into an empty table; false, with
     // the table left empty, when two of them share a name.
-    bool insertAll(std::size_t count);
+    bool insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
     std::size_t size() const { return count_; }
