@@ -33,6 +33,10 @@ void collectMatches(const Database& database, const Criteria& criteria, std::vec
         std::erase_if(found, [&](NodeId id) { return !matchesCriteria(records, id, criteria); });
         return;
     }
+    // A scan may keep every record: room for all is reserved, which costs
+    // address space only, never memory that no record fills, and spares the
+    // copies of a growing vector.
+    found.reserve(records.size());
     if (criteria.groups) {
         database.groups().forEachInRange(criteria.groups->low, criteria.groups->high, keep);
         return;

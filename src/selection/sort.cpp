@@ -1,6 +1,7 @@
 #include "selection/sort.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -84,7 +85,176 @@ Relation compareItems(const RecordStore& records, RecordOrder order, const SortI
     return asNameTie(compareKeyedNames(a.key, nameA, b.key, nameB));
 }
 
-void sortOrThrow(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+// The primary field of an order as 32 bits that order as it does: the group
+// with its sign bit flipped, or the rating as the nearest float of the
+// fraction (rounding is monotonic, so a smaller code means a smaller
+// rating, while equal codes decide nothing); a second part of 0, below every
+// other rating, gets 0.
+std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, NodeId id) {
+    if (order == RecordOrder::ByGroup) {
+        return static_cast<std::uint32_t>(records.group(id)) ^ 0x80000000u;
+    }
+    std::int64_t num = records.ratingNum(id);
+    std::int64_t den = records.ratingDen(id);
+    if (den == 0) {
+        return 0;
+    }
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    const auto value = static_cast<float>(static_cast<double>(num) / static_cast<double>(den));
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    // Negative floats order backwards as integers; 0.0f is +0 here.
+    return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+}
+
+// A record to sort in 16 bytes: the order's primary field and the name's
+// prefix, packed so that a smaller pair of words means a smaller record
+// (when the primary codes differ, or are exact), and the record number in
+// the last 4 bytes.
+struct CompactItem {
+    std::uint64_t high;
+    std::uint64_t low;
+
+    NodeId id() const { return static_cast<NodeId>(low); }
+    std::uint32_t primary() const { return static_cast<std::uint32_t>(high >> 32); }
+    // Whether the two differ in what the words decide.
+    bool keyDiffers(const CompactItem& other) const { return high != other.high || (low >> 32) != (other.low >> 32); }
+};
+
+// The distinct rating pairs met while codes are made, in a small table, to
+// find the codes that stand for more than one rating: only those leave the
+// order of their records to a full comparison. Past the table's room every
+// code is treated so.
+class RatingCodes {
+public:
+    void note(std::int32_t num, std::int32_t den, std::uint32_t code) {
+        if (overflowed_) {
+            return;
+        }
+        const std::uint64_t pair =
+            std::uint64_t{static_cast<std::uint32_t>(num)} << 32 | static_cast<std::uint32_t>(den);
+        std::size_t at = static_cast<std::size_t>((pair * 0x9E3779B97F4A7C15ull) >> 51);
+        while (slots_[at].used && slots_[at].pair != pair) {
+            at = (at + 1) % slots_.size();
+        }
+        if (slots_[at].used) {
+            return;
+        }
+        if (++count_ > MaxPairs) {
+            overflowed_ = true;
+            return;
+        }
+        slots_[at] = {pair, num, den, code, true};
+    }
+
+    // Finds the codes shared by unequal ratings, once every pair is noted.
+    void finish() {
+        std::vector<Slot> used;
+        for (const Slot& slot : slots_) {
+            if (slot.used) {
+                used.push_back(slot);
+            }
+        }
+        std::sort(used.begin(), used.end(), [](const Slot& a, const Slot& b) { return a.code < b.code; });
+        for (std::size_t k = 1; k < used.size(); ++k) {
+            if (used[k].code == used[k - 1].code &&
+                compareRatings(used[k].num, used[k].den, used[k - 1].num, used[k - 1].den) != Relation::Same) {
+                shared_.push_back(used[k].code);
+            }
+        }
+    }
+
+    bool isShared(std::uint32_t code) const {
+        return overflowed_ || std::find(shared_.begin(), shared_.end(), code) != shared_.end();
+    }
+
+private:
+    static constexpr std::size_t MaxPairs = 4096;
+    struct Slot {
+        std::uint64_t pair = 0;
+        std::int32_t num = 0;
+        std::int32_t den = 0;
+        std::uint32_t code = 0;
+        bool used = false;
+    };
+    std::vector<Slot> slots_ = std::vector<Slot>(2 * MaxPairs);
+    std::size_t count_ = 0;
+    bool overflowed_ = false;
+    std::vector<std::uint32_t> shared_;
+};
+
+// Sorts without ties in 16 bytes a record: the words decide most
+// comparisons, and runs whose words do not decide are settled by the order's
+// full comparison. When two records compare the same (names repeat), gives
+// up with false, leaving ids as they were: only then does the order depend
+// on the partition steps.
+bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+    std::vector<CompactItem> items(ids.size());
+    RatingCodes codes;
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        const NodeId id = ids[k];
+        const IndexKey key = indexKeyOf(records.name(id), 0, 0);
+        if (order == RecordOrder::ByName) {
+            items[k] = {key.prefix(), id};
+            continue;
+        }
+        const std::uint32_t code = primaryCode(records, order, id);
+        if (order == RecordOrder::ByRating) {
+            codes.note(records.ratingNum(id), records.ratingDen(id), code);
+        }
+        items[k] = {std::uint64_t{code} << 32 | key.prefixHigh, std::uint64_t{key.prefixLow} << 32 | id};
+    }
+    codes.finish();
+    std::sort(items.begin(), items.end(), [](const CompactItem& a, const CompactItem& b) {
+        return a.high != b.high ? a.high < b.high : a.low < b.low;
+    });
+    // The order's full comparison, from the records' fields.
+    const auto compare = [&records, order](NodeId a, NodeId b) {
+        const Relation names = compareNames(records.name(a), records.name(b));
+        if (order == RecordOrder::ByName) {
+            return names;
+        }
+        Relation primary = Relation::Same;
+        if (order == RecordOrder::ByRating) {
+            primary =
+                compareRatings(records.ratingNum(a), records.ratingDen(a), records.ratingNum(b), records.ratingDen(b));
+        } else if (records.group(a) != records.group(b)) {
+            primary = records.group(a) < records.group(b) ? Relation::Below : Relation::Above;
+        }
+        return primary != Relation::Same ? primary : asNameTie(names);
+    };
+    // Sorts a stretch by the full comparison; false if two records in it
+    // compare the same.
+    const auto settle = [&compare](auto begin, auto end) {
+        std::sort(begin, end,
+                  [&compare](const CompactItem& a, const CompactItem& b) { return isBelow(compare(a.id(), b.id())); });
+        for (auto item = begin + 1; item < end; ++item) {
+            if (compare((item - 1)->id(), item->id()) == Relation::Same) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (auto run = items.begin(); run != items.end();) {
+        auto runEnd = run + 1;
+        const bool wholeCode = order == RecordOrder::ByRating && codes.isShared(run->primary());
+        while (runEnd != items.end() && (wholeCode ? runEnd->primary() == run->primary() : !run->keyDiffers(*runEnd))) {
+            ++runEnd;
+        }
+        if (runEnd - run > 1 && !settle(run, runEnd)) {
+            return false;
+        }
+        run = runEnd;
+    }
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        ids[k] = items[k].id();
+    }
+    return true;
+}
+
+void sortWithTies(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
     const std::size_t n = ids.size();
     std::vector<SortItem> sorted;
     sorted.reserve(n);
@@ -129,7 +299,12 @@ bool sort(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder orde
         return true;
     }
     try {
-        sortOrThrow(records, ids, order);
+        // Without records that compare the same the ascending order is
+        // unique, so any correct sort reaches it: the compact one, where it
+        // finds no such pair.
+        if (!sortCompact(records, ids, order)) {
+            sortWithTies(records, ids, order);
+        }
         return true;
     } catch (const std::bad_alloc&) {
         return false;

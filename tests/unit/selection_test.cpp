@@ -153,14 +153,25 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
         RecordStore store;
         const int size = 1 + static_cast<int>(random() % 60);
         const int distinct = 1 + static_cast<int>(random() % 20);
+        // Names that share 8-byte prefixes, ratings whose floats collide or
+        // whose fractions are equal, and groups at both ends.
+        const std::pair<int, int> ratings[] = {{0, 0},
+                                               {5, 0},
+                                               {1, 2},
+                                               {2, 4},
+                                               {-1, -2},
+                                               {1, 1},
+                                               {-3, 1},
+                                               {1, -3},
+                                               {INT32_MAX, INT32_MAX - 1},
+                                               {INT32_MAX - 1, INT32_MAX - 2}};
+        const int groups[] = {0, 1, -1, INT32_MIN, INT32_MAX};
         std::vector<NodeId> input;
         for (int k = 0; k < size; ++k) {
-            input.push_back(addRecord(
-                store,
-                makeRecord(
-                    std::string(1,
-                                static_cast<char>('a' + static_cast<int>(random() % static_cast<unsigned>(distinct)))),
-                    static_cast<int>(random() % 3), static_cast<int>(random() % 3), static_cast<int>(random() % 3))));
+            const auto letter = static_cast<char>('a' + static_cast<int>(random() % static_cast<unsigned>(distinct)));
+            const std::string name = round % 2 == 0 ? std::string(1, letter) : "abcdefgh" + std::string(1, letter);
+            const auto [num, den] = ratings[random() % std::size(ratings)];
+            input.push_back(addRecord(store, makeRecord(name, groups[random() % std::size(groups)], num, den)));
         }
         const std::pair<RecordOrder, Relation (*)(const Record&, const Record&)> orders[] = {
             {RecordOrder::ByName, compareByName},
