@@ -7,6 +7,11 @@
 #                                        the same work, with peak memory
 #   scripts/bench.sh operations [COUNT]  single operations timed inside the
 #                                        process over COUNT records
+#   scripts/bench.sh scale [COUNT]       load, selections, sorted reports and
+#                                        store of COUNT records, with peak memory
+#   scripts/bench.sh names [COUNT]       COUNT removals, selections and replacing
+#                                        inserts of one name that all COUNT records
+#                                        share, beside names all different
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,7 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build "$build" --target recdb recdb_measure recdb_operation_timer > /dev/null
+cmake --build "$build" --target recdb recdb_measure recdb_operation_timer recdb_make_database > /dev/null
 
 # Runs a program on an input file; prints "SECONDS PEAK_KIB".
 measured() {
@@ -182,6 +187,60 @@ sqlite() {
         "$(ratio "$load_kib" "$sqlite_kib")"
 }
 
+# Seconds and peak memory of request scripts over one database file of COUNT
+# records (random names, groups 0..999, about 90 ratings, info on 70 %): each
+# row runs from the start, so the rows after the first show what their last
+# requests add.
+scale() {
+    count=$1
+    "$build/recdb_make_database" "$count" "$work/scale.db"
+    echo "$count records, $(wc -c < "$work/scale.db") bytes in the database file"
+    printf '%-52s %9s %9s %9s\n' "requests" "seconds" "peak MiB" "B/record"
+    row() {
+        label=$1
+        shift
+        printf '%s\n' "$@" exit > "$work/case.in"
+        set -- $(measured "$work/case.in" "$recdb")
+        printf '%-52s %9s %9s %9s\n' "$label" "$1" "$(($2 / 1024))" \
+            "$(awk -v k="$2" -v n="$count" 'BEGIN { printf "%.1f", k * 1024 / n }')"
+    }
+    load="DBload scale.db"
+    row "DBload" "$load"
+    row "DBload, select a tenth" "$load" "select group=100-199"
+    row "DBload, select a tenth, report sorted by name" "$load" "select group=100-199" \
+        "fileprint name group rating info sort name end tenth.txt"
+    row "DBload, select all" "$load" "select"
+    row "DBload, select all, report sorted by rating" "$load" "select" \
+        "fileprint name group rating info sort rating end all.txt"
+    row "DBload, DBstore" "$load" "DBstore stored.db"
+}
+
+# One name held by every record against names all different: COUNT requests
+# of each kind after a load of COUNT records.
+names() {
+    count=$1
+    "$build/recdb_make_database" "$count" "$work/same.db" same
+    "$build/recdb_make_database" "$count" "$work/different.db"
+    # The different names, in file order, for requests that each meet one.
+    printf 'DBload different.db\nselect\nfileprint name end names.txt\nexit\n' > "$work/case.in"
+    measured "$work/case.in" "$recdb" > /dev/null
+    printf '%-40s %14s %14s %7s\n' "$count records, then $count requests" "all different" "one name" "ratio"
+    # row LABEL VERB SUFFIX: the request "VERB name=NAME SUFFIX" for each name.
+    row() {
+        { echo "DBload different.db"; sed "s/\t*\$//; s/^/$2 name=/; s/\$/$3/" "$work/names.txt"; echo exit; } \
+            > "$work/case.in"
+        set -- "$@" $(measured "$work/case.in" "$recdb")
+        different=$4
+        { echo "DBload same.db"; awk -v n="$count" -v r="$2 name=same$3" 'BEGIN { for (k = 0; k < n; k++) print r }'
+          echo exit; } > "$work/case.in"
+        set -- "$@" $(measured "$work/case.in" "$recdb")
+        printf '%-40s %14s %14s %7s\n' "$1" "$different" "$6" "$(ratio "$6" "$different")"
+    }
+    row "remove name=X" remove ""
+    row "select name=X" select ""
+    row "insert name=X ... (replacing)" insert " group=1 rating=1.2 info=new"
+}
+
 case "${1:-}" in
 orders)
     orders "${2:-100000}"
@@ -192,8 +251,14 @@ sqlite)
 operations)
     "$build/recdb_operation_timer" "${2:-1000000}" "$work"
     ;;
+scale)
+    scale "${2:-1000000}"
+    ;;
+names)
+    names "${2:-40000}"
+    ;;
 *)
-    echo "usage: $0 orders|sqlite|operations [COUNT]" >&2
+    echo "usage: $0 orders|sqlite|operations|scale|names [COUNT]" >&2
     exit 2
     ;;
 esac

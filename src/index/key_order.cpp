@@ -368,10 +368,16 @@ void KeyOrder::finishBulk(std::size_t count) {
     for (std::size_t k = 0; k < leafCount; ++k) {
         level[k] = static_cast<NodeId>(k);
     }
+    // Room for every level's inner nodes at once: growing the array level
+    // by level would copy it, holding it twice for a moment.
+    std::size_t innerCount = 0;
+    for (std::size_t width = leafCount; width > 1; width = (width + Fanout - 1) / Fanout) {
+        innerCount += (width + Fanout - 1) / Fanout;
+    }
+    inners_.reserve(innerCount);
     height_ = 0;
     while (level.size() > 1) {
         const std::size_t parents = (level.size() + Fanout - 1) / Fanout;
-        inners_.reserve(inners_.size() + parents);
         std::vector<NodeId> above;
         above.reserve(parents);
         for (std::size_t start = 0; start < level.size(); start += Fanout) {

@@ -1,6 +1,7 @@
 #include "index/ordered_index.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstring>
 #include <new>
@@ -609,45 +610,56 @@ void OrderedIndex::insertAll(std::size_t count, const BulkProgress& progress) {
 // records filed before it: the nearest filed ranks below and above its own.
 void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress) {
     const std::size_t count = sorted.size();
+    assert(count < (std::size_t{1} << (32 - PlainBits)));
     nodes_.assign(count, IndexNode{});
-    std::vector<std::uint32_t> rankOf(count);
+    // While the records are filed, the leaf bits of the node at n hold the
+    // rank of record n instead, which saves an array as large as the index.
     for (std::size_t k = 0; k < count; ++k) {
-        rankOf[sorted[k]] = static_cast<std::uint32_t>(k);
-        // The key order's leaves are filled in rank order, each to the full.
-        setLeaf(static_cast<NodeId>(k), static_cast<NodeId>(k / KeyOrder::LeafCapacity));
+        setLeaf(sorted[k], static_cast<NodeId>(k));
     }
+    const auto rankOf = [this](std::size_t id) { return leafOf(static_cast<NodeId>(id)); };
     RankSet filed(count);
+    // The records are filed in an order unrelated to their ranks, so each
+    // filing touches far places of the node array: its neighbours', then
+    // their parents' and the uncle's. They are fetched into the cache for the
+    // filings some steps ahead, a level of the tree further each time the
+    // filing comes nearer, from the neighbours foreseen when it was Ahead
+    // steps away (a guess: closer ones may be filed meanwhile).
+    constexpr std::size_t Ahead = 16;
+    struct Foreseen {
+        std::uint32_t below = RankSet::None;
+        std::uint32_t above = RankSet::None;
+    };
+    Foreseen foreseen[Ahead];
+    const auto near = [&foreseen](std::size_t k) {
+        const Foreseen& f = foreseen[k % Ahead];
+        return std::array<std::uint32_t, 2>{f.below, f.above};
+    };
     for (std::size_t k = 0; k < count; ++k) {
-        // The records are filed in an order unrelated to their ranks, so each
-        // filing touches far places of the node array: its neighbours', then
-        // their parents' and the uncle's. Fetch them into the cache for the
-        // filings some steps ahead, a level of the tree further each time
-        // the filing comes nearer.
-        constexpr std::size_t Ahead = 16;
         if (k + Ahead < count) {
-            const std::uint32_t later = rankOf[k + Ahead];
-            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
-                if (near != RankSet::None) {
-                    __builtin_prefetch(&nodes_[near]);
+            const std::uint32_t later = rankOf(k + Ahead);
+            Foreseen& f = foreseen[(k + Ahead) % Ahead];
+            f = {filed.previous(later), filed.next(later)};
+            for (const std::uint32_t node : {f.below, f.above}) {
+                if (node != RankSet::None) {
+                    __builtin_prefetch(&nodes_[node]);
                 }
             }
         }
         if (k + Ahead / 2 < count) {
-            const std::uint32_t later = rankOf[k + Ahead / 2];
-            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
-                if (near != RankSet::None && nodes_[near].parent != NoNode) {
-                    __builtin_prefetch(&nodes_[nodes_[near].parent]);
+            for (const std::uint32_t node : near(k + Ahead / 2)) {
+                if (node != RankSet::None && nodes_[node].parent != NoNode) {
+                    __builtin_prefetch(&nodes_[nodes_[node].parent]);
                 }
             }
         }
         if (k + Ahead / 4 < count) {
-            const std::uint32_t later = rankOf[k + Ahead / 4];
-            for (const std::uint32_t near : {filed.previous(later), filed.next(later)}) {
-                if (near == RankSet::None || nodes_[near].parent == NoNode) {
+            for (const std::uint32_t node : near(k + Ahead / 4)) {
+                if (node == RankSet::None || nodes_[node].parent == NoNode) {
                     continue;
                 }
-                const IndexNode& parent = nodes_[nodes_[near].parent];
-                const NodeId uncle = parent.left == near ? parent.right : parent.left;
+                const IndexNode& parent = nodes_[nodes_[node].parent];
+                const NodeId uncle = parent.left == node ? parent.right : parent.left;
                 if (uncle != NoNode) {
                     __builtin_prefetch(&nodes_[uncle]);
                 }
@@ -656,7 +668,7 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
                 }
             }
         }
-        const std::uint32_t rank = rankOf[k];
+        const std::uint32_t rank = rankOf(k);
         if (root_ == NoNode) {
             root_ = rank;
             paint(rank, Colour::Black);
@@ -670,6 +682,10 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
         if ((k + 1) % BulkProgressStride == 0 && progress) {
             progress(k + 1);
         }
+    }
+    // The key order's leaves are filled in rank order, each to the full.
+    for (std::size_t k = 0; k < count; ++k) {
+        setLeaf(static_cast<NodeId>(k), static_cast<NodeId>(k / KeyOrder::LeafCapacity));
     }
 }
 
