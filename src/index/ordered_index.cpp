@@ -434,59 +434,25 @@ void OrderedIndex::repairRemove(NodeId x) {
             return;
         }
         const bool xIsLeft = nodes_[p].left == x;
-        NodeId s = xIsLeft ? nodes_[p].right : nodes_[p].left;
+        const NodeId s = xIsLeft ? nodes_[p].right : nodes_[p].left;
         if (s == NoNode) {
-            // Push up with no sibling: p is x's parent in x's chain. Every
-            // black node on the way up passes the double black on and stays
-            // black; the first red one ends it by turning black. Along a
-            // managed chain the deepest red above x is found at once; past
-            // the chain's top the double black goes on from there.
-            if (!managed(x) && ++plainWalk > plainWalkLimit_ && makeChains()) {
-                manageChainOf(x);
-            }
-            if (managed(x)) {
-                const NodeId red = chains_.deepestRedAbove(x);
-                if (red != NoNode) {
-                    paint(red, Colour::Black);
-                    return;
-                }
-                x = chains_.first(x);
-                continue;
-            }
-            if (colourOf(p) == Colour::Red) {
-                paint(p, Colour::Black);
+            x = pushUpChain(x, plainWalk);
+            if (x == NoNode) {
                 return;
             }
-            x = p;
             continue;
         }
         if (colourOf(s) == Colour::Red) {
+            // Rotate the sibling up; x then has a black sibling.
             rotate(p, xIsLeft);
             paint(s, Colour::Black);
             paint(p, Colour::Red);
             continue;
         }
-        NodeId nearChild = xIsLeft ? nodes_[s].left : nodes_[s].right;
-        NodeId farChild = xIsLeft ? nodes_[s].right : nodes_[s].left;
-        const bool farIsRed = farChild != NoNode && colourOf(farChild) == Colour::Red;
-        const bool nearIsRed = nearChild != NoNode && colourOf(nearChild) == Colour::Red;
-        if (farIsRed || nearIsRed) {
-            if (!farIsRed) {
-                // Near rotation: the near child takes the sibling's place and
-                // the old sibling becomes its red far child.
-                rotate(s, !xIsLeft);
-                paint(nearChild, Colour::Black);
-                paint(s, Colour::Red);
-                farChild = s;
-                s = nearChild;
-            }
-            const Colour parentColour = colourOf(p);
-            rotate(p, xIsLeft);
-            paint(s, parentColour);
-            paint(p, Colour::Black);
-            paint(farChild, Colour::Black);
+        if (rotateRedNephewUp(p, s, xIsLeft)) {
             return;
         }
+        // Push up: the sibling turns red and p takes the extra black.
         paint(s, Colour::Red);
         if (colourOf(p) == Colour::Red) {
             paint(p, Colour::Black);
@@ -494,6 +460,60 @@ void OrderedIndex::repairRemove(NodeId x) {
         }
         x = p;
     }
+}
+
+// The push up where x has no sibling: x is its parent's only child, the two
+// in one chain. Every black node on the way up passes the double black on and
+// stays black; the first red one ends it by turning black. Along a managed
+// chain the deepest red above x is found at once, and past the chain's top
+// the double black goes on from there. Returns where it goes on, or NoNode
+// when it has ended.
+NodeId OrderedIndex::pushUpChain(NodeId x, unsigned& plainWalk) {
+    if (!managed(x) && ++plainWalk > plainWalkLimit_ && makeChains()) {
+        manageChainOf(x);
+    }
+    if (managed(x)) {
+        const NodeId red = chains_.deepestRedAbove(x);
+        if (red != NoNode) {
+            paint(red, Colour::Black);
+            return NoNode;
+        }
+        return chains_.first(x);
+    }
+    const NodeId p = nodes_[x].parent;
+    if (colourOf(p) == Colour::Red) {
+        paint(p, Colour::Black);
+        return NoNode;
+    }
+    return p;
+}
+
+// With x double black under p and a black sibling s: when a child of s is
+// red, rotations end the repair (the far rotation, after a near rotation when
+// only the near child is red). False when both children of s are black.
+bool OrderedIndex::rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft) {
+    const NodeId nearChild = xIsLeft ? nodes_[s].left : nodes_[s].right;
+    NodeId farChild = xIsLeft ? nodes_[s].right : nodes_[s].left;
+    const bool farIsRed = farChild != NoNode && colourOf(farChild) == Colour::Red;
+    const bool nearIsRed = nearChild != NoNode && colourOf(nearChild) == Colour::Red;
+    if (!farIsRed && !nearIsRed) {
+        return false;
+    }
+    if (!farIsRed) {
+        // Near rotation: the near child takes the sibling's place and the
+        // old sibling becomes its red far child.
+        rotate(s, !xIsLeft);
+        paint(nearChild, Colour::Black);
+        paint(s, Colour::Red);
+        farChild = s;
+        s = nearChild;
+    }
+    const Colour parentColour = colourOf(p);
+    rotate(p, xIsLeft);
+    paint(s, parentColour);
+    paint(p, Colour::Black);
+    paint(farChild, Colour::Black);
+    return true;
 }
 
 // The highest node of a run of consecutive keys first..last (in-order), which
@@ -603,6 +623,50 @@ void OrderedIndex::insertAll(std::size_t count, const BulkProgress& progress) {
     keys_.finishBulk(count);
 }
 
+// The records are filed in an order unrelated to their ranks, so each filing
+// touches far places of the node array: its neighbours', then their
+// parents' and the uncle's. They are fetched into the cache for the filings
+// some steps ahead, a level of the tree further each time the filing comes
+// nearer, from the neighbours foreseen when it was Ahead steps away (a guess:
+// closer ones may be filed meanwhile). Reads only what an earlier step
+// fetched, so that waiting for memory overlaps the filings in between.
+void OrderedIndex::fetchAhead(FilingForesight& foresight, const RankSet& filed, std::size_t k,
+                              std::size_t count) const {
+    constexpr std::size_t Ahead = FilingForesight::Ahead;
+    if (k + Ahead < count) {
+        const NodeId later = leafOf(static_cast<NodeId>(k + Ahead));
+        FilingForesight::Neighbours& near = foresight.at(k + Ahead);
+        near = {filed.previous(later), filed.next(later)};
+        for (const std::uint32_t node : near) {
+            if (node != RankSet::None) {
+                __builtin_prefetch(&nodes_[node]);
+            }
+        }
+    }
+    if (k + Ahead / 2 < count) {
+        for (const std::uint32_t node : foresight.at(k + Ahead / 2)) {
+            if (node != RankSet::None && nodes_[node].parent != NoNode) {
+                __builtin_prefetch(&nodes_[nodes_[node].parent]);
+            }
+        }
+    }
+    if (k + Ahead / 4 < count) {
+        for (const std::uint32_t node : foresight.at(k + Ahead / 4)) {
+            if (node == RankSet::None || nodes_[node].parent == NoNode) {
+                continue;
+            }
+            const IndexNode& parent = nodes_[nodes_[node].parent];
+            const NodeId uncle = parent.left == node ? parent.right : parent.left;
+            if (uncle != NoNode) {
+                __builtin_prefetch(&nodes_[uncle]);
+            }
+            if (parent.parent != NoNode) {
+                __builtin_prefetch(&nodes_[parent.parent]);
+            }
+        }
+    }
+}
+
 // Builds the tree of inserting the records numbered 0..size-1 one by one in
 // that order, with each record's rank in sorted as its node number, so that
 // neighbours in key order, which the insertions touch together, lie side by
@@ -619,55 +683,9 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
     }
     const auto rankOf = [this](std::size_t id) { return leafOf(static_cast<NodeId>(id)); };
     RankSet filed(count);
-    // The records are filed in an order unrelated to their ranks, so each
-    // filing touches far places of the node array: its neighbours', then
-    // their parents' and the uncle's. They are fetched into the cache for the
-    // filings some steps ahead, a level of the tree further each time the
-    // filing comes nearer, from the neighbours foreseen when it was Ahead
-    // steps away (a guess: closer ones may be filed meanwhile).
-    constexpr std::size_t Ahead = 16;
-    struct Foreseen {
-        std::uint32_t below = RankSet::None;
-        std::uint32_t above = RankSet::None;
-    };
-    Foreseen foreseen[Ahead];
-    const auto near = [&foreseen](std::size_t k) {
-        const Foreseen& f = foreseen[k % Ahead];
-        return std::array<std::uint32_t, 2>{f.below, f.above};
-    };
+    FilingForesight foresight;
     for (std::size_t k = 0; k < count; ++k) {
-        if (k + Ahead < count) {
-            const std::uint32_t later = rankOf(k + Ahead);
-            Foreseen& f = foreseen[(k + Ahead) % Ahead];
-            f = {filed.previous(later), filed.next(later)};
-            for (const std::uint32_t node : {f.below, f.above}) {
-                if (node != RankSet::None) {
-                    __builtin_prefetch(&nodes_[node]);
-                }
-            }
-        }
-        if (k + Ahead / 2 < count) {
-            for (const std::uint32_t node : near(k + Ahead / 2)) {
-                if (node != RankSet::None && nodes_[node].parent != NoNode) {
-                    __builtin_prefetch(&nodes_[nodes_[node].parent]);
-                }
-            }
-        }
-        if (k + Ahead / 4 < count) {
-            for (const std::uint32_t node : near(k + Ahead / 4)) {
-                if (node == RankSet::None || nodes_[node].parent == NoNode) {
-                    continue;
-                }
-                const IndexNode& parent = nodes_[nodes_[node].parent];
-                const NodeId uncle = parent.left == node ? parent.right : parent.left;
-                if (uncle != NoNode) {
-                    __builtin_prefetch(&nodes_[uncle]);
-                }
-                if (parent.parent != NoNode) {
-                    __builtin_prefetch(&nodes_[parent.parent]);
-                }
-            }
-        }
+        fetchAhead(foresight, filed, k, count);
         const std::uint32_t rank = rankOf(k);
         if (root_ == NoNode) {
             root_ = rank;
@@ -718,18 +736,40 @@ OrderedIndex::Work OrderedIndex::work() const {
 std::size_t OrderedIndex::heldBytes() const { return nodes_.capacity() * sizeof(IndexNode) + keys_.heldBytes(); }
 
 bool OrderedIndex::invariantsHold(std::string& why) const {
-    const auto fail = [&why](std::string text) {
-        why = std::move(text);
-        return false;
-    };
     if (root_ != NoNode && nodes_[root_].parent != NoNode) {
-        return fail("the root has a parent");
+        why = "the root has a parent";
+        return false;
     }
     if (!keys_.structureHolds()) {
-        return fail("the key order's B+ tree does not hold together");
+        why = "the key order's B+ tree does not hold together";
+        return false;
     }
-    // In-order walk: links, order, colours and chains.
     std::vector<NodeId> inOrder;
+    if (!linksAndOrderHold(inOrder, why)) {
+        return false;
+    }
+    if (root_ != NoNode && colourOf(root_) != Colour::Black) {
+        why = "the root is red";
+        return false;
+    }
+    for (const NodeId node : inOrder) {
+        const NodeId parent = nodes_[node].parent;
+        if (parent != NoNode && colourOf(node) == Colour::Red && colourOf(parent) == Colour::Red) {
+            why = "a red node has a red parent: node " + std::to_string(node);
+            return false;
+        }
+        // A node starts its chain exactly when its parent does not have it
+        // as its only child.
+        if (!isOnlyChild(node) && !chainHolds(node, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The tree's links agree, and its in-order (given back in inOrder) is sorted
+// and is the key order, each node knowing its leaf.
+bool OrderedIndex::linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const {
     std::vector<NodeId> pending;
     for (NodeId node = root_; node != NoNode || !pending.empty();) {
         if (node != NoNode) {
@@ -742,66 +782,64 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         inOrder.push_back(node);
         for (const NodeId child : {nodes_[node].left, nodes_[node].right}) {
             if (child != NoNode && nodes_[child].parent != node) {
-                return fail("a child's parent link points elsewhere: node " + std::to_string(child));
+                why = "a child's parent link points elsewhere: node " + std::to_string(child);
+                return false;
             }
         }
         node = nodes_[node].right;
     }
     if (inOrder.size() != keys_.size()) {
-        return fail("the tree and the key order hold different numbers of records");
+        why = "the tree and the key order hold different numbers of records";
+        return false;
     }
     std::size_t k = 0;
     for (KeyOrder::Position at = keys_.first(); keys_.idAt(at) != NoNode; at = keys_.next(at), ++k) {
         if (k == inOrder.size() || keys_.idAt(at) != inOrder[k]) {
-            return fail("the key order differs from the tree's in-order at " + std::to_string(k));
+            why = "the key order differs from the tree's in-order at " + std::to_string(k);
+            return false;
         }
         if (leafOf(inOrder[k]) != at.leaf) {
-            return fail("a node does not know its key order leaf: node " + std::to_string(inOrder[k]));
+            why = "a node does not know its key order leaf: node " + std::to_string(inOrder[k]);
+            return false;
         }
-        if (k > 0) {
-            const Probe probe{records_.keyOf(inOrder[k]), records_.nameOf(inOrder[k])};
-            if (isAbove(compareNode(inOrder[k - 1], probe))) {
-                return fail("the in-order is not sorted at " + std::to_string(k));
-            }
+        const Probe probe{records_.keyOf(inOrder[k]), records_.nameOf(inOrder[k])};
+        if (k > 0 && isAbove(compareNode(inOrder[k - 1], probe))) {
+            why = "the in-order is not sorted at " + std::to_string(k);
+            return false;
         }
     }
-    if (root_ != NoNode && colourOf(root_) != Colour::Black) {
-        return fail("the root is red");
+    return true;
+}
+
+// The chain that starts at top runs down single children to a node without
+// exactly one child, is managed as a whole or not at all, and when managed
+// the chain set holds exactly it, with right summaries.
+bool OrderedIndex::chainHolds(NodeId top, std::string& why) const {
+    const bool chainManaged = managed(top);
+    for (NodeId member = top; member != NoNode; member = onlyChild(member)) {
+        if (managed(member) != chainManaged) {
+            why = "a chain is managed in part at node " + std::to_string(top);
+            return false;
+        }
     }
-    for (const NodeId node : inOrder) {
-        const NodeId parent = nodes_[node].parent;
-        if (parent != NoNode && colourOf(node) == Colour::Red && colourOf(parent) == Colour::Red) {
-            return fail("a red node has a red parent: node " + std::to_string(node));
+    if (!chainManaged) {
+        return true;
+    }
+    NodeId expected = top;
+    for (const NodeId member : chains_.chainOf(top)) {
+        if (member != expected) {
+            why = "a chain differs from the tree's single-child path at node " + std::to_string(top);
+            return false;
         }
-        // Chains: a node starts its chain exactly when its parent does not
-        // have it as its only child, and every chain runs down single
-        // children to a node without exactly one child.
-        if (isOnlyChild(node)) {
-            continue;
-        }
-        const bool chainManaged = managed(node);
-        for (NodeId member = node; member != NoNode; member = onlyChild(member)) {
-            if (managed(member) != chainManaged) {
-                return fail("a chain is managed in part at node " + std::to_string(node));
-            }
-        }
-        if (!chainManaged) {
-            continue;
-        }
-        const std::vector<NodeId> chain = chains_.chainOf(node);
-        NodeId expected = node;
-        for (const NodeId member : chain) {
-            if (member != expected) {
-                return fail("a chain differs from the tree's single-child path at node " + std::to_string(node));
-            }
-            expected = onlyChild(member);
-        }
-        if (expected != NoNode) {
-            return fail("a chain ends before its path does at node " + std::to_string(node));
-        }
-        if (!chains_.summariesHold(node)) {
-            return fail("a chain's summaries are wrong at node " + std::to_string(node));
-        }
+        expected = onlyChild(member);
+    }
+    if (expected != NoNode) {
+        why = "a chain ends before its path does at node " + std::to_string(top);
+        return false;
+    }
+    if (!chains_.summariesHold(top)) {
+        why = "a chain's summaries are wrong at node " + std::to_string(top);
+        return false;
     }
     return true;
 }

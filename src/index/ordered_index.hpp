@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 #include "index/index_key.hpp"
 #include "index/key_order.hpp"
 #include "index/node_id.hpp"
+#include "index/rank_set.hpp"
 #include "index/record_keys.hpp"
 
 namespace recdb {
@@ -189,8 +191,22 @@ private:
     void restructure(NodeId x, NodeId p, NodeId g);
     void passColourUp(NodeId parent);
     void repairRemove(NodeId node);
+    NodeId pushUpChain(NodeId x, unsigned& plainWalk);
+    bool rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft);
 
     void fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress);
+    // The neighbours foreseen for the filings ahead of the current one.
+    struct FilingForesight {
+        static constexpr std::size_t Ahead = 16;
+        using Neighbours = std::array<std::uint32_t, 2>;
+        FilingForesight() { ahead.fill({RankSet::None, RankSet::None}); }
+        Neighbours& at(std::size_t filing) { return ahead[filing % Ahead]; }
+        std::array<Neighbours, Ahead> ahead;
+    };
+    void fetchAhead(FilingForesight& foresight, const RankSet& filed, std::size_t k, std::size_t count) const;
+
+    bool linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const;
+    bool chainHolds(NodeId top, std::string& why) const;
 
     template <typename Classify>
     NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
