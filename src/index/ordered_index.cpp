@@ -166,7 +166,12 @@ void OrderedIndex::joinLink(NodeId upper, NodeId lower) {
 }
 
 // Cuts every chain link that touches node, leaving it a chain of its own.
+// Until a chain set exists no chain is managed, and neither this nor relink
+// has anything to do (nor any other node to read).
 void OrderedIndex::isolate(NodeId node) {
+    if (!chains_.isMade()) {
+        return;
+    }
     if (isOnlyChild(node)) {
         cutLink(node);
     }
@@ -181,6 +186,9 @@ void OrderedIndex::isolate(NodeId node) {
 // only child).
 void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
     assert(nodes.size() <= 2);
+    if (!chains_.isMade()) {
+        return;
+    }
     std::pair<NodeId, NodeId> links[4];
     std::size_t count = 0;
     const auto add = [&links, &count](NodeId upper, NodeId lower) {
@@ -243,14 +251,14 @@ void OrderedIndex::attachBetween(NodeId id, NodeId predecessor, NodeId successor
     const bool asRight = predecessor != NoNode && nodes_[predecessor].right == NoNode;
     const NodeId parent = asRight ? predecessor : successor;
     assert(parent != NoNode && (asRight || nodes_[parent].left == NoNode));
-    const NodeId other = onlyChild(parent);
+    const NodeId other = chains_.isMade() ? onlyChild(parent) : NoNode;
     if (other != NoNode) {
         // The parent's chain went on into its other child and stops there now.
         cutLink(other);
     }
     (asRight ? nodes_[parent].right : nodes_[parent].left) = id;
     nodes_[id].parent = parent;
-    if (other == NoNode) {
+    if (other == NoNode && chains_.isMade()) {
         joinLink(parent, id);
     }
 }
