@@ -4,7 +4,12 @@
 
 namespace recdb {
 
-void GroupIndex::prepareAdd(std::int32_t group) { groups_.try_emplace(group); }
+void GroupIndex::prepareAdd(std::int32_t group) {
+    const Cached& cached = cache_[cacheSlotOf(group)];
+    if (cached.list == nullptr || cached.group != group) {
+        groups_.try_emplace(group);
+    }
+}
 
 std::size_t GroupIndex::cacheSlotOf(std::int32_t group) {
     return (static_cast<std::uint32_t>(group) * 0x9E3779B1u) >> 22;

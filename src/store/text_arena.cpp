@@ -77,15 +77,6 @@ TextArena::Handle TextArena::store(std::string_view name, std::optional<std::str
     return handle;
 }
 
-const unsigned char* TextArena::at(Handle handle) const {
-    return blocks_[handle >> OffsetBits].get() + (handle & (BlockSize - 1));
-}
-
-std::string_view TextArena::name(Handle handle) const {
-    const unsigned char* text = at(handle);
-    return {reinterpret_cast<const char*>(text + 1), text[0]};
-}
-
 std::optional<std::string_view> TextArena::info(Handle handle) const {
     const unsigned char* text = at(handle);
     std::size_t tag = 0;

@@ -29,7 +29,11 @@ public:
     void release(Handle handle);
     void clear();
 
-    std::string_view name(Handle handle) const;
+    // Inline: the indexes read names for many of their comparisons.
+    std::string_view name(Handle handle) const {
+        const unsigned char* text = at(handle);
+        return {reinterpret_cast<const char*>(text + 1), text[0]};
+    }
     std::optional<std::string_view> info(Handle handle) const;
 
     // Bytes of live texts and of holes.
@@ -43,7 +47,9 @@ private:
     static constexpr std::size_t BlockSize = std::size_t{1} << OffsetBits;
     static constexpr std::size_t MaxBlocks = std::size_t{1} << (32 - OffsetBits);
 
-    const unsigned char* at(Handle handle) const;
+    const unsigned char* at(Handle handle) const {
+        return blocks_[handle >> OffsetBits].get() + (handle & (BlockSize - 1));
+    }
     std::size_t sizeAt(Handle handle) const;
 
     std::vector<std::unique_ptr<unsigned char[]>> blocks_;
