@@ -118,7 +118,7 @@ private:
     // own, or attaches a tree there; the flip bits keep every true colour.
     NodeId detach(NodeId root, bool left);
     void attach(NodeId root, NodeId subtree, bool left);
-    // The first node of a subtree whose root's accumulated flip is given.
+    // The first node of node's subtree, splayed to the root of its tree.
     NodeId leftmost(NodeId node);
 
     std::vector<ChainLinks> links_;

@@ -44,8 +44,14 @@ struct IndexNode {
 //   climbs it recolours or passes the whole stretch in one step; short
 //   chains keep plain colour bits, which cost nothing to maintain;
 // - lookups climb from the ends of the equal keys instead of descending.
-// Every operation is O(log n) amortised per chain that a repair leaves, and
-// no recursion or walk grows with the tree's height.
+// An insert costs O(log n) amortised. A removal costs that for each chain its
+// repair crosses and a step for each level it climbs between chains; a
+// lookup climbs at most twice the shorter way from an end of its run of equal
+// keys to above the run's top; collectEqualPrimary also walks the paths from
+// that top down to the run's ends. Those climbs and walks are bounded only by
+// the tree's height. Nothing recurses.
+//
+// The design, with drawings of every case: doc/ordered-index.md.
 //
 // Invariants (checked by invariantsHold): parent and child links agree; an
 // in-order walk meets the records in non-decreasing order, a record equal to
@@ -100,11 +106,12 @@ public:
     void insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
-    // The record comparing 0 with the key that a descent from the root would
-    // meet first, or NoNode.
+    // The record whose relation with the key is Same that a descent from the
+    // root would meet first, or NoNode.
     NodeId find(const Probe& key) const;
-    // Appends every record whose comparison with the key gives 0, 2 or -2,
-    // in pre-order of the tree below the highest such record.
+    // Appends every record whose primary field equals the key's (any relation
+    // but Below and Above), in pre-order of the tree below the highest such
+    // record.
     void collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const;
 
     std::size_t size() const { return keys_.size(); }
