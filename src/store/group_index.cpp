@@ -12,7 +12,7 @@ void GroupIndex::prepareAdd(std::int32_t group) {
 }
 
 std::size_t GroupIndex::cacheSlotOf(std::int32_t group) {
-    return (static_cast<std::uint32_t>(group) * 0x9E3779B1u) >> 22;
+    return (static_cast<std::uint32_t>(group) * 0x9E3779B1u) >> 20;
 }
 
 IdList& GroupIndex::listOf(std::int32_t group) {

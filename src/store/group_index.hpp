@@ -65,7 +65,7 @@ private:
         std::int32_t group = 0;
         IdList* list = nullptr;
     };
-    std::vector<Cached> cache_ = std::vector<Cached>(1024);
+    std::vector<Cached> cache_ = std::vector<Cached>(4096);
 };
 
 }  // namespace recdb

@@ -27,35 +27,34 @@ std::uint64_t NameTable::hashOf(std::string_view name) {
 }
 
 void NameTable::allocate(std::size_t count) {
+    // Every byte 0xFF: each cell's record number is NoNode.
     const std::size_t slots = slotsFor(count);
-    std::vector<NodeId> freshSlots(slots, NoNode);
-    std::vector<std::uint8_t> freshTags(slots, 0);
-    slots_.swap(freshSlots);
-    tags_.swap(freshTags);
+    std::vector<unsigned char> fresh(slots * CellSize, 0xFF);
+    cells_.swap(fresh);
+    slots_ = slots;
 }
 
 void NameTable::place(NodeId id, std::uint64_t hash) {
     std::size_t slot = homeOf(hash);
-    while (slots_[slot] != NoNode) {
+    while (idAt(slot) != NoNode) {
         slot = after(slot);
     }
-    slots_[slot] = id;
-    tags_[slot] = tagOf(hash);
+    set(slot, id, tagOf(hash));
 }
 
 void NameTable::prepareInsert() {
-    if ((count_ + 1) * 8 <= slots_.size() * MaxLoadEighths) {
+    if ((count_ + 1) * 8 <= slots_ * MaxLoadEighths) {
         return;
     }
     NameTable grown(records_);
     grown.allocate(2 * (count_ + 1));
-    for (const NodeId id : slots_) {
-        if (id != NoNode) {
+    for (std::size_t slot = 0; slot < slots_; ++slot) {
+        if (const NodeId id = idAt(slot); id != NoNode) {
             grown.place(id, hashOf(records_.name(id)));
         }
     }
-    slots_.swap(grown.slots_);
-    tags_.swap(grown.tags_);
+    cells_.swap(grown.cells_);
+    std::swap(slots_, grown.slots_);
 }
 
 void NameTable::insert(NodeId id) {
@@ -69,9 +68,9 @@ NodeId NameTable::find(std::string_view name) const {
     }
     const std::uint64_t hash = hashOf(name);
     const std::uint8_t tag = tagOf(hash);
-    for (std::size_t slot = homeOf(hash); slots_[slot] != NoNode; slot = after(slot)) {
-        if (tags_[slot] == tag && records_.name(slots_[slot]) == name) {
-            return slots_[slot];
+    for (std::size_t slot = homeOf(hash); idAt(slot) != NoNode; slot = after(slot)) {
+        if (tagAt(slot) == tag && records_.name(idAt(slot)) == name) {
+            return idAt(slot);
         }
     }
     return NoNode;
@@ -81,25 +80,23 @@ NodeId NameTable::find(std::string_view name) const {
 // its run move back into it if their home slot does not lie after it.
 void NameTable::remove(NodeId id) {
     std::size_t hole = homeOf(hashOf(records_.name(id)));
-    while (slots_[hole] != id) {
+    while (idAt(hole) != id) {
         hole = after(hole);
     }
     // How far a slot lies cyclically after another.
     const auto distance = [this](std::size_t from, std::size_t to) {
-        return to >= from ? to - from : to + slots_.size() - from;
+        return to >= from ? to - from : to + slots_ - from;
     };
-    for (std::size_t slot = after(hole); slots_[slot] != NoNode; slot = after(slot)) {
-        const std::size_t home = homeOf(hashOf(records_.name(slots_[slot])));
+    for (std::size_t slot = after(hole); idAt(slot) != NoNode; slot = after(slot)) {
+        const std::size_t home = homeOf(hashOf(records_.name(idAt(slot))));
         // The entry may move back when its home is not cyclically in (hole, slot].
         const bool homeAfterHole = home != hole && distance(hole, home) <= distance(hole, slot);
         if (!homeAfterHole) {
-            slots_[hole] = slots_[slot];
-            tags_[hole] = tags_[slot];
+            copyCell(hole, slot);
             hole = slot;
         }
     }
-    slots_[hole] = NoNode;
-    tags_[hole] = 0;
+    set(hole, NoNode, 0xFF);
     --count_;
 }
 
@@ -113,8 +110,7 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
         if (k < count) {
             const std::uint64_t hash = hashOf(records_.name(static_cast<NodeId>(k)));
             hashes[k % Ahead] = hash;
-            __builtin_prefetch(&slots_[homeOf(hash)], 1);
-            __builtin_prefetch(&tags_[homeOf(hash)], 1);
+            __builtin_prefetch(cell(homeOf(hash)), 1);
         }
     };
     for (std::size_t k = 0; k < Ahead; ++k) {
@@ -127,14 +123,13 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
         const std::uint8_t tag = tagOf(hash);
         const std::string_view name = records_.name(id);
         std::size_t slot = homeOf(hash);
-        for (; slots_[slot] != NoNode; slot = after(slot)) {
-            if (tags_[slot] == tag && records_.name(slots_[slot]) == name) {
+        for (; idAt(slot) != NoNode; slot = after(slot)) {
+            if (tagAt(slot) == tag && records_.name(idAt(slot)) == name) {
                 clear();
                 return false;
             }
         }
-        slots_[slot] = id;
-        tags_[slot] = tag;
+        set(slot, id, tag);
         ++count_;
         if (count_ % BulkProgressStride == 0 && progress) {
             progress(count_);
@@ -144,11 +139,11 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
 }
 
 void NameTable::clear() {
-    std::vector<NodeId>().swap(slots_);
-    std::vector<std::uint8_t>().swap(tags_);
+    std::vector<unsigned char>().swap(cells_);
+    slots_ = 0;
     count_ = 0;
 }
 
-std::size_t NameTable::heldBytes() const { return slots_.capacity() * sizeof(NodeId) + tags_.capacity(); }
+std::size_t NameTable::heldBytes() const { return cells_.capacity(); }
 
 }  // namespace recdb
