@@ -42,6 +42,7 @@ bool InputFile::rewind() {
         return false;
     }
     pos_ = end_ = 0;
+    consumedBefore_ = 0;
     failed_ = false;
     return true;
 }
@@ -55,6 +56,7 @@ bool InputFile::refill() {
         failed_ = true;
         return false;
     }
+    consumedBefore_ += end_;
     pos_ = 0;
     end_ = static_cast<std::size_t>(got);
     return got > 0;
@@ -91,6 +93,15 @@ bool InputFile::readInt32(std::int32_t& value) {
 
 bool InputFile::skip(std::size_t count) {
     return consume(count, [](const char*, std::size_t) {});
+}
+
+std::string_view InputFile::readChunk() {
+    if (pos_ == end_ && !refill()) {
+        return {};
+    }
+    const std::string_view chunk(buffer_.get() + pos_, end_ - pos_);
+    pos_ = end_;
+    return chunk;
 }
 
 bool InputFile::appendBytes(std::string& out, std::size_t count) {

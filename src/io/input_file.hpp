@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace recdb::io {
 
@@ -26,8 +27,14 @@ public:
     // Appends count bytes, growing only as data actually arrives, so a
     // length field larger than the file allocates no more than the file has.
     [[nodiscard]] bool appendBytes(std::string& out, std::size_t count);
+    // The buffered bytes that follow, all taken at once (refilling first
+    // when none are left); empty at the end of the data or after an error.
+    [[nodiscard]] std::string_view readChunk();
     bool failed() const { return failed_; }
-    // Goes back to the start of the file.
+    // The number of bytes taken from the file so far: the offset of the next
+    // byte to be read.
+    std::uint64_t position() const { return consumedBefore_ + pos_; }
+    // Goes back to the start of the file; false where the file cannot seek.
     [[nodiscard]] bool rewind();
 
 private:
@@ -39,6 +46,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    std::uint64_t consumedBefore_ = 0;  // bytes of the buffers before this one
     bool failed_ = false;
 };
 

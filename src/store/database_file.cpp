@@ -4,6 +4,8 @@
 
 #include "io/file_writer.hpp"
 #include "io/input_file.hpp"
+#include "store/record_reader.hpp"
+#include "store/record_writer.hpp"
 
 namespace recdb {
 
@@ -14,18 +16,8 @@ StoreOutcome store(const Database& database, const std::string& fileName) {
     }
     const auto writeRecords = [&records](io::OutputFile& file) {
         for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
-            const std::string_view name = records.name(id);
-            file.writeInt32(static_cast<std::int32_t>(name.size()));
-            file.write(name);
-            file.writeInt32(records.group(id));
-            file.writeInt32(records.ratingNum(id));
-            file.writeInt32(records.ratingDen(id));
-            if (const auto info = records.info(id)) {
-                file.writeInt32(static_cast<std::int32_t>(info->size()));
-                file.write(*info);
-            } else {
-                file.writeInt32(-1);
-            }
+            writeRecord(file, {records.name(id), records.group(id), records.ratingNum(id), records.ratingDen(id),
+                               records.info(id)});
         }
     };
     try {
@@ -45,67 +37,23 @@ StoreOutcome store(const Database& database, const std::string& fileName) {
 
 namespace {
 
-enum class RecordRead { Complete, EndOfData, BadNameLength };
-
-// Reads the fixed fields of a record and, unless skipping, its texts.
-class RecordReader {
-public:
-    explicit RecordReader(io::InputFile& file) : file_(file) {}
-
-    RecordRead next(bool skipTexts) {
-        std::int32_t nameLength = 0;
-        if (!file_.readInt32(nameLength)) {
-            return RecordRead::EndOfData;
-        }
-        if (nameLength < 0 || nameLength > static_cast<std::int32_t>(MaxNameLength)) {
-            return RecordRead::BadNameLength;
-        }
-        std::int32_t infoLength = 0;
-        if (!file_.readBytes(name_, static_cast<std::size_t>(nameLength)) || !file_.readInt32(record_.group) ||
-            !file_.readInt32(record_.ratingNum) || !file_.readInt32(record_.ratingDen) ||
-            !file_.readInt32(infoLength)) {
-            return RecordRead::EndOfData;
-        }
-        // Texts end at their first zero byte in memory.
-        record_.name = storedName({name_, static_cast<std::size_t>(nameLength)});
-        record_.info.reset();
-        if (infoLength >= 0) {
-            const auto length = static_cast<std::size_t>(infoLength);
-            if (skipTexts) {
-                return file_.skip(length) ? RecordRead::Complete : RecordRead::EndOfData;
-            }
-            info_.clear();
-            if (!file_.appendBytes(info_, length)) {
-                return RecordRead::EndOfData;
-            }
-            record_.info = std::string_view(info_).substr(0, info_.find('\0'));
-        }
-        return RecordRead::Complete;
-    }
-
-    const RecordView& record() const { return record_; }
-
-private:
-    io::InputFile& file_;
-    char name_[MaxNameLength];
-    std::string info_;
-    RecordView record_;
-};
-
 // The number of complete records, found in a first pass over the file so that
 // the database can take them without growing its arrays on the way.
 LoadOutcome countRecords(io::InputFile& file, std::size_t& count) {
     RecordReader reader(file);
     count = 0;
     for (;;) {
-        switch (reader.next(true)) {
+        switch (reader.skip()) {
         case RecordRead::Complete:
             ++count;
             break;
         case RecordRead::BadNameLength:
             return LoadOutcome::BadNameLength;
-        case RecordRead::EndOfData:
-            return file.failed() ? LoadOutcome::CannotRead : LoadOutcome::Loaded;
+        case RecordRead::Failed:
+            return LoadOutcome::CannotRead;
+        case RecordRead::End:
+        case RecordRead::Truncated:
+            return LoadOutcome::Loaded;
         }
     }
 }
@@ -129,7 +77,7 @@ LoadOutcome load(Database& database, const std::string& fileName) {
         database.startLoad(count);
         RecordReader reader(file);
         for (std::size_t k = 0; k < count; ++k) {
-            if (reader.next(false) != RecordRead::Complete) {
+            if (reader.next() != RecordRead::Complete) {
                 // The file changed under the load.
                 return LoadOutcome::CannotRead;
             }
