@@ -54,7 +54,8 @@ std::optional<FieldProblem> readRow(std::span<const TableField> fields, bool has
     }
     const auto rating = readRating(fields[2].text);
     if (!rating) {
-        return FieldProblem{3, "the rating " + shown(fields[2]) + " is not two whole numbers of 32 bits joined by a point"};
+        return FieldProblem{
+            3, "the rating " + shown(fields[2]) + " is not two whole numbers of 32 bits joined by a point"};
     }
     record.name = name;
     record.group = *group;

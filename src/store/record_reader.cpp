@@ -89,4 +89,55 @@ RecordRead RecordReader::read(bool withTexts) {
     return RecordRead::Complete;
 }
 
+namespace {
+
+std::int32_t int32At(std::string_view bytes, std::size_t offset) {
+    const auto byte = [&](std::size_t k) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + k]));
+    };
+    return static_cast<std::int32_t>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
+}
+
+}  // namespace
+
+DecodedRecord decodeRecord(std::string_view bytes) {
+    DecodedRecord decoded;
+    if (bytes.empty()) {
+        return decoded;
+    }
+    decoded.result = RecordRead::Truncated;
+    if (bytes.size() < 4) {
+        return decoded;
+    }
+    decoded.nameLength = int32At(bytes, 0);
+    if (decoded.nameLength < 0 || decoded.nameLength > static_cast<std::int32_t>(MaxNameLength)) {
+        decoded.result = RecordRead::BadNameLength;
+        return decoded;
+    }
+    const auto nameSize = static_cast<std::size_t>(decoded.nameLength);
+    const std::size_t fixedEnd = 20 + nameSize;
+    if (bytes.size() < fixedEnd) {
+        return decoded;
+    }
+    decoded.rawName = bytes.substr(4, nameSize);
+    decoded.record.name = storedName(decoded.rawName);
+    decoded.record.group = int32At(bytes, 4 + nameSize);
+    decoded.record.ratingNum = int32At(bytes, 8 + nameSize);
+    decoded.record.ratingDen = int32At(bytes, 12 + nameSize);
+    decoded.infoLength = int32At(bytes, 16 + nameSize);
+    decoded.size = fixedEnd;
+    if (decoded.infoLength >= 0) {
+        const auto infoSize = static_cast<std::size_t>(decoded.infoLength);
+        if (bytes.size() - fixedEnd < infoSize) {
+            decoded.size = 0;
+            return decoded;
+        }
+        decoded.rawInfo = bytes.substr(fixedEnd, infoSize);
+        decoded.record.info = decoded.rawInfo->substr(0, decoded.rawInfo->find('\0'));
+        decoded.size += infoSize;
+    }
+    decoded.result = RecordRead::Complete;
+    return decoded;
+}
+
 }  // namespace recdb

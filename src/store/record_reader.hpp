@@ -75,4 +75,18 @@ private:
     RecordField field_ = RecordField::NameLength;
 };
 
+// A record read from bytes in memory that begin with it, exactly as the
+// reader reads one from a file; for those that search a damaged file.
+struct DecodedRecord {
+    RecordRead result = RecordRead::End;
+    std::size_t size = 0;  // the bytes the record takes, when complete
+    std::int32_t nameLength = 0;
+    std::int32_t infoLength = -1;
+    std::string_view rawName;
+    std::optional<std::string_view> rawInfo;
+    RecordView record;  // as a load keeps it: texts cut at their first zero byte
+};
+
+DecodedRecord decodeRecord(std::string_view bytes);
+
 }  // namespace recdb

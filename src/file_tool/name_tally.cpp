@@ -1,0 +1,135 @@
+#include "file_tool/name_tally.hpp"
+
+#include <algorithm>
+
+namespace recdb {
+
+namespace {
+
+// FNV-1a, then a 64-bit finaliser so that the high bits, which choose the
+// pass, are as well mixed as the low bits, which choose the slot.
+std::uint64_t hashName(std::string_view name) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char byte : name) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3ULL;
+    }
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33;
+    return hash;
+}
+
+constexpr std::size_t FirstSlots = 1024;
+
+}  // namespace
+
+std::size_t NameTally::heldBytes() const {
+    return entries_.capacity() * sizeof(Entry) + names_.capacity() + slots_.capacity() * sizeof(std::uint32_t);
+}
+
+void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t place) {
+    const std::uint64_t hash = hashName(name);
+    if (hash < low_ || hash > high_) {
+        return;
+    }
+    insert(hash, name, record, place);
+    while (heldBytes() > budget_ && high_ > low_) {
+        narrow();
+    }
+}
+
+void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t record, std::uint64_t place) {
+    if (slots_.empty()) {
+        slots_.assign(FirstSlots, 0);
+    }
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = slots_[slot];
+        if (held == 0) {
+            slots_[slot] = static_cast<std::uint32_t>(entries_.size() + 1);
+            entries_.push_back({hash, record, place, 1, names_.size(), name.size()});
+            names_.append(name);
+            if (2 * entries_.size() > slots_.size()) {
+                growTable();
+            }
+            return;
+        }
+        Entry& entry = entries_[held - 1];
+        if (entry.hash == hash && nameOf(entry) == name) {
+            ++entry.count;
+            return;
+        }
+    }
+}
+
+void NameTally::growTable() {
+    slots_.assign(2 * slots_.size(), 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t k = 0; k < entries_.size(); ++k) {
+        std::size_t slot = entries_[k].hash & mask;
+        while (slots_[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        slots_[slot] = static_cast<std::uint32_t>(k + 1);
+    }
+}
+
+void NameTally::narrow() {
+    high_ = low_ + (high_ - low_) / 2;
+    rebuild();
+}
+
+void NameTally::rebuild() {
+    std::vector<Entry> kept;
+    std::string keptNames;
+    for (const Entry& entry : entries_) {
+        if (entry.hash <= high_) {
+            kept.push_back(entry);
+            kept.back().nameStart = keptNames.size();
+            keptNames.append(nameOf(entry));
+        }
+    }
+    entries_.clear();
+    names_.clear();
+    entries_.shrink_to_fit();
+    names_.shrink_to_fit();
+    slots_.assign(FirstSlots, 0);
+    slots_.shrink_to_fit();
+    for (const Entry& entry : kept) {
+        const std::string_view name = std::string_view(keptNames).substr(entry.nameStart, entry.nameSize);
+        insert(entry.hash, name, entry.firstRecord, entry.firstPlace);
+        entries_.back().count = entry.count;
+    }
+}
+
+bool NameTally::endPass() {
+    for (const Entry& entry : entries_) {
+        if (entry.count < 2) {
+            continue;
+        }
+        ++repeatedNames_;
+        const auto earlier = [](const Repeat& a, const Repeat& b) { return a.firstRecord < b.firstRecord; };
+        Repeat repeat{std::string(nameOf(entry)), entry.count, entry.firstRecord, entry.firstPlace};
+        const auto at = std::upper_bound(firstRepeats_.begin(), firstRepeats_.end(), repeat, earlier);
+        if (at - firstRepeats_.begin() < static_cast<std::ptrdiff_t>(Listed)) {
+            firstRepeats_.insert(at, std::move(repeat));
+            if (firstRepeats_.size() > Listed) {
+                firstRepeats_.pop_back();
+            }
+        }
+    }
+    const bool done = high_ == std::numeric_limits<std::uint64_t>::max();
+    entries_ = {};
+    names_ = {};
+    slots_ = {};
+    if (!done) {
+        low_ = high_ + 1;
+        high_ = std::numeric_limits<std::uint64_t>::max();
+        ++passes_;
+    }
+    return done;
+}
+
+}  // namespace recdb
