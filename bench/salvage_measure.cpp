@@ -61,8 +61,8 @@ std::vector<std::string> makeRecords(std::size_t count, std::mt19937_64& random)
         const std::string info = "note" + std::to_string(random() % 100000);
         const bool hasInfo = random() % 10 < 7;
         recdb::RecordView record{name, static_cast<std::int32_t>(random() % 1000),
-                                 static_cast<std::int32_t>(random() % 10),
-                                 static_cast<std::int32_t>(1 + random() % 9), std::nullopt};
+                                 static_cast<std::int32_t>(random() % 10), static_cast<std::int32_t>(1 + random() % 9),
+                                 std::nullopt};
         if (hasInfo) {
             record.info = info;
         }
@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
         for (const Damage& damage : plan) {
             const std::size_t end = damage.kind == 2 ? damage.at + 1 : damage.at + damage.length;
             for (std::size_t k = 0; k < spans.size(); ++k) {
-                if (spans[k].begin < end && damage.at < spans[k].end && !(damage.kind == 2 && spans[k].begin == damage.at)) {
+                if (spans[k].begin < end && damage.at < spans[k].end &&
+                    !(damage.kind == 2 && spans[k].begin == damage.at)) {
                     damaged[k] = true;
                 }
             }
@@ -145,7 +146,8 @@ int main(int argc, char** argv) {
         allBack += back;
         std::printf("%6u %9zu %9zu %9llu %9llu %8llu %7.3f%%\n", seed, records.size(), damages,
                     static_cast<unsigned long long>(intactCount), static_cast<unsigned long long>(back),
-                    static_cast<unsigned long long>(extra), 100.0 * static_cast<double>(back) / static_cast<double>(intactCount));
+                    static_cast<unsigned long long>(extra),
+                    100.0 * static_cast<double>(back) / static_cast<double>(intactCount));
     }
     std::printf("records outside the damaged stretches that came back byte for byte: %.3f%%\n",
                 100.0 * static_cast<double>(allBack) / static_cast<double>(allIntact));

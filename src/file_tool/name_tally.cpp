@@ -35,7 +35,8 @@ void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t p
         return;
     }
     insert(hash, name, record, place);
-    while (heldBytes() > budget_ && high_ > low_) {
+    // One name is always held: a range that holds only one is not narrowed.
+    while (heldBytes() > budget_ && entries_.size() > 1 && high_ > low_) {
         narrow();
     }
 }

@@ -1,7 +1,6 @@
 #include "file_tool/salvage.hpp"
 
 #include <cerrno>
-#include <optional>
 #include <vector>
 
 #include "file_tool/output_target.hpp"
@@ -27,35 +26,17 @@ public:
         std::size_t at = 0;
         while (at < bytes_.size()) {
             if (const std::size_t size = acceptedAt(at); size > 0) {
-                keepPending();
-                pending_ = Pending{at, size};
+                keep_(decodeRecord(bytes_.substr(at, size)).record);
                 at += size;
                 continue;
             }
-            if (pending_) {
-                // A run that starts inside the last record and reaches past
-                // this point shows that record's length was wrong.
-                if (const std::size_t from = findRun(pending_->offset + 1, at, at); from < at) {
-                    skip_({pending_->offset, from - pending_->offset});
-                    pending_.reset();
-                    at = from;
-                    continue;
-                }
-                keepPending();
-            }
-            const std::size_t from = findRun(at + 1, bytes_.size(), 0);
+            const std::size_t from = findRun(at + 1);
             skip_({at, from - at});
             at = from;
         }
-        keepPending();
     }
 
 private:
-    struct Pending {
-        std::size_t offset;
-        std::size_t size;
-    };
-
     // The size of the record at offset when it is sound, else 0. strict
     // asks also for a name and an info length of at least -1.
     std::size_t soundAt(std::size_t offset, bool strict) const {
@@ -79,9 +60,9 @@ private:
         return followed ? size : 0;
     }
 
-    // Whether Run strictly sound records in a row start at offset and end
-    // past beyond, or fewer reach the end of the data exactly.
-    bool runAt(std::size_t offset, std::size_t beyond) const {
+    // Whether Run strictly sound records in a row start at offset, or fewer
+    // that reach the end of the data exactly.
+    bool runAt(std::size_t offset) const {
         std::size_t count = 0;
         while (offset < bytes_.size()) {
             const std::size_t size = soundAt(offset, true);
@@ -89,34 +70,26 @@ private:
                 return false;
             }
             offset += size;
-            if (++count >= Run && offset > beyond) {
+            if (++count == Run) {
                 return true;
             }
         }
         return count > 0;
     }
 
-    // The first offset in [from, to) where a run starts, or to.
-    std::size_t findRun(std::size_t from, std::size_t to, std::size_t beyond) const {
-        for (std::size_t offset = from; offset < to; ++offset) {
-            if (runAt(offset, beyond)) {
+    // The first offset from from on where a run starts, or the end.
+    std::size_t findRun(std::size_t from) const {
+        for (std::size_t offset = from; offset < bytes_.size(); ++offset) {
+            if (runAt(offset)) {
                 return offset;
             }
         }
-        return to;
-    }
-
-    void keepPending() {
-        if (pending_) {
-            keep_(decodeRecord(bytes_.substr(pending_->offset, pending_->size)).record);
-            pending_.reset();
-        }
+        return bytes_.size();
     }
 
     std::string_view bytes_;
     const std::function<void(const RecordView&)>& keep_;
     const std::function<void(const SkippedStretch&)>& skip_;
-    std::optional<Pending> pending_;
 };
 
 bool readWhole(const std::string& path, std::string& bytes) {

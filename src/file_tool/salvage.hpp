@@ -23,13 +23,12 @@ struct SkippedStretch {
 // is kept only when a sound record or the end of the file follows it.
 //
 // After a bad stretch, the search goes forward for the next offset from
-// which Run records in a row are sound, with names of at least one byte and
-// info lengths of at least -1, each ending exactly where the next begins (or
-// fewer that end exactly at the end of the file), and goes on from there.
-// Before that, the search looks inside the last record kept, for a run that
-// begins there and reaches past the point where reading failed: a length
-// field that damage made larger swallows good records, and such a run shows
-// them. The record is then given up for the records it hid.
+// which four records in a row are sound, with names of at least one byte
+// and info lengths of at least -1, each ending exactly where the next begins
+// (or fewer that end exactly at the end of the file), and goes on from
+// there. A length field that damage made larger cannot hide the records
+// after it: their own length fields hold zero bytes, which make the
+// swallowing record's info unsound.
 void scanRecords(std::string_view bytes, const std::function<void(const RecordView&)>& keep,
                  const std::function<void(const SkippedStretch&)>& skip);
 

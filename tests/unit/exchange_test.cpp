@@ -58,7 +58,8 @@ TEST(ExchangeWriters, EachCaseInEveryForm) {
     const std::vector<WriterCase> cases = {
         {view("abc", 7, 3, 4, std::nullopt), "abc,7,3.4,\n", "abc\t7\t3.4\t\\N\n",
          R"({"name":"abc","group":7,"rating":"3.4","info":null})"},
-        {view("a", 0, 0, 0, ""), "a,0,0.0,\"\"\n", "a\t0\t0.0\t\n", R"({"name":"a","group":0,"rating":"0.0","info":""})"},
+        {view("a", 0, 0, 0, ""), "a,0,0.0,\"\"\n", "a\t0\t0.0\t\n",
+         R"({"name":"a","group":0,"rating":"0.0","info":""})"},
         {view("x,y", -2147483647 - 1, -1, -2, "say \"hi\""), "\"x,y\",-2147483648,-1.-2,\"say \"\"hi\"\"\"\n",
          "x,y\t-2147483648\t-1.-2\tsay \"hi\"\n",
          R"({"name":"x,y","group":-2147483648,"rating":"-1.-2","info":"say \"hi\""})"},
@@ -89,12 +90,16 @@ TEST(ExchangeWriters, JsonReplacesEachBadSequenceOnceAndCountsIt) {
     const std::string replacement = "\xEF\xBF\xBD";
     const std::vector<std::pair<std::string, std::pair<std::string, int>>> cases = {
         {"\xC3\xA9", {"\xC3\xA9", 0}},
-        {"a\xFF" "b", {"a" + replacement + "b", 1}},
-        {"\xC3", {replacement, 1}},                                 // cut short at the end
-        {"\xE2\x82", {replacement, 1}},                             // a maximal subpart is one replacement
-        {"\xE2\x82" "A", {replacement + "A", 1}},
-        {"\xC0\xAF", {replacement + replacement, 2}},               // overlong
-        {"\xED\xA0\x80", {replacement + replacement + replacement, 3}},  // surrogate
+        {"a\xFF"
+         "b",
+         {"a" + replacement + "b", 1}},
+        {"\xC3", {replacement, 1}},      // cut short at the end
+        {"\xE2\x82", {replacement, 1}},  // a maximal subpart is one replacement
+        {"\xE2\x82"
+         "A",
+         {replacement + "A", 1}},
+        {"\xC0\xAF", {replacement + replacement, 2}},                                      // overlong
+        {"\xED\xA0\x80", {replacement + replacement + replacement, 3}},                    // surrogate
         {"\xF4\x90\x80\x80", {replacement + replacement + replacement + replacement, 4}},  // above U+10FFFF
         {"\xF0\x9F\x98\x80", {"\xF0\x9F\x98\x80", 0}},
     };
@@ -113,20 +118,41 @@ TEST(ExchangeWriters, JsonReplacesEachBadSequenceOnceAndCountsIt) {
 
 TEST(ExchangeNumbers, OnlyWholeDecimalNumbersOf32Bits) {
     const std::vector<std::pair<std::string, std::optional<std::int32_t>>> numbers = {
-        {"0", 0},          {"12", 12},        {"-7", -7},        {"+7", 7},
-        {"007", 7},        {"2147483647", 2147483647},           {"-2147483648", -2147483647 - 1},
-        {"2147483648", {}}, {"99999999999", {}}, {"", {}},         {"12x", {}},
-        {"1e3", {}},       {" 1", {}},        {"1 ", {}},        {"+", {}},
-        {"-", {}},         {"+-1", {}},       {"--1", {}},       {"0x10", {}},
+        {"0", 0},
+        {"12", 12},
+        {"-7", -7},
+        {"+7", 7},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", {}},
+        {"99999999999", {}},
+        {"", {}},
+        {"12x", {}},
+        {"1e3", {}},
+        {" 1", {}},
+        {"1 ", {}},
+        {"+", {}},
+        {"-", {}},
+        {"+-1", {}},
+        {"--1", {}},
+        {"0x10", {}},
         {"1.0", {}},
     };
     for (const auto& [text, value] : numbers) {
         EXPECT_EQ(readWholeNumber(text), value) << text;
     }
     const std::vector<std::pair<std::string, std::optional<std::pair<int, int>>>> ratings = {
-        {"3.4", std::pair(3, 4)}, {"4.05", std::pair(4, 5)}, {"-1.-2", std::pair(-1, -2)}, {"0.0", std::pair(0, 0)},
-        {"3", {}},                {"3.", {}},                {".4", {}},                  {"1.2.3", {}},
-        {"1,2", {}},              {"1.2x", {}},
+        {"3.4", std::pair(3, 4)},
+        {"4.05", std::pair(4, 5)},
+        {"-1.-2", std::pair(-1, -2)},
+        {"0.0", std::pair(0, 0)},
+        {"3", {}},
+        {"3.", {}},
+        {".4", {}},
+        {"1.2.3", {}},
+        {"1,2", {}},
+        {"1.2x", {}},
     };
     for (const auto& [text, pair] : ratings) {
         const auto rating = readRating(text);
@@ -175,9 +201,12 @@ TEST(ExchangeReaders, CsvQuotingLineEndsAndRefusals) {
         {"a,b\n", {"1:a|b|"}},
         {"a,b", {"1:a|b|"}},
         {"a,b\r\nc,d\r\n", {"1:a|b|", "2:c|d|"}},
-        {"\xEF\xBB\xBF" "a,b\n", {"1:a|b|"}},
-        {"a,,\"\"\n", {"1:a|<none>|"
-                       "|"}},
+        {"\xEF\xBB\xBF"
+         "a,b\n",
+         {"1:a|b|"}},
+        {"a,,\"\"\n",
+         {"1:a|<none>|"
+          "|"}},
         {"\"a\",\"1\",\"2.3\"\n", {"1:a|1|2.3|"}},
         {"\"x,y\",\"say \"\"hi\"\"\"\n", {"1:x,y|say \"hi\"|"}},
         {"\"two\nlines\",b\nc,d\n", {"1:two\nlines|b|", "3:c|d|"}},
@@ -201,7 +230,9 @@ TEST(ExchangeReaders, TsvEscapesLineEndsAndRefusals) {
     const std::vector<ReaderCase> cases = {
         {"a\tb\n", {"1:a|b|"}},
         {"a\tb\r\nc\td", {"1:a|b|", "2:c|d|"}},
-        {"\xEF\xBB\xBF" "a\n", {"1:a|"}},
+        {"\xEF\xBB\xBF"
+         "a\n",
+         {"1:a|"}},
         {"a\\tb\\nc\\rd\\\\e\t\\N\t\n", {"1:a\tb\nc\rd\\e|<none>||"}},
         {"\\\\N\n", {"1:\\N|"}},
         {"a,\"b\"\n", {"1:a,\"b\"|"}},
