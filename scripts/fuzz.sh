@@ -8,7 +8,7 @@ build=$1
 seconds=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for harness in requests database_file ordered_index; do
+for harness in requests database_file ordered_index file_check file_import; do
     mkdir -p "$work/$harness"
     if ! "$build/tests/fuzz/fuzz_$harness" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=4096 \
         -print_final_stats=1 "$work/$harness" "$PWD/tests/fuzz/corpus/$harness" > "$work/$harness.log" 2>&1; then

@@ -118,11 +118,13 @@ int importFile(const ImportRequest& request, std::ostream& err) {
     if (names.repeatedNames() > 0) {
         err << "recdb-file: warning: " << counted(names.repeatedNames(), "name")
             << " occurring more than once, kept as DBload keeps them:";
+        const char* separator = " ";
         for (const NameTally::Repeat& repeat : names.firstRepeats()) {
-            err << ' ' << displayText(repeat.name) << ' ' << counted(repeat.count, "time") << " from line "
-                << repeat.firstPlace << ';';
+            err << separator << displayText(repeat.name) << ' ' << counted(repeat.count, "time") << " from line "
+                << repeat.firstPlace;
+            separator = "; ";
         }
-        err << (names.repeatedNames() > names.firstRepeats().size() ? " ...\n" : "\n");
+        err << (names.repeatedNames() > names.firstRepeats().size() ? "; ...\n" : "\n");
     }
     return AllWell;
 }
