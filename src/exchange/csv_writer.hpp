@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "io/output_file.hpp"
 #include "store/record.hpp"
 
@@ -19,9 +21,8 @@ public:
     void writeRecord(const RecordView& record);
 
 private:
-    void writeText(std::string_view text);
-
     io::OutputFile& out_;
+    std::string long_;  // a row longer than the output's buffer
 };
 
 }  // namespace recdb

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint64_t ListedFindings = 100;
 // Memory for the names while looking for repeated ones (see NameTally).
-constexpr std::size_t NameBudget = std::size_t{48} << 20;
+constexpr std::size_t NameBudget = std::size_t{32} << 20;
 
 constexpr std::array<std::string_view, 7> FieldNames = {
     "the name length",          "the name",        "the group", "the first rating number",

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cstring>
 
 #include "io/descriptor.hpp"
 #include "io/system_calls.hpp"
@@ -77,6 +78,11 @@ bool InputFile::consume(std::size_t count, Consume consumeChunk) {
 }
 
 bool InputFile::readBytes(char* out, std::size_t count) {
+    if (end_ - pos_ >= count) {
+        std::copy_n(buffer_.get() + pos_, count, out);
+        pos_ += count;
+        return true;
+    }
     return consume(count, [&out](const char* chunk, std::size_t size) { out = std::copy_n(chunk, size, out); });
 }
 
@@ -93,6 +99,26 @@ bool InputFile::readInt32(std::int32_t& value) {
 
 bool InputFile::skip(std::size_t count) {
     return consume(count, [](const char*, std::size_t) {});
+}
+
+std::string_view InputFile::peek(std::size_t count) {
+    if (end_ - pos_ < count && fd_ >= 0 && !failed_) {
+        // The rest moves to the front, and more is read behind it.
+        const std::size_t rest = end_ - pos_;
+        std::memmove(buffer_.get(), buffer_.get() + pos_, rest);
+        consumedBefore_ += pos_;
+        pos_ = 0;
+        end_ = rest;
+        while (end_ < count && end_ < BufferSize) {
+            const ssize_t got = readSome(fd_, buffer_.get() + end_, BufferSize - end_);
+            if (got <= 0) {
+                failed_ = got < 0;
+                break;
+            }
+            end_ += static_cast<std::size_t>(got);
+        }
+    }
+    return {buffer_.get() + pos_, std::min(count, end_ - pos_)};
 }
 
 std::string_view InputFile::readChunk() {

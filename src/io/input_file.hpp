@@ -27,6 +27,12 @@ public:
     // Appends count bytes, growing only as data actually arrives, so a
     // length field larger than the file allocates no more than the file has.
     [[nodiscard]] bool appendBytes(std::string& out, std::size_t count);
+    // The next count bytes in one piece, without taking them: fewer only
+    // where the data ends first or count is more than the buffer holds
+    // (1 MiB). Valid until the next read.
+    [[nodiscard]] std::string_view peek(std::size_t count);
+    // Takes count bytes that peek showed.
+    void advance(std::size_t count) { pos_ += count; }
     // The buffered bytes that follow, all taken at once (refilling first
     // when none are left); empty at the end of the data or after an error.
     [[nodiscard]] std::string_view readChunk();
@@ -46,7 +52,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
-    std::uint64_t consumedBefore_ = 0;  // bytes of the buffers before this one
+    std::uint64_t consumedBefore_ = 0;  // the offset in the file of the buffer's first byte
     bool failed_ = false;
 };
 

@@ -2,6 +2,30 @@
 
 namespace recdb {
 
+namespace {
+
+// The bytes of a record before its info: four numbers and the name length.
+constexpr std::size_t FixedSize = 20;
+
+std::int32_t int32At(std::string_view bytes, std::size_t offset) {
+    const auto byte = [&](std::size_t k) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + k]));
+    };
+    return static_cast<std::int32_t>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
+}
+
+bool nameLengthFits(std::int32_t length) { return length >= 0 && length <= static_cast<std::int32_t>(MaxNameLength); }
+
+// Reads the part of a record before its info from bytes that hold it whole.
+void decodeFixed(std::string_view bytes, std::size_t nameSize, RecordView& record, std::int32_t& infoLength) {
+    record.group = int32At(bytes, 4 + nameSize);
+    record.ratingNum = int32At(bytes, 8 + nameSize);
+    record.ratingDen = int32At(bytes, 12 + nameSize);
+    infoLength = int32At(bytes, 16 + nameSize);
+}
+
+}  // namespace
+
 std::size_t fieldSize(RecordField field, std::int32_t nameLength, std::int32_t infoLength) {
     switch (field) {
     case RecordField::Name:
@@ -17,7 +41,7 @@ std::optional<std::string_view> RecordReader::rawInfo() const {
     if (infoLength_ < 0) {
         return std::nullopt;
     }
-    return std::string_view(info_);
+    return rawInfo_;
 }
 
 std::size_t RecordReader::truncatedBytes() const {
@@ -42,15 +66,38 @@ RecordRead RecordReader::read(bool withTexts) {
     field_ = RecordField::NameLength;
     nameLength_ = 0;
     infoLength_ = -1;
+    // Most records lie whole in the buffer and are read from it in place;
+    // the field by field reading below is for the end of the data.
+    const std::string_view head = file_.peek(FixedSize + MaxNameLength);
+    if (head.size() < 4) {
+        return readFields(withTexts);
+    }
+    nameLength_ = int32At(head, 0);
+    if (!nameLengthFits(nameLength_)) {
+        file_.advance(4);
+        return RecordRead::BadNameLength;
+    }
+    const auto nameSize = static_cast<std::size_t>(nameLength_);
+    if (head.size() < FixedSize + nameSize) {
+        return readFields(withTexts);
+    }
+    head.copy(name_, nameSize, 4);
+    std::int32_t infoLength = 0;
+    decodeFixed(head, nameSize, record_, infoLength);
+    file_.advance(FixedSize + nameSize);
+    infoLength_ = infoLength;
+    return readInfo(withTexts);
+}
+
+RecordRead RecordReader::readFields(bool withTexts) {
     if (!file_.readInt32(nameLength_)) {
         return stop();
     }
-    if (nameLength_ < 0 || nameLength_ > static_cast<std::int32_t>(MaxNameLength)) {
+    if (!nameLengthFits(nameLength_)) {
         return file_.failed() ? RecordRead::Failed : RecordRead::BadNameLength;
     }
-    const auto nameSize = static_cast<std::size_t>(nameLength_);
     field_ = RecordField::Name;
-    if (!file_.readBytes(name_, nameSize)) {
+    if (!file_.readBytes(name_, static_cast<std::size_t>(nameLength_))) {
         return stop();
     }
     field_ = RecordField::Group;
@@ -71,34 +118,35 @@ RecordRead RecordReader::read(bool withTexts) {
         return stop();
     }
     infoLength_ = infoLength;
+    return readInfo(withTexts);
+}
+
+RecordRead RecordReader::readInfo(bool withTexts) {
     // Texts end at their first zero byte in memory.
-    record_.name = storedName({name_, nameSize});
+    record_.name = storedName({name_, static_cast<std::size_t>(nameLength_)});
     record_.info.reset();
-    info_.clear();
-    if (infoLength >= 0) {
-        field_ = RecordField::Info;
-        const auto length = static_cast<std::size_t>(infoLength);
-        if (!withTexts) {
-            return file_.skip(length) ? RecordRead::Complete : stop();
-        }
+    rawInfo_ = {};
+    if (infoLength_ < 0) {
+        return RecordRead::Complete;
+    }
+    field_ = RecordField::Info;
+    const auto length = static_cast<std::size_t>(infoLength_);
+    if (!withTexts) {
+        return file_.skip(length) ? RecordRead::Complete : stop();
+    }
+    if (const std::string_view held = file_.peek(length); held.size() == length) {
+        file_.advance(length);
+        rawInfo_ = held;
+    } else {
+        info_.clear();
         if (!file_.appendBytes(info_, length)) {
             return stop();
         }
-        record_.info = std::string_view(info_).substr(0, info_.find('\0'));
+        rawInfo_ = info_;
     }
+    record_.info = rawInfo_.substr(0, rawInfo_.find('\0'));
     return RecordRead::Complete;
 }
-
-namespace {
-
-std::int32_t int32At(std::string_view bytes, std::size_t offset) {
-    const auto byte = [&](std::size_t k) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + k]));
-    };
-    return static_cast<std::int32_t>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
-}
-
-}  // namespace
 
 DecodedRecord decodeRecord(std::string_view bytes) {
     DecodedRecord decoded;
@@ -110,21 +158,18 @@ DecodedRecord decodeRecord(std::string_view bytes) {
         return decoded;
     }
     decoded.nameLength = int32At(bytes, 0);
-    if (decoded.nameLength < 0 || decoded.nameLength > static_cast<std::int32_t>(MaxNameLength)) {
+    if (!nameLengthFits(decoded.nameLength)) {
         decoded.result = RecordRead::BadNameLength;
         return decoded;
     }
     const auto nameSize = static_cast<std::size_t>(decoded.nameLength);
-    const std::size_t fixedEnd = 20 + nameSize;
+    const std::size_t fixedEnd = FixedSize + nameSize;
     if (bytes.size() < fixedEnd) {
         return decoded;
     }
     decoded.rawName = bytes.substr(4, nameSize);
     decoded.record.name = storedName(decoded.rawName);
-    decoded.record.group = int32At(bytes, 4 + nameSize);
-    decoded.record.ratingNum = int32At(bytes, 8 + nameSize);
-    decoded.record.ratingDen = int32At(bytes, 12 + nameSize);
-    decoded.infoLength = int32At(bytes, 16 + nameSize);
+    decodeFixed(bytes, nameSize, decoded.record, decoded.infoLength);
     decoded.size = fixedEnd;
     if (decoded.infoLength >= 0) {
         const auto infoSize = static_cast<std::size_t>(decoded.infoLength);

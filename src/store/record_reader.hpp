@@ -30,8 +30,9 @@ enum class RecordRead : std::uint8_t {
 // reads them, and tells what it met: the offset of each record, the field at
 // which the data ended and how many of its bytes were there, a bad name
 // length, and the texts as they stand in the file beside the texts as a load
-// keeps them (cut at their first zero byte). Nothing is allocated per record
-// once the info buffer has grown to the longest info.
+// keeps them (cut at their first zero byte). Records that lie whole in the
+// file's buffer are read in place; nothing is allocated per record once the
+// info buffer has grown to the longest info that does not.
 class RecordReader {
 public:
     explicit RecordReader(io::InputFile& file) : file_(file) {}
@@ -44,7 +45,7 @@ public:
 
     // The record as a load keeps it; valid until the next read.
     const RecordView& record() const { return record_; }
-    // The texts as they stand in the file.
+    // The texts as they stand in the file; valid until the next read.
     std::string_view rawName() const { return {name_, static_cast<std::size_t>(nameLength_)}; }
     std::optional<std::string_view> rawInfo() const;
     // The length fields as written: the name length also when it is bad, and
@@ -63,11 +64,14 @@ public:
 
 private:
     RecordRead read(bool withTexts);
+    RecordRead readFields(bool withTexts);
+    RecordRead readInfo(bool withTexts);
     RecordRead stop();
 
     io::InputFile& file_;
     char name_[MaxNameLength] = {};
-    std::string info_;
+    std::string info_;  // an info that does not lie whole in the file's buffer
+    std::string_view rawInfo_;
     RecordView record_;
     std::int32_t nameLength_ = 0;
     std::int32_t infoLength_ = -1;
