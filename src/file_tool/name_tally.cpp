@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "store/record.hpp"
+
 namespace recdb {
 
 namespace {
@@ -22,11 +24,22 @@ std::uint64_t hashName(std::string_view name) {
 }
 
 constexpr std::size_t FirstSlots = 1024;
+constexpr std::size_t MaxNameBytes = MaxNameLength;
+constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
-std::size_t NameTally::heldBytes() const {
-    return entries_.capacity() * sizeof(Entry) + names_.capacity() + slots_.capacity() * sizeof(std::uint32_t);
+// A budget goes three quarters to the entries with their slots (two per
+// entry at most) and a quarter to the names' bytes; both are reserved at
+// once, so that growing never holds an old and a new copy together.
+NameTally::NameTally(std::size_t budgetBytes)
+    : maxEntries_(budgetBytes == Unbounded ? Unbounded
+                                           : budgetBytes / 4 * 3 / (sizeof(Entry) + 2 * sizeof(std::uint32_t))),
+      maxNameBytes_(budgetBytes == Unbounded ? Unbounded : budgetBytes / 4) {
+    if (budgetBytes != Unbounded) {
+        entries_.reserve(maxEntries_ + 1);
+        names_.reserve(maxNameBytes_ + MaxNameBytes);
+    }
 }
 
 void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t place) {
@@ -36,7 +49,7 @@ void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t p
     }
     insert(hash, name, record, place);
     // One name is always held: a range that holds only one is not narrowed.
-    while (heldBytes() > budget_ && entries_.size() > 1 && high_ > low_) {
+    while (overBudget() && entries_.size() > 1 && high_ > low_) {
         narrow();
     }
 }
@@ -53,7 +66,7 @@ void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t 
             entries_.push_back({hash, record, place, 1, names_.size(), name.size()});
             names_.append(name);
             if (2 * entries_.size() > slots_.size()) {
-                growTable();
+                reindex(2 * slots_.size());
             }
             return;
         }
@@ -65,9 +78,9 @@ void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t 
     }
 }
 
-void NameTally::growTable() {
-    slots_.assign(2 * slots_.size(), 0);
-    const std::size_t mask = slots_.size() - 1;
+void NameTally::reindex(std::size_t slots) {
+    slots_.assign(slots, 0);
+    const std::size_t mask = slots - 1;
     for (std::size_t k = 0; k < entries_.size(); ++k) {
         std::size_t slot = entries_[k].hash & mask;
         while (slots_[slot] != 0) {
@@ -79,30 +92,23 @@ void NameTally::growTable() {
 
 void NameTally::narrow() {
     high_ = low_ + (high_ - low_) / 2;
-    rebuild();
-}
-
-void NameTally::rebuild() {
-    std::vector<Entry> kept;
-    std::string keptNames;
+    // Entries and their names stand in the order they came, so each moves
+    // only towards the front.
+    std::size_t kept = 0;
+    std::size_t nameEnd = 0;
     for (const Entry& entry : entries_) {
         if (entry.hash <= high_) {
-            kept.push_back(entry);
-            kept.back().nameStart = keptNames.size();
-            keptNames.append(nameOf(entry));
+            Entry moved = entry;
+            std::copy_n(names_.begin() + static_cast<std::ptrdiff_t>(entry.nameStart), entry.nameSize,
+                        names_.begin() + static_cast<std::ptrdiff_t>(nameEnd));
+            moved.nameStart = nameEnd;
+            nameEnd += entry.nameSize;
+            entries_[kept++] = moved;
         }
     }
-    entries_.clear();
-    names_.clear();
-    entries_.shrink_to_fit();
-    names_.shrink_to_fit();
-    slots_.assign(FirstSlots, 0);
-    slots_.shrink_to_fit();
-    for (const Entry& entry : kept) {
-        const std::string_view name = std::string_view(keptNames).substr(entry.nameStart, entry.nameSize);
-        insert(entry.hash, name, entry.firstRecord, entry.firstPlace);
-        entries_.back().count = entry.count;
-    }
+    entries_.resize(kept);
+    names_.resize(nameEnd);
+    reindex(slots_.size());
 }
 
 bool NameTally::endPass() {
@@ -121,16 +127,16 @@ bool NameTally::endPass() {
             }
         }
     }
-    const bool done = high_ == std::numeric_limits<std::uint64_t>::max();
-    entries_ = {};
-    names_ = {};
-    slots_ = {};
-    if (!done) {
-        low_ = high_ + 1;
-        high_ = std::numeric_limits<std::uint64_t>::max();
-        ++passes_;
+    entries_.clear();
+    names_.clear();
+    slots_.clear();
+    if (high_ == std::numeric_limits<std::uint64_t>::max()) {
+        return true;
     }
-    return done;
+    low_ = high_ + 1;
+    high_ = std::numeric_limits<std::uint64_t>::max();
+    ++passes_;
+    return false;
 }
 
 }  // namespace recdb

@@ -31,7 +31,8 @@ public:
     };
     static constexpr std::size_t Listed = 5;
 
-    explicit NameTally(std::size_t budgetBytes = std::numeric_limits<std::size_t>::max()) : budget_(budgetBytes) {}
+    // Without a budget, one pass takes every name.
+    explicit NameTally(std::size_t budgetBytes = std::numeric_limits<std::size_t>::max());
 
     void add(std::string_view name, std::uint64_t record, std::uint64_t place);
     // Ends a pass; false when another pass over the same names is needed.
@@ -54,17 +55,19 @@ private:
         std::size_t nameSize;
     };
 
-    std::size_t heldBytes() const;
+    bool overBudget() const { return entries_.size() > maxEntries_ || names_.size() > maxNameBytes_; }
     void insert(std::uint64_t hash, std::string_view name, std::uint64_t record, std::uint64_t place);
-    void growTable();
-    // Gives up the upper half of the open range and the names in it.
+    // Files every entry in a table of slots of that size.
+    void reindex(std::size_t slots);
+    // Gives up the upper half of the open range and the names in it, in
+    // place.
     void narrow();
-    void rebuild();
     std::string_view nameOf(const Entry& entry) const {
         return std::string_view(names_).substr(entry.nameStart, entry.nameSize);
     }
 
-    std::size_t budget_;
+    std::size_t maxEntries_;
+    std::size_t maxNameBytes_;
     std::uint64_t low_ = 0;
     std::uint64_t high_ = std::numeric_limits<std::uint64_t>::max();  // inclusive
     std::vector<Entry> entries_;
