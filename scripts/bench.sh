@@ -213,34 +213,45 @@ make_file_records() {
     }'
 }
 
+# Runs measured RUNS times (3 unless set) and prints the fastest run's
+# "SECONDS PEAK_KIB": on a machine that others share, the slower runs are
+# the ones that waited.
+fastest() {
+    k=0
+    while [ "$k" -lt "${RUNS:-3}" ]; do
+        measured "$@"
+        k=$((k + 1))
+    done | sort -n | head -1
+}
+
 file_bench() {
     count=$1
     tool=$build/recdb-file
     make_file_records "$count"
-    set -- $(measured /dev/null "$tool" import file.csv records.db)
+    set -- $(fastest /dev/null "$tool" import file.csv records.db)
     import_seconds=$1 import_kib=$2
     # Both programs export to standard output, which the measuring tool
     # sends to a file.
-    set -- $(measured /dev/null "$tool" export records.db)
+    set -- $(fastest /dev/null "$tool" export records.db)
     export_seconds=$1 export_kib=$2
-    mv "$work/out" "$work/exported.csv"
-    set -- $(measured /dev/null "$tool" check records.db)
-    check_seconds=$1 check_kib=$2
+    "$tool" export "$work/records.db" > "$work/exported.csv"
     cmp -s "$work/file.csv" "$work/exported.csv" || echo "warning: the export differs from the imported CSV"
-    echo "$count records, $(wc -c < "$work/records.db") bytes in the database file"
+    set -- $(fastest /dev/null "$tool" check records.db)
+    check_seconds=$1 check_kib=$2
+    echo "$count records, $(wc -c < "$work/records.db") bytes in the database file; the fastest of ${RUNS:-3} runs"
     row() { printf '%-44s %11s %11s %7s\n' "$@"; }
     if ! command -v sqlite3 > /dev/null 2>&1; then
         echo "sqlite3 is not installed: the comparison is skipped"
         row "work" "recdb-file" "" ""
-        row "import (csv), seconds" "$import_seconds" "" ""
-        row "export (csv), seconds" "$export_seconds" "" ""
+        row "import (csv), s" "$import_seconds" "" ""
+        row "export (csv), s" "$export_seconds" "" ""
     else
         printf '%s\n.import --csv sqlite.csv records\n' "$sqlite_schema" > "$work/import.sql"
-        set -- $(measured "$work/import.sql" sqlite3 records.sqlite)
+        set -- $(fastest "$work/import.sql" sh -c 'rm -f records.sqlite && exec sqlite3 records.sqlite')
         sqlite_import=$1 sqlite_import_kib=$2
         printf '.headers on\n.mode csv\nSELECT name, grp AS "group", num || %s || den AS rating, info FROM records;\n' \
             "'.'" > "$work/export.sql"
-        set -- $(measured "$work/export.sql" sqlite3 records.sqlite)
+        set -- $(fastest "$work/export.sql" sqlite3 records.sqlite)
         sqlite_export=$1 sqlite_export_kib=$2
         row "work (sqlite3 $(sqlite3 --version | cut -d' ' -f1))" "recdb-file" "sqlite3" "ratio"
         row "import (csv; sqlite3: .import, 3 indexes), s" "$import_seconds" "$sqlite_import" \
