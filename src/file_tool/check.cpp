@@ -16,8 +16,6 @@ namespace recdb {
 namespace {
 
 constexpr std::uint64_t ListedFindings = 100;
-// Memory for the names while looking for repeated ones (see NameTally).
-constexpr std::size_t NameBudget = std::size_t{32} << 20;
 
 constexpr std::array<std::string_view, 7> FieldNames = {
     "the name length",          "the name",        "the group", "the first rating number",
@@ -95,24 +93,6 @@ std::string truncation(const RecordReader& reader) {
     return text + "; DBload drops this record";
 }
 
-// Further passes over the file for the repeated names that the first pass
-// had to leave out. False when the file cannot be read again.
-bool finishTally(io::InputFile& file, NameTally& names) {
-    while (!names.endPass()) {
-        if (!file.rewind()) {
-            return false;
-        }
-        RecordReader reader(file);
-        for (std::uint64_t number = 1; reader.skip() == RecordRead::Complete; ++number) {
-            names.add(reader.record().name, number, reader.recordOffset());
-        }
-        if (file.failed()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
@@ -124,7 +104,7 @@ int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
     }
     // A file that cannot be read again is tallied in one pass.
     const bool seekable = file.rewind();
-    NameTally names(seekable ? NameBudget : std::numeric_limits<std::size_t>::max());
+    NameTally names(seekable ? NameTally::Budget : NameTally::Unbounded);
     Findings findings(out);
     RecordReader reader(file);
     std::uint64_t records = 0;

@@ -1,5 +1,6 @@
 #include "file_tool/import_file.hpp"
 
+#include <sys/stat.h>
 #include <array>
 #include <cerrno>
 #include <string_view>
@@ -63,7 +64,13 @@ int importFile(const ImportRequest& request, std::ostream& err) {
         return CannotProceed;
     }
     Refusals refusals(request.input, err);
-    NameTally names;
+    // The names are counted within a budget as the rows go out; further
+    // passes, where needed, read the written file again. An output that
+    // cannot be read again (a device) is counted in one pass.
+    struct stat target {};
+    const bool rereadable = ::stat(request.output.c_str(), &target) != 0 || S_ISREG(target.st_mode);
+    NameTally names(rereadable ? NameTally::Budget : NameTally::Unbounded);
+    std::uint64_t written = 0;
     bool readFailed = false;
     const auto fill = [&](io::OutputFile& out) {
         TableReader reader(file, request.format);
@@ -86,8 +93,9 @@ int importFile(const ImportRequest& request, std::ostream& err) {
             } else if (const auto problem = readRow(reader.fields(), hasInfo, record)) {
                 refusals.add(reader.line(), problem->column, problem->reason);
             } else if (refusals.count() == 0) {
+                names.add(record.name, ++records, written);
                 writeRecord(out, record);
-                names.add(record.name, ++records, reader.line());
+                written += 20 + record.name.size() + (record.info ? record.info->size() : 0);
             }
             if (!headerRead && refusals.count() > 0) {
                 throw ImportStopped{};
@@ -114,14 +122,19 @@ int importFile(const ImportRequest& request, std::ostream& err) {
         err << "recdb-file: " << counted(refusals.count(), "row") << " refused; nothing was written\n";
         return HasProblems;
     }
-    names.endPass();
+    io::InputFile output;
+    const bool tallied = rereadable ? output.open(request.output) && finishTally(output, names) : names.endPass();
+    if (!tallied) {
+        err << "recdb-file: warning: " << request.output << " cannot be read again to count repeated names\n";
+        return AllWell;
+    }
     if (names.repeatedNames() > 0) {
         err << "recdb-file: warning: " << counted(names.repeatedNames(), "name")
             << " occurring more than once, kept as DBload keeps them:";
         const char* separator = " ";
         for (const NameTally::Repeat& repeat : names.firstRepeats()) {
-            err << separator << displayText(repeat.name) << ' ' << counted(repeat.count, "time") << " from line "
-                << repeat.firstPlace;
+            err << separator << displayText(repeat.name) << ' ' << counted(repeat.count, "time") << " from row "
+                << repeat.firstRecord;
             separator = "; ";
         }
         err << (names.repeatedNames() > names.firstRepeats().size() ? "; ...\n" : "\n");

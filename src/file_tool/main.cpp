@@ -2,7 +2,9 @@
 // thin command line over the commands of the file tool library.
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "file_tool/check.hpp"
@@ -11,9 +13,9 @@
 #include "file_tool/salvage.hpp"
 #include "file_tool/tool_status.hpp"
 
-int main(int argc, char** argv) {
-    // A file-size limit must make a write fail, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+namespace {
+
+int run(int argc, char** argv) {
     CLI::App app("Checks, rescues, exports and imports recdb database files.", "recdb-file");
     app.set_version_flag("--version", std::string("recdb-file ") + RECDB_VERSION);
     app.require_subcommand(1);
@@ -69,4 +71,19 @@ int main(int argc, char** argv) {
         return recdb::CannotProceed;
     }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A file-size limit must make a write fail, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "recdb-file: out of memory; no output file was replaced\n";
+    } catch (const std::exception& error) {
+        std::cerr << "recdb-file: " << error.what() << "; no output file was replaced\n";
+    }
+    return recdb::CannotProceed;
 }

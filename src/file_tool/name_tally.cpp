@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/record.hpp"
+#include "store/record_reader.hpp"
 
 namespace recdb {
 
@@ -25,7 +25,6 @@ std::uint64_t hashName(std::string_view name) {
 
 constexpr std::size_t FirstSlots = 1024;
 constexpr std::size_t MaxNameBytes = MaxNameLength;
-constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
@@ -137,6 +136,22 @@ bool NameTally::endPass() {
     high_ = std::numeric_limits<std::uint64_t>::max();
     ++passes_;
     return false;
+}
+
+bool finishTally(io::InputFile& file, NameTally& names) {
+    while (!names.endPass()) {
+        if (!file.rewind()) {
+            return false;
+        }
+        RecordReader reader(file);
+        for (std::uint64_t number = 1; reader.skip() == RecordRead::Complete; ++number) {
+            names.add(reader.record().name, number, reader.recordOffset());
+        }
+        if (file.failed()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace recdb

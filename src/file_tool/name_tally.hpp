@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "io/input_file.hpp"
+
 namespace recdb {
 
 // Finds, exactly, the names that occur more than once among the records of
@@ -30,9 +32,14 @@ public:
         std::uint64_t firstPlace = 0;   // where it is: a byte offset or a line
     };
     static constexpr std::size_t Listed = 5;
+    // The budget of check and import: a file of a million records (the
+    // size the benchmarks use) is counted in one pass, in less memory than
+    // loading that file takes; ten million take about fifteen passes.
+    static constexpr std::size_t Budget = std::size_t{64} << 20;
+    static constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 
     // Without a budget, one pass takes every name.
-    explicit NameTally(std::size_t budgetBytes = std::numeric_limits<std::size_t>::max());
+    explicit NameTally(std::size_t budgetBytes = Unbounded);
 
     void add(std::string_view name, std::uint64_t record, std::uint64_t place);
     // Ends a pass; false when another pass over the same names is needed.
@@ -77,5 +84,10 @@ private:
     std::vector<Repeat> firstRepeats_;
     std::size_t passes_ = 1;
 };
+
+// Makes the further passes that a tally of a database file's names needs,
+// reading the file again from its start (records numbered from 1, places as
+// byte offsets). False when the file cannot be read again.
+bool finishTally(io::InputFile& file, NameTally& names);
 
 }  // namespace recdb

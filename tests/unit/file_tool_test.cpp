@@ -294,7 +294,7 @@ TEST_F(FileToolTest, ExportThenImportGivesTheSameBytes) {
         ASSERT_EQ(importFile({path("text"), path("back.db"), table}, err), 0) << err.str();
         EXPECT_EQ(read(path("back.db")), file.str());
         EXPECT_NE(err.str().find("1 name occurring more than once, kept as DBload keeps them: \"comma,name\" 2 times "
-                                 "from line 2\n"),
+                                 "from row 1\n"),
                   std::string::npos)
             << err.str();
     }
