@@ -30,7 +30,8 @@ bool needsQuotes(std::string_view text) {
     if (text.front() == ' ' || text.back() == ' ') {
         return true;
     }
-    return std::any_of(text.begin(), text.end(), [](char byte) { return QuotedBytes[static_cast<unsigned char>(byte)]; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char byte) { return QuotedBytes[static_cast<unsigned char>(byte)]; });
 }
 
 // Writes a text at, quoted where it must be (and, when quoteEmpty, also when
