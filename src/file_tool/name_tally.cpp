@@ -29,14 +29,22 @@ constexpr std::size_t MaxNameBytes = MaxNameLength;
 }  // namespace
 
 // A budget goes three quarters to the entries with their slots (two per
-// entry at most) and a quarter to the names' bytes; both are reserved at
-// once, so that growing never holds an old and a new copy together.
+// entry at most) and a quarter to the names' bytes.
 NameTally::NameTally(std::size_t budgetBytes)
     : maxEntries_(budgetBytes == Unbounded ? Unbounded
                                            : budgetBytes / 4 * 3 / (sizeof(Entry) + 2 * sizeof(std::uint32_t))),
-      maxNameBytes_(budgetBytes == Unbounded ? Unbounded : budgetBytes / 4) {
-    if (budgetBytes != Unbounded) {
+      maxNameBytes_(budgetBytes == Unbounded ? Unbounded : budgetBytes / 4) {}
+
+void NameTally::makeRoom(std::size_t nameSize) {
+    // Small tallies grow as usual; past an eighth of the budget the whole
+    // of it is taken at once, so that growing never holds two large copies.
+    if (maxEntries_ == Unbounded) {
+        return;
+    }
+    if (entries_.size() == entries_.capacity() && entries_.size() >= maxEntries_ / 8) {
         entries_.reserve(maxEntries_ + 1);
+    }
+    if (names_.size() + nameSize > names_.capacity() && names_.size() >= maxNameBytes_ / 8) {
         names_.reserve(maxNameBytes_ + MaxNameBytes);
     }
 }
@@ -61,8 +69,9 @@ void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t 
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint32_t held = slots_[slot];
         if (held == 0) {
+            makeRoom(name.size());
             slots_[slot] = static_cast<std::uint32_t>(entries_.size() + 1);
-            entries_.push_back({hash, record, place, 1, names_.size(), name.size()});
+            entries_.push_back({hash, record, place, names_.size(), 1, static_cast<std::uint32_t>(name.size())});
             names_.append(name);
             if (2 * entries_.size() > slots_.size()) {
                 reindex(2 * slots_.size());
@@ -71,7 +80,9 @@ void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t 
         }
         Entry& entry = entries_[held - 1];
         if (entry.hash == hash && nameOf(entry) == name) {
-            ++entry.count;
+            if (entry.count != std::numeric_limits<std::uint32_t>::max()) {
+                ++entry.count;
+            }
             return;
         }
     }

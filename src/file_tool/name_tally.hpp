@@ -32,8 +32,8 @@ public:
         std::uint64_t firstPlace = 0;   // where it is: a byte offset or a line
     };
     static constexpr std::size_t Listed = 5;
-    // The budget of check and import: a file of a million records (the
-    // size the benchmarks use) is counted in one pass, in less memory than
+    // The budget of check and import: a file of a million names (the size
+    // the benchmarks use) is counted in one pass, in less memory than
     // loading that file takes; ten million take about fifteen passes.
     static constexpr std::size_t Budget = std::size_t{64} << 20;
     static constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
@@ -57,12 +57,13 @@ private:
         std::uint64_t hash;
         std::uint64_t firstRecord;
         std::uint64_t firstPlace;
-        std::uint64_t count;
         std::size_t nameStart;
-        std::size_t nameSize;
+        std::uint32_t count;  // stays at its largest value once there
+        std::uint32_t nameSize;
     };
 
     bool overBudget() const { return entries_.size() > maxEntries_ || names_.size() > maxNameBytes_; }
+    void makeRoom(std::size_t nameSize);
     void insert(std::uint64_t hash, std::string_view name, std::uint64_t record, std::uint64_t place);
     // Files every entry in a table of slots of that size.
     void reindex(std::size_t slots);
