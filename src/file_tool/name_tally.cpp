@@ -51,6 +51,11 @@ void NameTally::makeRoom(std::size_t nameSize) {
 
 void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t place) {
     const std::uint64_t hash = hashName(name);
+    if (passes_ == 1) {
+        Share& share = shares_[hash >> ShareShift];
+        ++share.names;
+        share.bytes += name.size();
+    }
     if (hash < low_ || hash > high_) {
         return;
     }
@@ -144,9 +149,26 @@ bool NameTally::endPass() {
         return true;
     }
     low_ = high_ + 1;
-    high_ = std::numeric_limits<std::uint64_t>::max();
+    planPass();
     ++passes_;
     return false;
+}
+
+void NameTally::planPass() {
+    // The names the first pass met in each share of the hashes bound the
+    // distinct names of a range from above, so a range made of shares that
+    // fit the budget needs no narrowing; at least one share is taken.
+    std::uint64_t names = 0;
+    std::uint64_t bytes = 0;
+    std::size_t share = low_ >> ShareShift;
+    for (; share < Shares; ++share) {
+        names += shares_[share].names;
+        bytes += shares_[share].bytes;
+        if ((names > maxEntries_ || bytes > maxNameBytes_) && (share << ShareShift) > low_) {
+            break;
+        }
+    }
+    high_ = share == Shares ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{share} << ShareShift) - 1;
 }
 
 bool finishTally(io::InputFile& file, NameTally& names) {

@@ -70,10 +70,22 @@ private:
     // Gives up the upper half of the open range and the names in it, in
     // place.
     void narrow();
+    // Chooses the range of the next pass.
+    void planPass();
     std::string_view nameOf(const Entry& entry) const {
         return std::string_view(names_).substr(entry.nameStart, entry.nameSize);
     }
 
+    // The names of the first pass and their bytes, in 4096 shares of the
+    // hashes by their top bits.
+    struct Share {
+        std::uint64_t names = 0;
+        std::uint64_t bytes = 0;
+    };
+    static constexpr int ShareShift = 52;
+    static constexpr std::size_t Shares = std::size_t{1} << (64 - ShareShift);
+
+    std::vector<Share> shares_ = std::vector<Share>(Shares);
     std::size_t maxEntries_;
     std::size_t maxNameBytes_;
     std::uint64_t low_ = 0;
