@@ -17,9 +17,11 @@ namespace recdb {
 // names whose hash lies in the range of that pass. The first pass takes the
 // whole range; whenever the names held would pass the budget, the upper half
 // of the range still open is given up (its names dropped) and left to a later
-// pass. So a file whose distinct names fit in the budget is read once, and a
-// larger one about twice as often as its names fill the budget; each name
-// is counted in exactly one pass, so the answer is exact. This trades reading
+// pass. The first pass also counts the names in shares of the hashes, and
+// each later pass takes as many shares as surely fit. So a file whose
+// distinct names fit in the budget is read once, and a larger one about as
+// often as its names fill the budget; each name is counted in exactly one
+// pass, so the answer is exact. This trades reading
 // a regular file again (cheap, and cached) for memory that does not grow
 // with the file; where the file cannot be read again, one pass with no budget
 // is all there is.
@@ -34,7 +36,7 @@ public:
     static constexpr std::size_t Listed = 5;
     // The budget of check and import: a file of a million names (the size
     // the benchmarks use) is counted in one pass, in less memory than
-    // loading that file takes; ten million take about fifteen passes.
+    // loading that file takes; ten million take about ten passes.
     static constexpr std::size_t Budget = std::size_t{64} << 20;
     static constexpr std::size_t Unbounded = std::numeric_limits<std::size_t>::max();
 
