@@ -44,6 +44,7 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRECDB_FUZZ=ON \
 		-DRECDB_TESTS=OFF $(CMAKE_FLAGS) >&2
 	@cmake --build $(FUZZ_DIR) --target fuzz_requests fuzz_database_file fuzz_ordered_index >&2
+	@cmake --build $(FUZZ_DIR) --target fuzz_file_check fuzz_file_import >&2
 	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 package: build

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=$1
 seconds=$2
 shift 2
-harnesses=${*:-requests database_file ordered_index}
+harnesses=${*:-requests database_file ordered_index file_check file_import}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for harness in $harnesses; do

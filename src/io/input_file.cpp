@@ -5,13 +5,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "io/descriptor.hpp"
 #include "io/system_calls.hpp"
 
 namespace recdb::io {
 
+namespace {
+
+constexpr std::size_t BufferSize = 1 << 20;
+
+}  // namespace
+
 bool InputFile::open(const std::string& path) {
-    buffer_ = std::make_unique_for_overwrite<char[]>(BlockSize);
-    capacity_ = BlockSize;
+    buffer_ = std::make_unique_for_overwrite<char[]>(BufferSize);
     file_.reset(systemCalls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
     if (!file_.isOpen()) {
         return false;
@@ -25,34 +31,100 @@ bool InputFile::open(const std::string& path) {
     return true;
 }
 
+bool InputFile::rewind() {
+    if (systemCalls().lseek(file_.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    pos_ = end_ = 0;
+    consumedBefore_ = 0;
+    failed_ = false;
+    return true;
+}
+
+bool InputFile::refill() {
+    if (!file_.isOpen() || failed_) {
+        return false;
+    }
+    const ssize_t got = readSome(file_.get(), buffer_.get(), BufferSize);
+    if (got < 0) {
+        failed_ = true;
+        return false;
+    }
+    consumedBefore_ += end_;
+    pos_ = 0;
+    end_ = static_cast<std::size_t>(got);
+    return got > 0;
+}
+
+template <typename Consume>
+bool InputFile::consume(std::size_t count, Consume consumeChunk) {
+    while (count > 0) {
+        if (pos_ == end_ && !refill()) {
+            return false;
+        }
+        const std::size_t take = std::min(count, end_ - pos_);
+        consumeChunk(buffer_.get() + pos_, take);
+        pos_ += take;
+        count -= take;
+    }
+    return true;
+}
+
+bool InputFile::readBytes(char* out, std::size_t count) {
+    if (end_ - pos_ >= count) {
+        std::copy_n(buffer_.get() + pos_, count, out);
+        pos_ += count;
+        return true;
+    }
+    return consume(count, [&out](const char* chunk, std::size_t size) { out = std::copy_n(chunk, size, out); });
+}
+
+bool InputFile::readInt32(std::int32_t& value) {
+    unsigned char bytes[4];
+    if (!readBytes(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        return false;
+    }
+    const std::uint32_t raw = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+                              static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    value = static_cast<std::int32_t>(raw);
+    return true;
+}
+
+bool InputFile::skip(std::size_t count) {
+    return consume(count, [](const char*, std::size_t) {});
+}
+
 std::string_view InputFile::peek(std::size_t count) {
-    while (end_ - pos_ < count && !ended_ && !failed_) {
-        // Keep the bytes not yet consumed at the front, and grow the window
-        // only when it is full of them.
-        if (pos_ > 0) {
-            std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
-            end_ -= pos_;
-            pos_ = 0;
-        }
-        if (end_ == capacity_) {
-            const std::size_t grown = 2 * capacity_;
-            auto larger = std::make_unique_for_overwrite<char[]>(grown);
-            std::copy_n(buffer_.get(), end_, larger.get());
-            buffer_ = std::move(larger);
-            capacity_ = grown;
-        }
-        const ssize_t got = readSome(file_.get(), buffer_.get() + end_, capacity_ - end_);
-        if (got < 0) {
-            failed_ = true;
-        } else if (got == 0) {
-            ended_ = true;
-        } else {
+    if (end_ - pos_ < count && file_.isOpen() && !failed_) {
+        // The rest moves to the front, and more is read behind it.
+        const std::size_t rest = end_ - pos_;
+        std::memmove(buffer_.get(), buffer_.get() + pos_, rest);
+        consumedBefore_ += pos_;
+        pos_ = 0;
+        end_ = rest;
+        while (end_ < count && end_ < BufferSize) {
+            const ssize_t got = readSome(file_.get(), buffer_.get() + end_, BufferSize - end_);
+            if (got <= 0) {
+                failed_ = got < 0;
+                break;
+            }
             end_ += static_cast<std::size_t>(got);
         }
     }
-    return {buffer_.get() + pos_, end_ - pos_};
+    return {buffer_.get() + pos_, std::min(count, end_ - pos_)};
 }
 
-void InputFile::consume(std::size_t count) { pos_ += std::min(count, end_ - pos_); }
+std::string_view InputFile::readChunk() {
+    if (pos_ == end_ && !refill()) {
+        return {};
+    }
+    const std::string_view chunk(buffer_.get() + pos_, end_ - pos_);
+    pos_ = end_;
+    return chunk;
+}
+
+bool InputFile::appendBytes(std::string& out, std::size_t count) {
+    return consume(count, [&out](const char* chunk, std::size_t size) { out.append(chunk, size); });
+}
 
 }  // namespace recdb::io

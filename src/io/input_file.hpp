@@ -9,12 +9,8 @@
 
 namespace recdb::io {
 
-// A file read front to back through a window of its bytes: peek shows at
-// least the bytes asked for (fewer only at the end of the file), consume
-// moves past them. The window is read in large blocks and grows only as data
-// arrives, so a length field larger than the file allocates no more than
-// about what the file holds. A read error is kept apart from the end of the
-// data.
+// A file read in large blocks. Reads report whether all the bytes asked for
+// were there; a read error is kept apart from the end of the data.
 class InputFile {
 public:
     InputFile() = default;
@@ -26,23 +22,41 @@ public:
     [[nodiscard]] bool open(const std::string& path);
     // The size of a regular file, 0 for anything else.
     std::uint64_t size() const { return size_; }
-
-    // The bytes not yet consumed, at least count of them unless the file
-    // ends or a read fails first. May throw std::bad_alloc.
-    std::string_view peek(std::size_t count);
-    void consume(std::size_t count);
+    [[nodiscard]] bool readBytes(char* out, std::size_t count);
+    // A little-endian signed 32-bit integer.
+    [[nodiscard]] bool readInt32(std::int32_t& value);
+    // Passes over count bytes.
+    [[nodiscard]] bool skip(std::size_t count);
+    // Appends count bytes, growing only as data actually arrives, so a
+    // length field larger than the file allocates no more than the file has.
+    [[nodiscard]] bool appendBytes(std::string& out, std::size_t count);
+    // The next count bytes in one piece, without taking them: fewer only
+    // where the data ends first or count is more than the buffer holds
+    // (1 MiB). Valid until the next read.
+    [[nodiscard]] std::string_view peek(std::size_t count);
+    // Takes count bytes that peek showed.
+    void advance(std::size_t count) { pos_ += count; }
+    // The buffered bytes that follow, all taken at once (refilling first
+    // when none are left); empty at the end of the data or after an error.
+    [[nodiscard]] std::string_view readChunk();
     bool failed() const { return failed_; }
+    // The number of bytes taken from the file so far: the offset of the next
+    // byte to be read.
+    std::uint64_t position() const { return consumedBefore_ + pos_; }
+    // Goes back to the start of the file; false where the file cannot seek.
+    [[nodiscard]] bool rewind();
 
 private:
-    static constexpr std::size_t BlockSize = std::size_t{1} << 20;
+    bool refill();
+    template <typename Consume>
+    bool consume(std::size_t count, Consume consumeChunk);
 
     Descriptor file_;
     std::uint64_t size_ = 0;
     std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
-    bool ended_ = false;
+    std::uint64_t consumedBefore_ = 0;  // the offset in the file of the buffer's first byte
     bool failed_ = false;
 };
 

@@ -21,6 +21,16 @@ void OutputFile::write(std::string_view bytes) {
     used_ += bytes.size();
 }
 
+char* OutputFile::room(std::size_t count) {
+    if (used_ + count > bufferSize_) {
+        static_cast<void>(flush());
+        if (count > bufferSize_) {
+            return nullptr;
+        }
+    }
+    return buffer_.get() + used_;
+}
+
 void OutputFile::writeInt32(std::int32_t value) {
     const auto raw = static_cast<std::uint32_t>(value);
     const char bytes[4] = {static_cast<char>(raw & 0xFFu), static_cast<char>((raw >> 8) & 0xFFu),

@@ -18,6 +18,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void write(std::string_view bytes);
+    // Room in the buffer for up to count bytes, to be written in place and
+    // then taken by commit; null when count is more than the buffer holds.
+    char* room(std::size_t count);
+    void commit(std::size_t count) { used_ += count; }
     void writeInt32(std::int32_t value);
     // Writes out the buffer; false once anything failed.
     [[nodiscard]] bool flush();

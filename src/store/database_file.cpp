@@ -4,7 +4,8 @@
 
 #include "io/file_writer.hpp"
 #include "io/input_file.hpp"
-#include "store/record_parser.hpp"
+#include "store/record_reader.hpp"
+#include "store/record_writer.hpp"
 
 namespace recdb {
 
@@ -17,18 +18,8 @@ StoreOutcome store(const Database& database, const std::string& fileName, io::Pr
         io::ProgressMeter meter(progress, "storing records", records.size());
         for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
             meter.advance();
-            const std::string_view name = records.name(id);
-            file.writeInt32(static_cast<std::int32_t>(name.size()));
-            file.write(name);
-            file.writeInt32(records.group(id));
-            file.writeInt32(records.ratingNum(id));
-            file.writeInt32(records.ratingDen(id));
-            if (const auto info = records.info(id)) {
-                file.writeInt32(static_cast<std::int32_t>(info->size()));
-                file.write(*info);
-            } else {
-                file.writeInt32(-1);
-            }
+            writeRecord(file, {records.name(id), records.group(id), records.ratingNum(id), records.ratingDen(id),
+                               records.info(id)});
         }
     };
     try {
@@ -53,36 +44,30 @@ LoadOutcome load(Database& database, const std::string& fileName, io::ProgressRe
         if (!file.open(fileName)) {
             return LoadOutcome::CannotRead;
         }
-        // A record takes at least its header, which bounds the number of
+        // The file is read once, front to back (so a pipe loads too). A
+        // record takes at least its fixed fields, which bounds the number of
         // records of a regular file: slots reserved for that many are taken
         // from the system only as records fill them.
-        database.startLoad(file.size() / RecordHeaderSize);
+        database.startLoad(file.size() / RecordFixedSize);
         // The records are not counted ahead: the reading is told in bytes.
         io::ProgressMeter meter(progress, "reading bytes", file.size());
-        std::size_t wanted = RecordHeaderSize;
+        RecordReader reader(file);
         for (;;) {
-            const std::string_view bytes = file.peek(wanted);
-            if (file.failed()) {
-                return LoadOutcome::CannotRead;
-            }
-            ParsedRecord parsed;
-            switch (parseRecord(bytes, parsed)) {
-            case ParseStatus::Complete:
-                database.append(parsed.record);
-                file.consume(parsed.size);
-                meter.advance(parsed.size);
-                wanted = RecordHeaderSize;
+            const std::uint64_t before = reader.position();
+            switch (reader.next()) {
+            case RecordRead::Complete:
+                database.append(reader.record());
+                meter.advance(reader.position() - before);
                 break;
-            case ParseStatus::BadNameLength:
+            case RecordRead::End:
+            case RecordRead::Truncated:
+                // Data that ends inside a record drops that record.
+                database.finishLoad(progress);
+                return LoadOutcome::Loaded;
+            case RecordRead::BadNameLength:
                 return LoadOutcome::BadNameLength;
-            case ParseStatus::Incomplete:
-                if (bytes.size() < wanted) {
-                    // The data ends inside a record, which is dropped.
-                    database.finishLoad(progress);
-                    return LoadOutcome::Loaded;
-                }
-                wanted = parsed.needed;
-                break;
+            case RecordRead::Failed:
+                return LoadOutcome::CannotRead;
             }
         }
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,7 @@
 
 namespace recdb {
 
-// Storing and loading the database file (its format: record_parser.hpp).
+// Storing and loading the database file (its format: record_reader.hpp).
 
 enum class StoreOutcome {
     Stored,

@@ -1,0 +1,91 @@
+#!/bin/sh
+# recdb-file as a user runs it: exit statuses, what goes to standard output
+# and what to standard error, and outputs that cannot be written whole.
+#   tests/file_tool/cli_test.sh PATH_TO_RECDB_FILE
+set -u
+tool=$1
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+# expect STATUS STDOUT_PATTERN STDERR_PATTERN COMMAND...: the command ends
+# with STATUS, and each stream matches its grep pattern ("" for empty).
+expect() {
+    status=$1 out=$2 err=$3
+    shift 3
+    "$@" > out.txt 2> err.txt
+    got=$?
+    ok=1
+    [ "$got" -eq "$status" ] || ok=0
+    if [ -z "$out" ]; then [ ! -s out.txt ] || ok=0; else grep -q -- "$out" out.txt || ok=0; fi
+    if [ -z "$err" ]; then [ ! -s err.txt ] || ok=0; else grep -q -- "$err" err.txt || ok=0; fi
+    if [ "$ok" -eq 0 ]; then
+        echo "FAILED: $* (status $got, wanted $status)"
+        sed 's/^/  out: /' out.txt
+        sed 's/^/  err: /' err.txt
+        failures=$((failures + 1))
+    fi
+}
+
+# No file but the given ones is left in the directory (no temporary file).
+only() {
+    left=$(ls | grep -v -e '^out.txt$' -e '^err.txt$' | sort | tr '\n' ' ')
+    if [ "$left" != "$* " ]; then
+        echo "FAILED: files left: $left; wanted $*"
+        failures=$((failures + 1))
+    fi
+}
+
+printf 'name,group,rating,info\nAlder,3,4.5,tall\nBirch,2,1.2,\n' > trees.csv
+expect 0 "" "" "$tool" import trees.csv trees.db
+expect 0 "^2 records, 54 bytes, 0 problems, 0 notes: DBload loads all of them unchanged$" "" "$tool" check trees.db
+expect 0 "^Alder,3,4.5,tall$" "" "$tool" export trees.db
+expect 0 '^{"name":"Birch","group":2,"rating":"1.2","info":null}$' "" "$tool" export --format jsonl trees.db
+expect 0 "^Birch	2	1.2	\\\\N$" "" "$tool" export --format=tsv trees.db
+
+# Help and version on standard output; usage errors on standard error.
+expect 0 "salvage" "" "$tool" --help
+expect 0 "OUTPUT" "" "$tool" import --help
+expect 0 "^recdb-file 1.0.0$" "" "$tool" --version
+expect 2 "" "subcommand" "$tool"
+expect 2 "" "." "$tool" repair trees.db
+expect 2 "" "xml" "$tool" export --format xml trees.db
+expect 2 "" "." "$tool" check
+expect 2 "" "." "$tool" check trees.db extra
+
+# Files that cannot be read.
+expect 2 "" "cannot read missing.db: No such file or directory" "$tool" check missing.db
+expect 2 "" "cannot read" "$tool" check .
+
+# A cut file: a problem on standard output, status 1.
+head -c 40 trees.db > cut.db
+expect 1 "^record 2 at byte 29: problem: the data ends inside the group after 2 of its 4 bytes" "" \
+    "$tool" check cut.db
+expect 1 "^skipped 11 bytes at byte 29$" "" "$tool" salvage cut.db saved.db
+expect 0 "^1 record, 29 bytes" "" "$tool" check saved.db
+expect 2 "" "is the input file itself" "$tool" salvage cut.db cut.db
+
+# Outputs that cannot be written whole leave nothing behind.
+rm -f saved.db
+expect 2 "" "cannot create or open nowhere/out.db" "$tool" import trees.csv nowhere/out.db
+expect 2 "" "No space left on device" "$tool" export trees.db /dev/full
+expect 2 "" "No space left on device" sh -c "'$tool' export trees.db > /dev/full"
+awk 'BEGIN { print "name,group,rating,info"; for (k = 0; k < 2000; k++) printf "n%d,%d,1.2,info\n", k, k }' > big.csv
+expect 0 "" "" "$tool" import big.csv whole.db
+printf 'old' > big.db
+expect 2 "" "File too large" sh -c "ulimit -f 4; exec '$tool' import big.csv big.db"
+expect 2 "" "File too large" sh -c "ulimit -f 4; exec '$tool' export whole.db big.db"
+[ "$(cat big.db)" = old ] || { echo "FAILED: big.db was changed"; failures=$((failures + 1)); }
+only big.csv big.db cut.db trees.csv trees.db whole.db
+
+# Refused rows: status 1, each with its line and column, nothing written.
+printf 'name,group,rating,info\nok,1,1.1,\nbad,12x,1.1,\n' > bad.csv
+expect 1 "" "bad.csv line 3, column 2 (group)" "$tool" import bad.csv big.db
+[ "$(cat big.db)" = old ] || { echo "FAILED: big.db was changed"; failures=$((failures + 1)); }
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "recdb-file command line: all passed"

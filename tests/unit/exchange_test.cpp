@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exchange/csv_writer.hpp"
+#include "exchange/jsonl_writer.hpp"
+#include "exchange/number.hpp"
+#include "exchange/row_record.hpp"
+#include "exchange/table_reader.hpp"
+#include "exchange/tsv_writer.hpp"
+#include "io/input_file.hpp"
+
+namespace recdb {
+namespace {
+
+// An anonymous file in memory, for writers to write to and readers to read.
+class MemoryFile {
+public:
+    MemoryFile() : fd_(::memfd_create("exchange-test", 0)) {}
+    ~MemoryFile() { ::close(fd_); }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+    std::string write(const std::function<void(io::OutputFile&)>& fill) const {
+        {
+            io::OutputFile out(fd_);
+            fill(out);
+            EXPECT_TRUE(out.flush());
+        }
+        std::string bytes(static_cast<std::size_t>(::lseek(fd_, 0, SEEK_END)), '\0');
+        EXPECT_EQ(::pread(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        return bytes;
+    }
+
+private:
+    int fd_;
+};
+
+RecordView view(std::string_view name, std::int32_t group, std::int32_t num, std::int32_t den,
+                std::optional<std::string_view> info) {
+    return {name, group, num, den, info};
+}
+
+struct WriterCase {
+    RecordView record;
+    std::string csv;
+    std::string tsv;
+    std::string json;
+};
+
+TEST(ExchangeWriters, EachCaseInEveryForm) {
+    const std::vector<WriterCase> cases = {
+        {view("abc", 7, 3, 4, std::nullopt), "abc,7,3.4,\n", "abc\t7\t3.4\t\\N\n",
+         R"({"name":"abc","group":7,"rating":"3.4","info":null})"},
+        {view("a", 0, 0, 0, ""), "a,0,0.0,\"\"\n", "a\t0\t0.0\t\n",
+         R"({"name":"a","group":0,"rating":"0.0","info":""})"},
+        {view("x,y", -2147483647 - 1, -1, -2, "say \"hi\""), "\"x,y\",-2147483648,-1.-2,\"say \"\"hi\"\"\"\n",
+         "x,y\t-2147483648\t-1.-2\tsay \"hi\"\n",
+         R"({"name":"x,y","group":-2147483648,"rating":"-1.-2","info":"say \"hi\""})"},
+        {view(" lead", 2147483647, 5, 0, "trail "), "\" lead\",2147483647,5.0,\"trail \"\n",
+         " lead\t2147483647\t5.0\ttrail \n", R"({"name":" lead","group":2147483647,"rating":"5.0","info":"trail "})"},
+        {view("in side", 1, 1, 1, "a\tb\\c"), "in side,1,1.1,a\tb\\c\n", "in side\t1\t1.1\ta\\tb\\\\c\n",
+         R"({"name":"in side","group":1,"rating":"1.1","info":"a\tb\\c"})"},
+        {view("cr\rlf\n", 1, 1, 1, "\r\n"), "\"cr\rlf\n\",1,1.1,\"\r\n\"\n", "cr\\rlf\\n\t1\t1.1\t\\r\\n\n",
+         R"({"name":"cr\rlf\n","group":1,"rating":"1.1","info":"\r\n"})"},
+        {view("\\N", 1, 1, 1, "\x01\x7f"), "\\N,1,1.1,\x01\x7f\n", "\\\\N\t1\t1.1\t\x01\x7f\n",
+         "{\"name\":\"\\\\N\",\"group\":1,\"rating\":\"1.1\",\"info\":\"\\u0001\x7f\"}"},
+        {view("\xC3\xA9t\xC3\xA9", 1, 1, 1, "\xE2\x82\xAC"), "\xC3\xA9t\xC3\xA9,1,1.1,\xE2\x82\xAC\n",
+         "\xC3\xA9t\xC3\xA9\t1\t1.1\t\xE2\x82\xAC\n",
+         "{\"name\":\"\xC3\xA9t\xC3\xA9\",\"group\":1,\"rating\":\"1.1\",\"info\":\"\xE2\x82\xAC\"}"},
+    };
+    for (const WriterCase& c : cases) {
+        SCOPED_TRACE(c.csv);
+        MemoryFile csv;
+        MemoryFile tsv;
+        MemoryFile json;
+        EXPECT_EQ(csv.write([&](io::OutputFile& out) { CsvWriter(out).writeRecord(c.record); }), c.csv);
+        EXPECT_EQ(tsv.write([&](io::OutputFile& out) { TsvWriter(out).writeRecord(c.record); }), c.tsv);
+        EXPECT_EQ(json.write([&](io::OutputFile& out) { JsonlWriter(out).writeRecord(c.record); }), c.json + "\n");
+    }
+}
+
+TEST(ExchangeWriters, JsonReplacesEachBadSequenceOnceAndCountsIt) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    const std::vector<std::pair<std::string, std::pair<std::string, int>>> cases = {
+        {"\xC3\xA9", {"\xC3\xA9", 0}},
+        {"a\xFF"
+         "b",
+         {"a" + replacement + "b", 1}},
+        {"\xC3", {replacement, 1}},      // cut short at the end
+        {"\xE2\x82", {replacement, 1}},  // a maximal subpart is one replacement
+        {"\xE2\x82"
+         "A",
+         {replacement + "A", 1}},
+        {"\xC0\xAF", {replacement + replacement, 2}},                                      // overlong
+        {"\xED\xA0\x80", {replacement + replacement + replacement, 3}},                    // surrogate
+        {"\xF4\x90\x80\x80", {replacement + replacement + replacement + replacement, 4}},  // above U+10FFFF
+        {"\xF0\x9F\x98\x80", {"\xF0\x9F\x98\x80", 0}},
+    };
+    for (const auto& [text, expected] : cases) {
+        MemoryFile file;
+        std::uint64_t replaced = 0;
+        const std::string written = file.write([&](io::OutputFile& out) {
+            JsonlWriter writer(out);
+            writer.writeRecord(view("n", 0, 0, 0, text));
+            replaced = writer.replacements();
+        });
+        EXPECT_EQ(written, R"({"name":"n","group":0,"rating":"0.0","info":")" + expected.first + "\"}\n") << text;
+        EXPECT_EQ(replaced, static_cast<std::uint64_t>(expected.second)) << text;
+    }
+}
+
+TEST(ExchangeNumbers, OnlyWholeDecimalNumbersOf32Bits) {
+    const std::vector<std::pair<std::string, std::optional<std::int32_t>>> numbers = {
+        {"0", 0},
+        {"12", 12},
+        {"-7", -7},
+        {"+7", 7},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", {}},
+        {"99999999999", {}},
+        {"", {}},
+        {"12x", {}},
+        {"1e3", {}},
+        {" 1", {}},
+        {"1 ", {}},
+        {"+", {}},
+        {"-", {}},
+        {"+-1", {}},
+        {"--1", {}},
+        {"0x10", {}},
+        {"1.0", {}},
+    };
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(readWholeNumber(text), value) << text;
+    }
+    const std::vector<std::pair<std::string, std::optional<std::pair<int, int>>>> ratings = {
+        {"3.4", std::pair(3, 4)},
+        {"4.05", std::pair(4, 5)},
+        {"-1.-2", std::pair(-1, -2)},
+        {"0.0", std::pair(0, 0)},
+        {"3", {}},
+        {"3.", {}},
+        {".4", {}},
+        {"1.2.3", {}},
+        {"1,2", {}},
+        {"1.2x", {}},
+    };
+    for (const auto& [text, pair] : ratings) {
+        const auto rating = readRating(text);
+        ASSERT_EQ(rating.has_value(), pair.has_value()) << text;
+        if (rating) {
+            EXPECT_EQ(std::pair(rating->num, rating->den), *pair) << text;
+        }
+    }
+}
+
+// Reads every row of a text: each row as its fields joined by "|", with
+// "<none>" for a field without value, or a refusal as "!line:column reason".
+std::vector<std::string> readRows(const std::string& text, TableFormat format) {
+    MemoryFile file;
+    file.write([&](io::OutputFile& out) { out.write(text); });
+    io::InputFile input;
+    EXPECT_TRUE(input.open(file.path()));
+    TableReader reader(input, format);
+    std::vector<std::string> rows;
+    for (RowRead read; (read = reader.next()) != RowRead::End;) {
+        if (read == RowRead::Refused) {
+            // Built by appending: "!" + to_string meets a false -Wrestrict
+            // warning of GCC 12.
+            std::string refused = "!";
+            refused.append(std::to_string(reader.refusal().line)).append(":");
+            refused.append(std::to_string(reader.refusal().column)).append(" ").append(reader.refusal().reason);
+            rows.push_back(refused);
+            continue;
+        }
+        std::string row = std::to_string(reader.line()) + ":";
+        for (const TableField& field : reader.fields()) {
+            row += (field.absent ? "<none>" : field.text) + "|";
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct ReaderCase {
+    std::string text;
+    std::vector<std::string> rows;
+};
+
+TEST(ExchangeReaders, CsvQuotingLineEndsAndRefusals) {
+    const std::vector<ReaderCase> cases = {
+        {"a,b\n", {"1:a|b|"}},
+        {"a,b", {"1:a|b|"}},
+        {"a,b\r\nc,d\r\n", {"1:a|b|", "2:c|d|"}},
+        {"\xEF\xBB\xBF"
+         "a,b\n",
+         {"1:a|b|"}},
+        {"a,,\"\"\n",
+         {"1:a|<none>|"
+          "|"}},
+        {"\"a\",\"1\",\"2.3\"\n", {"1:a|1|2.3|"}},
+        {"\"x,y\",\"say \"\"hi\"\"\"\n", {"1:x,y|say \"hi\"|"}},
+        {"\"two\nlines\",b\nc,d\n", {"1:two\nlines|b|", "3:c|d|"}},
+        {"\"cr\r\nin\",b\n", {"1:cr\r\nin|b|"}},
+        {"\"\"\"\",b\n", {"1:\"|b|"}},
+        {"\n", {"1:<none>|"}},
+        {"a,b,c,d,e\nf\n", {"!1:5 more than 4 fields", "2:f|"}},
+        {"ab\"c,d\nok\n", {"!1:1 a quote inside a field that does not begin with one", "2:ok|"}},
+        {"\"ab\"c,d\nok\n", {"!1:1 text after the closing quote of a field", "2:ok|"}},
+        {"a,b\rc\nok\n", {"!1:2 a carriage return without a line feed outside quotes", "2:ok|"}},
+        {"a,\"open\nstill", {"!2:2 a quoted field is not closed at the end of the input"}},
+        {"a\r", {"!1:1 a carriage return ends the input without a line feed"}},
+        {"\xFF\x80,\x01\n", {"1:\xFF\x80|\x01|"}},
+    };
+    for (const ReaderCase& c : cases) {
+        EXPECT_EQ(readRows(c.text, TableFormat::Csv), c.rows) << c.text;
+    }
+}
+
+TEST(ExchangeReaders, TsvEscapesLineEndsAndRefusals) {
+    const std::vector<ReaderCase> cases = {
+        {"a\tb\n", {"1:a|b|"}},
+        {"a\tb\r\nc\td", {"1:a|b|", "2:c|d|"}},
+        {"\xEF\xBB\xBF"
+         "a\n",
+         {"1:a|"}},
+        {"a\\tb\\nc\\rd\\\\e\t\\N\t\n", {"1:a\tb\nc\rd\\e|<none>||"}},
+        {"\\\\N\n", {"1:\\N|"}},
+        {"a,\"b\"\n", {"1:a,\"b\"|"}},
+        {"a\\x\tb\nok\n", {"!1:1 an unknown escape \"\\\\x\"", "2:ok|"}},
+        {"a\\\nok\n", {"!1:1 an unknown escape \"\\\\\\x0A\"", "2:ok|"}},
+        {"x\\N\nok\n", {"!1:1 \\N stands for no value only as a whole field", "2:ok|"}},
+        {"\\Nx\tb\nok\n", {"!1:1 \\N stands for no value only as a whole field", "2:ok|"}},
+        {"a\rb\nok\n", {"!1:1 a carriage return without a line feed (write it as \\r)", "2:ok|"}},
+        {"a\\", {"!1:1 a backslash ends the input"}},
+        {"1\t2\t3\t4\t5\n", {"!1:5 more than 4 fields"}},
+    };
+    for (const ReaderCase& c : cases) {
+        EXPECT_EQ(readRows(c.text, TableFormat::Tsv), c.rows) << c.text;
+    }
+}
+
+TEST(ExchangeReaders, FieldsLongerThanTheInputBuffer) {
+    const std::string longInfo(3 << 20, 'x');
+    EXPECT_EQ(readRows("a,\"" + longInfo + "\"\nb,c\n", TableFormat::Csv),
+              (std::vector<std::string>{"1:a|" + longInfo + "|", "2:b|c|"}));
+    EXPECT_EQ(readRows("a\t" + longInfo + "\\t\n", TableFormat::Tsv),
+              (std::vector<std::string>{"1:a|" + longInfo + "\t|"}));
+}
+
+std::vector<TableField> fields(std::initializer_list<std::optional<std::string>> values) {
+    std::vector<TableField> row;
+    for (const auto& value : values) {
+        row.push_back({value.value_or(""), !value});
+    }
+    return row;
+}
+
+TEST(ExchangeRows, HeaderAndRowsAreReadStrictly) {
+    bool hasInfo = false;
+    EXPECT_FALSE(readHeader(fields({"name", "group", "rating", "info"}), hasInfo));
+    EXPECT_TRUE(hasInfo);
+    EXPECT_FALSE(readHeader(fields({"name", "group", "rating"}), hasInfo));
+    EXPECT_FALSE(hasInfo);
+    EXPECT_EQ(readHeader(fields({"name", "grp", "rating"}), hasInfo)->column, 2U);
+    EXPECT_EQ(readHeader(fields({"name", "group"}), hasInfo)->column, 3U);
+
+    const std::string longName(64, 'n');
+    const std::vector<std::pair<std::vector<TableField>, std::size_t>> refused = {
+        {fields({"a", "1", "2.3"}), 4},
+        {fields({std::nullopt, "1", "2.3", "i"}), 1},
+        {fields({"", "1", "2.3", "i"}), 1},
+        {fields({longName, "1", "2.3", "i"}), 1},
+        {fields({std::string("a\0b", 3), "1", "2.3", "i"}), 1},
+        {fields({"a", "12x", "2.3", "i"}), 2},
+        {fields({"a", std::nullopt, "2.3", "i"}), 2},
+        {fields({"a", "1", "2", "i"}), 3},
+        {fields({"a", "1", "99999999999.1", "i"}), 3},
+        {fields({"a", "1", "2.3", std::string("i\0", 2)}), 4},
+    };
+    RecordView record;
+    for (const auto& [row, column] : refused) {
+        const auto problem = readRow(row, true, record);
+        ASSERT_TRUE(problem) << row[0].text;
+        EXPECT_EQ(problem->column, column) << problem->reason;
+    }
+    const auto accepted = fields({longName.substr(1), "-5", "+1.-0", std::nullopt});
+    ASSERT_FALSE(readRow(accepted, true, record));
+    EXPECT_EQ(record.name, longName.substr(1));
+    EXPECT_EQ(record.group, -5);
+    EXPECT_EQ(record.ratingNum, 1);
+    EXPECT_EQ(record.ratingDen, 0);
+    EXPECT_FALSE(record.info);
+    ASSERT_FALSE(readRow(fields({"a", "1", "2.3", ""}), true, record));
+    EXPECT_EQ(record.info, "");
+    ASSERT_FALSE(readRow(fields({"a", "1", "2.3"}), false, record));
+    EXPECT_FALSE(record.info);
+}
+
+}  // namespace
+}  // namespace recdb

@@ -1,0 +1,371 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "file_tool/check.hpp"
+#include "file_tool/export_file.hpp"
+#include "file_tool/import_file.hpp"
+#include "file_tool/name_tally.hpp"
+#include "file_tool/salvage.hpp"
+
+namespace recdb {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Database file bytes, written field by field so that any field can be wrong.
+class Bytes {
+public:
+    Bytes& int32(std::int32_t value) {
+        const auto raw = static_cast<std::uint32_t>(value);
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes_ += static_cast<char>((raw >> shift) & 0xFFu);
+        }
+        return *this;
+    }
+    Bytes& text(std::string_view text) {
+        bytes_ += text;
+        return *this;
+    }
+    Bytes& record(std::string_view name, std::int32_t group = 1, std::int32_t num = 2, std::int32_t den = 3,
+                  std::optional<std::string_view> info = std::nullopt) {
+        int32(static_cast<std::int32_t>(name.size())).text(name).int32(group).int32(num).int32(den);
+        return info ? int32(static_cast<std::int32_t>(info->size())).text(*info) : int32(-1);
+    }
+    const std::string& str() const { return bytes_; }
+    std::size_t size() const { return bytes_.size(); }
+
+private:
+    std::string bytes_;
+};
+
+class FileToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("recdb-file-tool-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        return path(name);
+    }
+    static std::string read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::size_t filesInDir() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+
+    struct Run {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    Run check(const std::string& bytes) const {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = checkFile(put("checked.db", bytes), out, err);
+        return {status, out.str(), err.str()};
+    }
+    Run salvage(const std::string& bytes) const {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(FileToolTest, CheckTellsWhereEachFieldEnds) {
+    Bytes file;
+    file.record("first", 1, 2, 3, "one").record("abc", 7, 3, 4, "xyz");
+    const std::size_t second = 28;  // the first record's size
+    const std::vector<std::pair<std::size_t, std::string>> cuts = {
+        {2, "inside the name length after 2 of its 4 bytes"},
+        {4, "before the name"},
+        {5, "inside the name after 1 of its 3 bytes"},
+        {7, "before the group"},
+        {9, "inside the group after 2 of its 4 bytes"},
+        {11, "before the first rating number"},
+        {14, "inside the first rating number after 3 of its 4 bytes"},
+        {15, "before the second rating number"},
+        {19, "before the info length"},
+        {21, "inside the info length after 2 of its 4 bytes"},
+        {23, "before the info"},
+        {25, "inside the info after 2 of its 3 bytes"},
+    };
+    for (const auto& [cut, where] : cuts) {
+        const Run run = check(file.str().substr(0, second + cut));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "record 2 at byte 28: problem: the data ends " + where +
+                               "; DBload drops this record\n1 record, " + std::to_string(second + cut) +
+                               " bytes, 1 problem, 0 notes: DBload does not load all of them unchanged\n");
+    }
+    const Run whole = check(file.str());
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_EQ(whole.out, "2 records, 54 bytes, 0 problems, 0 notes: DBload loads all of them unchanged\n");
+    EXPECT_EQ(check("").out, "0 records, 0 bytes, 0 problems, 0 notes: DBload loads all of them unchanged\n");
+}
+
+TEST_F(FileToolTest, CheckReportsBadLengthsZeroBytesAndNotes) {
+    Bytes badLength;
+    badLength.record("a").int32(64).text(std::string(80, 'x')).record("b");
+    Run run = check(badLength.str());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "record 2 at byte 21: problem: the name length is 64, outside 0..63; DBload refuses the whole file, "
+              "and check reads no further\n"
+              "1 record, 126 bytes, 1 problem, 0 notes: DBload refuses the whole file\n");
+
+    Bytes odd;
+    odd.record(std::string("ab\0c", 4)).record("", 0, 0, 0, std::string("hi\0\n", 4));
+    odd.int32(1).text("n").int32(1).int32(1).int32(1).int32(-7);
+    run = check(odd.str());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "record 1 at byte 0: problem: the name holds a zero byte after 2 bytes; it loads cut to \"ab\"\n"
+              "record 2 at byte 24: note: the name is empty; no request can name this record\n"
+              "record 2 at byte 24: problem: the info holds a zero byte after 2 bytes; it loads cut to \"hi\"\n"
+              "record 3 at byte 48: note: the info length is -7; the record loads with no info\n"
+              "3 records, 69 bytes, 2 problems, 2 notes: DBload does not load all of them unchanged\n");
+
+    Bytes many;
+    for (int k = 0; k < 150; ++k) {
+        many.record("");
+    }
+    run = check(many.str());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("... and 51 more findings\n150 records, 3000 bytes, 0 problems, 151 notes: DBload loads "
+                           "all of them unchanged\n"),
+              std::string::npos);
+}
+
+TEST_F(FileToolTest, CheckCountsRepeatedNames) {
+    Bytes file;
+    for (const char* name : {"b", "a", "b", "c", "a", "b", "d", "e", "f", "g", "h", "d", "e", "f", "g", "h"}) {
+        file.record(name);
+    }
+    const Run run = check(file.str());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "record 1 at byte 0: note: the name \"b\" occurs 3 times, first here\n"
+              "record 2 at byte 21: note: the name \"a\" occurs 2 times, first here\n"
+              "record 7 at byte 126: note: the name \"d\" occurs 2 times, first here\n"
+              "record 8 at byte 147: note: the name \"e\" occurs 2 times, first here\n"
+              "record 9 at byte 168: note: the name \"f\" occurs 2 times, first here\n"
+              "note: 7 names occur more than once; the first 5 are listed\n"
+              "16 records, 336 bytes, 0 problems, 5 notes: DBload loads all of them unchanged\n");
+}
+
+TEST(NameTally, ExactInAnyBudget) {
+    std::vector<std::string> names;
+    for (int k = 0; k < 20000; ++k) {
+        names.push_back(std::to_string((k * 7919) % 15000));
+    }
+    std::map<std::string, std::uint64_t> counts;
+    for (const std::string& name : names) {
+        ++counts[name];
+    }
+    std::uint64_t repeated = 0;
+    for (const auto& entry : counts) {
+        repeated += entry.second > 1 ? 1 : 0;
+    }
+    for (const std::size_t budget : {std::size_t{1} << 30, std::size_t{256} << 10, std::size_t{32} << 10}) {
+        NameTally tally(budget);
+        do {
+            for (std::size_t k = 0; k < names.size(); ++k) {
+                tally.add(names[k], k + 1, 10 * k);
+            }
+        } while (!tally.endPass());
+        EXPECT_EQ(tally.repeatedNames(), repeated) << budget;
+        EXPECT_EQ(tally.passes() > 1, budget < (std::size_t{1} << 20)) << budget;
+        ASSERT_EQ(tally.firstRepeats().size(), NameTally::Listed);
+        for (std::size_t k = 0; k < NameTally::Listed; ++k) {
+            const NameTally::Repeat& repeat = tally.firstRepeats()[k];
+            EXPECT_EQ(repeat.firstRecord, k + 1);
+            EXPECT_EQ(repeat.name, names[k]);
+            EXPECT_EQ(repeat.count, counts[names[k]]);
+            EXPECT_EQ(repeat.firstPlace, 10 * k);
+        }
+    }
+}
+
+// Records named r0, r1, ... with infos of varied length.
+Bytes numbered(int from, int to) {
+    Bytes bytes;
+    for (int k = from; k < to; ++k) {
+        std::string name = "r";
+        name += std::to_string(k);
+        bytes.record(name, k, k % 7, 3,
+                     k % 3 == 0 ? std::nullopt : std::optional(std::string(static_cast<std::size_t>(k % 11), 'i')));
+    }
+    return bytes;
+}
+
+std::string namesOf(const std::string& file) {
+    std::string names;
+    scanRecords(
+        file, [&](const RecordView& record) { names.append(record.name).append(" "); }, [](const SkippedStretch&) {});
+    return names;
+}
+
+TEST_F(FileToolTest, SalvageKeepsEverySoundRecordAroundDamage) {
+    const std::string before = numbered(0, 10).str();
+    const std::string after = numbered(11, 20).str();
+    const std::string all = namesOf(before + numbered(10, 20).str());
+    const std::string withoutTen = namesOf(before + after);
+    Bytes badLength;
+    badLength.int32(1000).text("r10").int32(10).int32(3).int32(3).int32(-1);
+    Bytes zeroInName;
+    zeroInName.record(std::string("r1\0", 3));
+    Bytes swallowing;  // an info length made large hides the records after it
+    swallowing.int32(3).text("r10").int32(10).int32(3).int32(3).int32(100);
+    Bytes emptyRecords;  // zeros read as records with empty names
+    emptyRecords.text(std::string(100, '\0'));
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {before + badLength.str() + after, withoutTen},
+        {before + zeroInName.str() + after, withoutTen},
+        {before + swallowing.str() + after, withoutTen},
+        {before + emptyRecords.str() + after, withoutTen},
+        {before + std::string(37, 'g') + after, withoutTen},
+        {before + after.substr(5), namesOf(before + numbered(12, 20).str())},
+        {before + after.substr(0, after.size() - 5), namesOf(before + numbered(11, 19).str())},
+        {std::string(3, '\x7f') + before, namesOf(before)},
+        {before + numbered(10, 20).str(), all},
+    };
+    for (const auto& [bytes, kept] : damaged) {
+        EXPECT_EQ(namesOf(bytes), kept);
+        const Run run = salvage(bytes);
+        EXPECT_EQ(run.status, bytes.size() == before.size() + numbered(10, 20).size() ? 0 : 1) << run.out;
+        EXPECT_EQ(check(read(path("salvaged.db"))).status, 0);
+    }
+}
+
+TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
+    const std::string bytes = numbered(0, 5).str() + "junk" + numbered(5, 10).str();
+    Run run = salvage(bytes);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "skipped 4 bytes at byte " + std::to_string(numbered(0, 5).size()) + "\nkept 10 records of " +
+                           std::to_string(bytes.size()) + " bytes; skipped 1 stretch of 4 bytes\n");
+    EXPECT_EQ(read(path("salvaged.db")), numbered(0, 10).str());
+
+    fs::create_symlink(path("damaged.db"), path("link.db"));
+    for (const std::string& output : {path("damaged.db"), path("link.db")}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err), 2);
+        EXPECT_NE(err.str().find("is the input file itself"), std::string::npos);
+        EXPECT_EQ(read(path("damaged.db")), bytes);
+    }
+}
+
+TEST_F(FileToolTest, ExportThenImportGivesTheSameBytes) {
+    Bytes file;
+    file.record("comma,name", 0, 0, 0, "a,b")
+        .record("quote\"d", -2147483647 - 1, -1, -2, "say \"hi\"")
+        .record("tab\there", 2147483647, 0, -5, "\t")
+        .record("cr\rlf\nboth\r\n", 1, -7, 0, "line\nbreak\r\n")
+        .record("back\\slash\\N", 2, 3, 4, "\\N")
+        .record("\x80\xff\xc3\xa9 high", 3, 4, 5, "\xfe\xfd")
+        .record(std::string(63, 'L'), 4, 5, 6, std::string(1000, 'i'))
+        .record("empty", 5, 6, 7, "")
+        .record("absent")
+        .record(" spaced ", 6, 7, 8, " ")
+        .record("comma,name", 7, 8, 9, std::nullopt)
+        .record("\"", 8, 9, 10, "\"\"");
+    const std::string source = put("source.db", file.str());
+    ASSERT_EQ(check(file.str()).status, 0);
+    for (const ExportFormat format : {ExportFormat::Csv, ExportFormat::Tsv}) {
+        std::ostringstream err;
+        ASSERT_EQ(exportFile({source, path("text"), format}, err), 0) << err.str();
+        const TableFormat table = format == ExportFormat::Csv ? TableFormat::Csv : TableFormat::Tsv;
+        ASSERT_EQ(importFile({path("text"), path("back.db"), table}, err), 0) << err.str();
+        EXPECT_EQ(read(path("back.db")), file.str());
+        EXPECT_NE(err.str().find("1 name occurring more than once, kept as DBload keeps them: \"comma,name\" 2 times "
+                                 "from row 1\n"),
+                  std::string::npos)
+            << err.str();
+    }
+}
+
+TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
+    put("old.db", "old");
+    const std::string csv =
+        "name,group,rating,info\n"
+        "ok,1,2.3,\n"
+        ",1,2.3,x\n"
+        "big,99999999999,1.1,\n"
+        "\"two\nlines\",1,1,\n"
+        "x\"y,1,1.1,\n"
+        "short,1\n";
+    std::ostringstream err;
+    EXPECT_EQ(importFile({put("in.csv", csv), path("old.db"), TableFormat::Csv}, err), 1);
+    EXPECT_EQ(err.str(),
+              "recdb-file: " + path("in.csv") +
+                  " line 3, column 1 (name): the name is empty\n"
+                  "recdb-file: " +
+                  path("in.csv") +
+                  " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
+                  "recdb-file: " +
+                  path("in.csv") +
+                  " line 5, column 3 (rating): the rating \"1\" is not two whole numbers of 32 bits joined by a point\n"
+                  "recdb-file: " +
+                  path("in.csv") +
+                  " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
+                  "recdb-file: " +
+                  path("in.csv") +
+                  " line 8, column 3 (rating): the row has 2 fields where the "
+                  "header has 4\n"
+                  "recdb-file: 5 rows refused; nothing was written\n");
+    EXPECT_EQ(read(path("old.db")), "old");
+    EXPECT_EQ(filesInDir(), 2U);
+
+    for (const std::string& header :
+         {std::string(""), std::string("name,group\n"), std::string("Name,group,rating\n")}) {
+        std::ostringstream refused;
+        EXPECT_EQ(importFile({put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv}, refused), 1);
+        EXPECT_EQ(read(path("old.db")), "old");
+    }
+    std::ostringstream noInfo;
+    EXPECT_EQ(importFile({put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv}, noInfo),
+              0);
+    EXPECT_EQ(read(path("new.db")), Bytes().record("a", 1, 1, 1).str());
+}
+
+TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
+    put("out.csv", "old");
+    Bytes file;
+    file.record("a").int32(-1);
+    std::ostringstream err;
+    EXPECT_EQ(exportFile({put("bad.db", file.str()), path("out.csv"), ExportFormat::Csv}, err), 1);
+    EXPECT_EQ(err.str(),
+              "recdb-file: record 2 at byte 21 has the name length -1, outside 0..63: DBload refuses the "
+              "whole file, so it is not exported\n");
+    EXPECT_EQ(read(path("out.csv")), "old");
+
+    Bytes cut;
+    cut.record("a", 1, 1, 1, std::string("x\0y", 3)).record("b");
+    std::ostringstream warned;
+    EXPECT_EQ(
+        exportFile({put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv}, warned),
+        1);
+    EXPECT_EQ(read(path("out.csv")), "name,group,rating,info\na,1,1.1,x\n");
+    EXPECT_EQ(warned.str(),
+              "recdb-file: the data ends inside record 2 at byte 24; it is not exported, as DBload drops it\n"
+              "recdb-file: zero bytes in the texts of 1 record; exported cut there, as DBload loads them\n");
+}
+
+}  // namespace
+}  // namespace recdb
