@@ -125,35 +125,42 @@ constexpr auto prefixThenLaterFirst = [](const auto& a, const auto& b) {
 };
 
 // Sorts items that stand with the higher number first among equal prefixes
-// by prefix, keeping that: a stable radix sort, a byte at a time from the
-// last, through scratch; a byte that all items share costs no pass.
+// by prefix, keeping that: a stable radix sort, 11 bits at a time from the
+// last (six passes over the 64 bits), through scratch; a digit that all
+// items share costs no pass.
 void sortByPrefix(std::span<Item> items, std::vector<Item>& scratch) {
     constexpr std::size_t Small = 256;
     if (items.size() <= Small) {
         std::sort(items.begin(), items.end(), prefixThenLaterFirst);
         return;
     }
-    std::size_t counts[8][256] = {};
+    constexpr unsigned DigitBits = 11;
+    constexpr unsigned Digits = (64 + DigitBits - 1) / DigitBits;
+    constexpr std::size_t Values = std::size_t{1} << DigitBits;
+    const auto digitOf = [](std::uint64_t prefix, unsigned digit) {
+        return static_cast<std::size_t>((prefix >> (DigitBits * digit)) & (Values - 1));
+    };
+    std::vector<std::size_t> counts(Digits * Values);
     for (const Item& item : items) {
         const std::uint64_t prefix = item.prefix();
-        for (unsigned byte = 0; byte < 8; ++byte) {
-            ++counts[byte][(prefix >> (8 * byte)) & 0xFF];
+        for (unsigned digit = 0; digit < Digits; ++digit) {
+            ++counts[digit * Values + digitOf(prefix, digit)];
         }
     }
     scratch.resize(std::max(scratch.size(), items.size()));
     Item* from = items.data();
     Item* to = scratch.data();
-    for (unsigned byte = 0; byte < 8; ++byte) {
-        std::size_t* count = counts[byte];
-        if (std::find(count, count + 256, items.size()) != count + 256) {
+    for (unsigned digit = 0; digit < Digits; ++digit) {
+        std::size_t* count = counts.data() + digit * Values;
+        if (std::find(count, count + Values, items.size()) != count + Values) {
             continue;
         }
         std::size_t offset = 0;
-        for (std::size_t value = 0; value < 256; ++value) {
+        for (std::size_t value = 0; value < Values; ++value) {
             offset += std::exchange(count[value], offset);
         }
         for (const Item* item = from; item != from + items.size(); ++item) {
-            to[count[(item->prefix() >> (8 * byte)) & 0xFF]++] = *item;
+            to[count[digitOf(item->prefix(), digit)]++] = *item;
         }
         std::swap(from, to);
     }

@@ -67,9 +67,11 @@ TextArena::Handle TextArena::store(std::string_view name, std::optional<std::str
     const auto handle = static_cast<Handle>(((blocks_.size() - 1) << OffsetBits) | used_);
     unsigned char* out = blocks_.back().get() + used_;
     *out++ = static_cast<unsigned char>(name.size());
-    out = std::copy(name.begin(), name.end(), out);
-    out = writeNumber(out, tagOf(info));
-    if (info) {
+    if (!name.empty()) {
+        std::memcpy(out, name.data(), name.size());
+    }
+    out = writeNumber(out + name.size(), tagOf(info));
+    if (info && !info->empty()) {
         std::memcpy(out, info->data(), info->size());
     }
     used_ = lastBlockSize_ > BlockSize ? lastBlockSize_ : used_ + size;
