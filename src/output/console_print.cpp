@@ -15,12 +15,12 @@ PrintOutcome printSelection(const RecordStore& records, Selection& selection, Fi
     }
     try {
         std::string line;
-        for (const NodeId id : selection.records) {
+        forEachRecord(records, selection.records, [&](NodeId id) {
             line.assign(" > ");
             appendRecordFields(line, records, id, fields);
             line += '\n';
             out.writeLine(line);
-        }
+        });
         return PrintOutcome::Printed;
     } catch (const std::bad_alloc&) {
         return PrintOutcome::OutOfMemory;

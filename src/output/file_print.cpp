@@ -22,13 +22,13 @@ constexpr std::string_view HomeLink = "https://example.org/recdb/";
 void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields,
                      io::ProgressMeter& meter) {
     std::string line;
-    for (const NodeId id : selection.records) {
+    forEachRecord(records, selection.records, [&](NodeId id) {
         meter.advance();
         line.clear();
         appendRecordFields(line, records, id, fields);
         line += '\n';
         file.write(line);
-    }
+    });
 }
 
 void writeHtmlHeader(io::OutputFile& file, FieldSet fields) {
@@ -87,12 +87,12 @@ void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Sel
                      io::ProgressMeter& meter) {
     writeHtmlHeader(file, fields);
     std::string row;
-    for (const NodeId id : selection.records) {
+    forEachRecord(records, selection.records, [&](NodeId id) {
         meter.advance();
         row.clear();
         appendHtmlRow(row, records, id, fields);
         file.write(row);
-    }
+    });
     std::string footer =
         "\t</TABLE>\n\t<BR><HR><BR>\n\t<CENTER><I>All rights to the data belong to their owners."
         "</I></CENTER><br><CENTER>More about recdb on its web site: <a href=\"";

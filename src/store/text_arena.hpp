@@ -35,6 +35,7 @@ public:
         return {reinterpret_cast<const char*>(text + 1), text[0]};
     }
     std::optional<std::string_view> info(Handle handle) const;
+    void prefetch(Handle handle) const { __builtin_prefetch(at(handle)); }
 
     // Bytes of live texts and of holes.
     std::size_t liveBytes() const { return liveBytes_; }
