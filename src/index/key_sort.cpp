@@ -20,7 +20,7 @@ public:
     // Counts the pairs of the records; false when there are too many.
     bool count(const RecordKeys& records, std::size_t size) {
         for (std::size_t k = 0; k < size; ++k) {
-            const IndexKey key = records.keyOf(static_cast<NodeId>(k));
+            const IndexKey key = records.ratingOf(static_cast<NodeId>(k));
             const std::size_t at = find(key.ratingNum, key.ratingDen);
             if (!slots_[at].used) {
                 if (pairs_.size() == MaxPairs) {

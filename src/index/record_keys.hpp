@@ -9,14 +9,17 @@
 namespace recdb {
 
 // What the ordered index knows of the records it files, all by record
-// number: each record's inline key and full name, and one past the highest
-// number in use (the index sizes its node array by it). The records belong
+// number: each record's inline key (or its rating alone, cheaper to read)
+// and full name, and one past the highest number in use (the index sizes its
+// node array by it). The records belong
 // to the caller, who keeps a filed record's key and name unchanged until it
 // is taken out of the index.
 class RecordKeys {
 public:
     virtual std::string_view nameOf(NodeId id) const = 0;
     virtual IndexKey keyOf(NodeId id) const = 0;
+    // The rating pair of keyOf(id), without the name.
+    virtual IndexKey ratingOf(NodeId id) const = 0;
     virtual std::size_t idLimit() const = 0;
 
 protected:

@@ -59,6 +59,7 @@ public:
     // What the ordered indexes read of a record.
     std::string_view nameOf(NodeId id) const override { return name(id); }
     IndexKey keyOf(NodeId id) const override { return indexKeyOf(name(id), ratingNum(id), ratingDen(id)); }
+    IndexKey ratingOf(NodeId id) const override { return {0, 0, ratingNum(id), ratingDen(id)}; }
 
     // The links of a record in its group's list, kept here for the group index.
     ListLinks& groupLinks(NodeId id) { return slots_[id].groupList; }

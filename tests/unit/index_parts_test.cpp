@@ -55,6 +55,7 @@ public:
     }
     std::string_view nameOf(NodeId id) const override { return model_[id].second; }
     IndexKey keyOf(NodeId id) const override { return keys_[id]; }
+    IndexKey ratingOf(NodeId id) const override { return {0, 0, keys_[id].ratingNum, keys_[id].ratingDen}; }
     std::size_t idLimit() const override { return model_.size(); }
     const ModelKey& modelKey(NodeId id) const { return model_[id]; }
 
