@@ -7,7 +7,9 @@
 #   scripts/fuzz.sh BUILD_DIRECTORY SECONDS [HARNESS...]
 set -eu
 cd "$(dirname "$0")/.."
-build=$1
+# Absolute: the merge runs the fuzzer again by this path, after a harness
+# may have changed its directory.
+build=$(cd "$1" && pwd)
 seconds=$2
 shift 2
 harnesses=${*:-requests database_file ordered_index file_check file_import}
