@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_support.hpp"
 #include "io/system_calls.hpp"
 
 #include "store/database_file.hpp"
@@ -34,18 +35,12 @@ std::string readFile(const char* path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char directory[] = "/tmp/recdb-fuzz-file-XXXXXX";
-    if (::mkdtemp(directory) == nullptr || ::chdir(directory) != 0) {
-        std::abort();
-    }
+    recdb::fuzzing::enterScratchDirectory("file");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (FILE* file = std::fopen("input.db", "wb")) {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    }
+    recdb::fuzzing::writeFile("input.db", data, size);
     recdb::Database database;
     if (recdb::load(database, "input.db") != recdb::LoadOutcome::Loaded) {
         return 0;

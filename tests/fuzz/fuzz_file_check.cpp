@@ -9,6 +9,7 @@
 
 #include "file_tool/check.hpp"
 #include "file_tool/salvage.hpp"
+#include "fuzz_support.hpp"
 #include "io/system_calls.hpp"
 
 namespace {
@@ -23,18 +24,12 @@ const recdb::io::SystemCallsOverride withoutSync(noSync);
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char directory[] = "/tmp/recdb-fuzz-check-XXXXXX";
-    if (::mkdtemp(directory) == nullptr || ::chdir(directory) != 0) {
-        std::abort();
-    }
+    recdb::fuzzing::enterScratchDirectory("check");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (FILE* file = std::fopen("input.db", "wb")) {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    }
+    recdb::fuzzing::writeFile("input.db", data, size);
     std::ostringstream out;
     std::ostringstream err;
     if (recdb::checkFile("input.db", out, err) == 2) {

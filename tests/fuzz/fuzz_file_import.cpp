@@ -16,6 +16,7 @@
 #include "exchange/table_reader.hpp"
 #include "file_tool/export_file.hpp"
 #include "file_tool/import_file.hpp"
+#include "fuzz_support.hpp"
 #include "io/input_file.hpp"
 #include "io/system_calls.hpp"
 #include "store/record_reader.hpp"
@@ -84,10 +85,7 @@ std::string readFile(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char directory[] = "/tmp/recdb-fuzz-import-XXXXXX";
-    if (::mkdtemp(directory) == nullptr || ::chdir(directory) != 0) {
-        std::abort();
-    }
+    recdb::fuzzing::enterScratchDirectory("import");
     return 0;
 }
 
@@ -98,10 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool tsv = (data[0] & 1) != 0;
     const auto table = tsv ? recdb::TableFormat::Tsv : recdb::TableFormat::Csv;
     const auto format = tsv ? recdb::ExportFormat::Tsv : recdb::ExportFormat::Csv;
-    if (FILE* file = std::fopen("input.txt", "wb")) {
-        std::fwrite(data + 1, 1, size - 1, file);
-        std::fclose(file);
-    }
+    recdb::fuzzing::writeFile("input.txt", data + 1, size - 1);
     std::ostringstream err;
     std::remove("imported.db");
     const int imported = recdb::importFile({"input.txt", "imported.db", table}, err);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_support.hpp"
 #include "io/system_calls.hpp"
 
 #include "console/line_reader.hpp"
@@ -30,10 +31,7 @@ int nullOutput = -1;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char directory[] = "/tmp/recdb-fuzz-requests-XXXXXX";
-    if (::mkdtemp(directory) == nullptr || ::chdir(directory) != 0) {
-        std::abort();
-    }
+    recdb::fuzzing::enterScratchDirectory("requests");
     nullOutput = ::open("/dev/null", O_WRONLY);
     return 0;
 }
@@ -42,10 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t marker = input.find("\n%%\n");
     if (marker != std::string::npos) {
-        if (FILE* file = std::fopen("fuzz.db", "wb")) {
-            std::fwrite(input.data(), 1, marker, file);
-            std::fclose(file);
-        }
+        recdb::fuzzing::writeFile("fuzz.db", input.data(), marker);
         input.erase(0, marker + 4);
     }
     recdb::Database database;
