@@ -186,11 +186,6 @@ void ChainSet::cutAbove(NodeId node) {
     detach(node, true);
 }
 
-void ChainSet::cutBelow(NodeId node) {
-    splay(node);
-    detach(node, false);
-}
-
 void ChainSet::flip(NodeId top, NodeId bottom) {
     splay(top);
     const NodeId above = detach(top, true);

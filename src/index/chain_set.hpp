@@ -63,8 +63,6 @@ public:
     // Cuts the chain of node just above it; a node that begins its chain is
     // left as it is.
     void cutAbove(NodeId node);
-    // Cuts the chain of node just below it.
-    void cutBelow(NodeId node);
 
     // Flips the colours of the stretch from top down to bottom, both in one
     // chain with top not below bottom.
