@@ -118,13 +118,16 @@ orders() {
 }
 
 # COUNT records with random, different names of 6 to 12 letters, groups 0..999, about 90
-# distinct ratings and an info text on 70 %: as recdb insert lines and as CSV
+# distinct ratings and an info text on 70 %: as recdb insert lines, as CSV
 # for sqlite3 (name, group, the two rating numbers, the rating as a number,
-# info).
+# info), as SQL inserts, and as CSV for recdb-file import (name, group,
+# rating, info).
 make_records() {
-    awk -v n="$1" -v inserts="$work/records.in" -v csv="$work/records.csv" -v sql="$work/records.sql" 'BEGIN {
+    awk -v n="$1" -v inserts="$work/records.in" -v csv="$work/records.csv" -v sql="$work/records.sql" \
+        -v filecsv="$work/file.csv" 'BEGIN {
         srand(20261207);
         print "BEGIN;" > sql;
+        print "name,group,rating,info" > filecsv;
         for (k = 0; k < n; k++) {
             do {
                 length_ = 6 + int(rand() * 7);
@@ -139,6 +142,7 @@ make_records() {
             has = info != "";
             printf "insert name=%s group=%d rating=%d.%d%s\n", name, group, num, den, has ? " info=" info : "" > inserts;
             printf "%s,%d,%d,%d,%.9f,%s\n", name, group, num, den, num / den, info > csv;
+            printf "%s,%d,%d.%d,%s\n", name, group, num, den, info > filecsv;
             printf "INSERT OR REPLACE INTO records VALUES('"'"'%s'"'"',%d,%d,%d,%.9f,%s);\n", name, group, num, den, num / den, has ? "'"'"'" info "'"'"'" : "NULL" > sql;
         }
         print "COMMIT;" > sql;
@@ -248,30 +252,6 @@ names() {
     row "insert name=X ... (replacing)" insert " group=1 rating=1.2 info=new"
 }
 
-# COUNT records made as make_records makes them (the same seed, so the same
-# rows): as CSV for recdb-file import (name,group,rating,info) and as CSV for
-# sqlite3 (name, group, the two rating numbers, the rating as a number, info).
-make_file_records() {
-    awk -v n="$1" -v csv="$work/file.csv" -v sqlcsv="$work/sqlite.csv" 'BEGIN {
-        srand(20261207);
-        print "name,group,rating,info" > csv;
-        for (k = 0; k < n; k++) {
-            do {
-                length_ = 6 + int(rand() * 7);
-                name = "";
-                for (c = 0; c < length_; c++) name = name sprintf("%c", 97 + int(rand() * 26));
-            } while (name in seen);
-            seen[name] = 1;
-            group = int(rand() * 1000);
-            num = int(rand() * 10);
-            den = 1 + int(rand() * 9);
-            info = rand() < 0.7 ? sprintf("note%d", int(rand() * 100000)) : "";
-            printf "%s,%d,%d.%d,%s\n", name, group, num, den, info > csv;
-            printf "%s,%d,%d,%d,%.9f,%s\n", name, group, num, den, num / den, info > sqlcsv;
-        }
-    }'
-}
-
 # Runs measured RUNS times (3 unless set) and prints the fastest run's
 # "SECONDS PEAK_KIB": on a machine that others share, the slower runs are
 # the ones that waited.
@@ -286,7 +266,7 @@ fastest() {
 file_bench() {
     count=$1
     tool=$build/recdb-file
-    make_file_records "$count"
+    make_records "$count"
     set -- $(fastest /dev/null "$tool" import file.csv records.db)
     import_seconds=$1 import_kib=$2
     # Both programs export to standard output, which the measuring tool
@@ -305,7 +285,7 @@ file_bench() {
         row "import (csv), s" "$import_seconds" "" ""
         row "export (csv), s" "$export_seconds" "" ""
     else
-        printf '%s\n.import --csv sqlite.csv records\n' "$sqlite_schema" > "$work/import.sql"
+        printf '%s\n.import --csv records.csv records\n' "$sqlite_schema" > "$work/import.sql"
         set -- $(fastest "$work/import.sql" sh -c 'rm -f records.sqlite && exec sqlite3 records.sqlite')
         sqlite_import=$1 sqlite_import_kib=$2
         printf '.headers on\n.mode csv\nSELECT name, grp AS "group", num || %s || den AS rating, info FROM records;\n' \

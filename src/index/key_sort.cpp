@@ -5,60 +5,57 @@
 #include <utility>
 #include <vector>
 
+#include "index/rating_pairs.hpp"
+
 namespace recdb {
 
 namespace {
 
-// The distinct rating pairs of the records, in a small open-addressing table,
-// each with its rank in the rating order (pairs of equal fractions share a
-// rank) and the number of records that have it.
+// The records split by rating: one bucket per rating (pairs of equal
+// fractions share one), laid out in rating order.
 class RatingBuckets {
 public:
-    // At most this many distinct pairs; beyond, the buckets are not worth it.
-    static constexpr std::size_t MaxPairs = 4096;
-
-    // Counts the pairs of the records; false when there are too many.
+    // Counts the records of each rating pair; false when there are too many
+    // pairs for buckets to be worth it.
     bool count(const RecordKeys& records, std::size_t size) {
         for (std::size_t k = 0; k < size; ++k) {
             const IndexKey key = records.ratingOf(static_cast<NodeId>(k));
-            const std::size_t at = find(key.ratingNum, key.ratingDen);
-            if (!slots_[at].used) {
-                if (pairs_.size() == MaxPairs) {
-                    return false;
-                }
-                slots_[at] = {key.ratingNum, key.ratingDen, static_cast<std::uint32_t>(pairs_.size()), true};
-                pairs_.push_back(at);
-                counts_.push_back(0);
+            const std::size_t number = pairs_.note(key.ratingNum, key.ratingDen);
+            if (number == RatingPairs::Full) {
+                return false;
             }
-            ++counts_[slots_[at].index];
+            counts_.resize(std::max(counts_.size(), number + 1));
+            ++counts_[number];
         }
         return true;
     }
 
-    // Ranks the pairs and lays out one bucket per rank: start(num, den) is
-    // then where the next record of that rating goes.
+    // Lays out one bucket per rating: take(num, den) then gives where the
+    // next record of that pair goes. Pairs of one rating share a bucket,
+    // each taking the next stretch of it; sorting the bucket then orders all
+    // its records by name.
     void layOut() {
-        std::vector<std::size_t> byRating = pairs_;
-        std::sort(byRating.begin(), byRating.end(), [this](std::size_t a, std::size_t b) {
-            return compareRatings(slots_[a].num, slots_[a].den, slots_[b].num, slots_[b].den) == Relation::Below;
-        });
-        std::vector<std::size_t> next(pairs_.size());
+        const std::vector<RatingPairs::Pair>& pairs = pairs_.pairs();
+        std::vector<std::size_t> byRating(pairs.size());
+        for (std::size_t k = 0; k < byRating.size(); ++k) {
+            byRating[k] = k;
+        }
+        const auto compare = [&pairs](std::size_t a, std::size_t b) {
+            return compareRatings(pairs[a].num, pairs[a].den, pairs[b].num, pairs[b].den);
+        };
+        std::sort(byRating.begin(), byRating.end(),
+                  [&compare](std::size_t a, std::size_t b) { return compare(a, b) == Relation::Below; });
+        std::vector<std::size_t> next(pairs.size());
         std::size_t offset = 0;
         for (std::size_t k = 0; k < byRating.size(); ++k) {
-            const Slot& slot = slots_[byRating[k]];
-            if (k > 0) {
-                const Slot& before = slots_[byRating[k - 1]];
-                if (compareRatings(before.num, before.den, slot.num, slot.den) != Relation::Same) {
-                    bucketEnds_.push_back(offset);
-                }
+            if (k > 0 && compare(byRating[k - 1], byRating[k]) != Relation::Same) {
+                bucketEnds_.push_back(offset);
             }
-            next[slot.index] = offset;
-            offset += counts_[slot.index];
+            next[byRating[k]] = offset;
+            offset += counts_[byRating[k]];
         }
         bucketEnds_.push_back(offset);
-        // Pairs of one rank share a bucket, each taking the next stretch of
-        // it; sorting the bucket then orders all its records by name.
-        counts_.assign(next.begin(), next.end());
+        counts_ = std::move(next);
     }
 
     // One bucket for all records, as the name order has.
@@ -68,31 +65,12 @@ public:
     }
 
     std::size_t take(IndexOrder order, std::int32_t num, std::int32_t den) {
-        return counts_[order == IndexOrder::ByName ? 0 : slots_[find(num, den)].index]++;
+        return counts_[order == IndexOrder::ByName ? 0 : pairs_.numberOf(num, den)]++;
     }
     const std::vector<std::size_t>& bucketEnds() const { return bucketEnds_; }
 
 private:
-    struct Slot {
-        std::int32_t num = 0;
-        std::int32_t den = 0;
-        std::uint32_t index = 0;
-        bool used = false;
-    };
-    static constexpr std::size_t TableSize = 2 * MaxPairs;
-
-    std::size_t find(std::int32_t num, std::int32_t den) const {
-        const std::uint64_t pair =
-            std::uint64_t{static_cast<std::uint32_t>(num)} << 32 | static_cast<std::uint32_t>(den);
-        std::size_t at = static_cast<std::size_t>((pair * 0x9E3779B97F4A7C15ull) >> 51);
-        while (slots_[at].used && (slots_[at].num != num || slots_[at].den != den)) {
-            at = (at + 1) % TableSize;
-        }
-        return at;
-    }
-
-    std::vector<Slot> slots_ = std::vector<Slot>(TableSize);
-    std::vector<std::size_t> pairs_;   // table places of the pairs, in order of discovery
+    RatingPairs pairs_;
     std::vector<std::size_t> counts_;  // per pair: its records, then its next place
     std::vector<std::size_t> bucketEnds_;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
-#include <cstring>
 #include <new>
 
 #include "index/key_sort.hpp"
@@ -642,7 +641,7 @@ void OrderedIndex::fetchAhead(FilingForesight& foresight, const RankSet& filed, 
                               std::size_t count) const {
     constexpr std::size_t Ahead = FilingForesight::Ahead;
     if (k + Ahead < count) {
-        const NodeId later = leafOf(static_cast<NodeId>(k + Ahead));
+        const NodeId later = filingRank(k + Ahead);
         FilingForesight::Neighbours& near = foresight.at(k + Ahead);
         near = {filed.previous(later), filed.next(later)};
         for (const std::uint32_t node : near) {
@@ -685,16 +684,16 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
     assert(count < (std::size_t{1} << (32 - PlainBits)));
     nodes_.assign(count, IndexNode{});
     // While the records are filed, the leaf bits of the node at n hold the
-    // rank of record n instead, which saves an array as large as the index.
+    // rank of record n instead (filingRank), which saves an array as large
+    // as the index.
     for (std::size_t k = 0; k < count; ++k) {
         setLeaf(sorted[k], static_cast<NodeId>(k));
     }
-    const auto rankOf = [this](std::size_t id) { return leafOf(static_cast<NodeId>(id)); };
     RankSet filed(count);
     FilingForesight foresight;
     for (std::size_t k = 0; k < count; ++k) {
         fetchAhead(foresight, filed, k, count);
-        const std::uint32_t rank = rankOf(k);
+        const std::uint32_t rank = filingRank(k);
         if (root_ == NoNode) {
             root_ = rank;
             paint(rank, Colour::Black);

@@ -211,6 +211,8 @@ private:
         std::array<Neighbours, Ahead> ahead;
     };
     void fetchAhead(FilingForesight& foresight, const RankSet& filed, std::size_t k, std::size_t count) const;
+    // During fileByRank: the rank of record k, kept in the leaf bits of node k.
+    NodeId filingRank(std::size_t k) const { return leafOf(static_cast<NodeId>(k)); }
 
     bool linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const;
     bool chainHolds(NodeId top, std::string& why) const;

@@ -80,13 +80,11 @@ bool InputFile::readBytes(char* out, std::size_t count) {
 }
 
 bool InputFile::readInt32(std::int32_t& value) {
-    unsigned char bytes[4];
-    if (!readBytes(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+    char bytes[4];
+    if (!readBytes(bytes, sizeof bytes)) {
         return false;
     }
-    const std::uint32_t raw = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                              static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    value = static_cast<std::int32_t>(raw);
+    value = decodeInt32(bytes);
     return true;
 }
 

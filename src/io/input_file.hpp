@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,6 +10,17 @@
 #include "io/descriptor.hpp"
 
 namespace recdb::io {
+
+// A signed 32-bit integer stored little-endian at bytes: one load on a
+// little-endian machine.
+inline std::int32_t decodeInt32(const char* bytes) {
+    std::uint32_t raw = 0;
+    std::memcpy(&raw, bytes, sizeof raw);
+    if constexpr (std::endian::native == std::endian::big) {
+        raw = __builtin_bswap32(raw);
+    }
+    return static_cast<std::int32_t>(raw);
+}
 
 // A file read in large blocks. Reads report whether all the bytes asked for
 // were there; a read error is kept apart from the end of the data.

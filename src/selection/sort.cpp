@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "index/index_key.hpp"
+#include "index/rating_pairs.hpp"
 #include "selection/rank_tree.hpp"
 
 namespace recdb {
@@ -68,6 +69,11 @@ struct SortItem {
     NodeId id;
 };
 
+SortItem sortItemOf(const RecordStore& records, NodeId id, std::uint32_t position) {
+    return {indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)), records.group(id), position,
+            id};
+}
+
 Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
     const auto nameA = [&records, &a] { return records.name(a.id); };
     const auto nameB = [&records, &b] { return records.name(b.id); };
@@ -85,17 +91,11 @@ Relation compareItems(const RecordStore& records, RecordOrder order, const SortI
     return asNameTie(compareKeyedNames(a.key, nameA, b.key, nameB));
 }
 
-// The primary field of an order as 32 bits that order as it does: the group
-// with its sign bit flipped, or the rating as the nearest float of the
-// fraction (rounding is monotonic, so a smaller code means a smaller
-// rating, while equal codes decide nothing); a second part of 0, below every
-// other rating, gets 0.
-std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, NodeId id) {
-    if (order == RecordOrder::ByGroup) {
-        return static_cast<std::uint32_t>(records.group(id)) ^ 0x80000000u;
-    }
-    std::int64_t num = records.ratingNum(id);
-    std::int64_t den = records.ratingDen(id);
+// A rating as 32 bits that order as it does: the nearest float of the
+// fraction (rounding is monotonic, so a smaller code means a smaller rating,
+// while equal codes decide nothing); a second part of 0, below every other
+// rating, gets 0.
+std::uint32_t ratingCode(std::int64_t num, std::int64_t den) {
     if (den == 0) {
         return 0;
     }
@@ -107,6 +107,15 @@ std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, NodeId 
     const auto bits = std::bit_cast<std::uint32_t>(value);
     // Negative floats order backwards as integers; 0.0f is +0 here.
     return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+}
+
+// The primary field of the group or rating order as 32 bits that order as it
+// does: the group with its sign bit flipped, or the rating's code.
+std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, NodeId id) {
+    if (order == RecordOrder::ByGroup) {
+        return static_cast<std::uint32_t>(records.group(id)) ^ 0x80000000u;
+    }
+    return ratingCode(records.ratingNum(id), records.ratingDen(id));
 }
 
 // A record to sort in 16 bytes: the order's primary field and the name's
@@ -123,65 +132,40 @@ struct CompactItem {
     bool keyDiffers(const CompactItem& other) const { return high != other.high || (low >> 32) != (other.low >> 32); }
 };
 
-// The distinct rating pairs met while codes are made, in a small table, to
-// find the codes that stand for more than one rating: only those leave the
-// order of their records to a full comparison. Past the table's room every
-// code is treated so.
-class RatingCodes {
+// The codes that stand for more than one rating: only those leave the order
+// of their records to a full comparison. Past the pairs' table's room every
+// code is taken to be so.
+class SharedCodes {
 public:
-    void note(std::int32_t num, std::int32_t den, std::uint32_t code) {
-        if (overflowed_) {
-            return;
-        }
-        const std::uint64_t pair =
-            std::uint64_t{static_cast<std::uint32_t>(num)} << 32 | static_cast<std::uint32_t>(den);
-        std::size_t at = static_cast<std::size_t>((pair * 0x9E3779B97F4A7C15ull) >> 51);
-        while (slots_[at].used && slots_[at].pair != pair) {
-            at = (at + 1) % slots_.size();
-        }
-        if (slots_[at].used) {
-            return;
-        }
-        if (++count_ > MaxPairs) {
-            overflowed_ = true;
-            return;
-        }
-        slots_[at] = {pair, num, den, code, true};
-    }
+    void note(std::int32_t num, std::int32_t den) { full_ = full_ || pairs_.note(num, den) == RatingPairs::Full; }
 
-    // Finds the codes shared by unequal ratings, once every pair is noted.
+    // Finds the shared codes, once every pair is noted.
     void finish() {
-        std::vector<Slot> used;
-        for (const Slot& slot : slots_) {
-            if (slot.used) {
-                used.push_back(slot);
-            }
+        struct Coded {
+            std::uint32_t code;
+            RatingPairs::Pair pair;
+        };
+        std::vector<Coded> coded;
+        for (const RatingPairs::Pair& pair : pairs_.pairs()) {
+            coded.push_back({ratingCode(pair.num, pair.den), pair});
         }
-        std::sort(used.begin(), used.end(), [](const Slot& a, const Slot& b) { return a.code < b.code; });
-        for (std::size_t k = 1; k < used.size(); ++k) {
-            if (used[k].code == used[k - 1].code &&
-                compareRatings(used[k].num, used[k].den, used[k - 1].num, used[k - 1].den) != Relation::Same) {
-                shared_.push_back(used[k].code);
+        std::sort(coded.begin(), coded.end(), [](const Coded& a, const Coded& b) { return a.code < b.code; });
+        for (std::size_t k = 1; k < coded.size(); ++k) {
+            const RatingPairs::Pair& a = coded[k - 1].pair;
+            const RatingPairs::Pair& b = coded[k].pair;
+            if (coded[k].code == coded[k - 1].code && compareRatings(a.num, a.den, b.num, b.den) != Relation::Same) {
+                shared_.push_back(coded[k].code);
             }
         }
     }
 
     bool isShared(std::uint32_t code) const {
-        return overflowed_ || std::find(shared_.begin(), shared_.end(), code) != shared_.end();
+        return full_ || std::find(shared_.begin(), shared_.end(), code) != shared_.end();
     }
 
 private:
-    static constexpr std::size_t MaxPairs = 4096;
-    struct Slot {
-        std::uint64_t pair = 0;
-        std::int32_t num = 0;
-        std::int32_t den = 0;
-        std::uint32_t code = 0;
-        bool used = false;
-    };
-    std::vector<Slot> slots_ = std::vector<Slot>(2 * MaxPairs);
-    std::size_t count_ = 0;
-    bool overflowed_ = false;
+    RatingPairs pairs_;
+    bool full_ = false;
     std::vector<std::uint32_t> shared_;
 };
 
@@ -192,7 +176,7 @@ private:
 // on the partition steps.
 bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
     std::vector<CompactItem> items(ids.size());
-    RatingCodes codes;
+    SharedCodes codes;
     for (std::size_t k = 0; k < ids.size(); ++k) {
         const NodeId id = ids[k];
         const IndexKey key = indexKeyOf(records.name(id), 0, 0);
@@ -202,7 +186,7 @@ bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
         }
         const std::uint32_t code = primaryCode(records, order, id);
         if (order == RecordOrder::ByRating) {
-            codes.note(records.ratingNum(id), records.ratingDen(id), code);
+            codes.note(records.ratingNum(id), records.ratingDen(id));
         }
         items[k] = {std::uint64_t{code} << 32 | key.prefixHigh, std::uint64_t{key.prefixLow} << 32 | id};
     }
@@ -212,18 +196,7 @@ bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
     });
     // The order's full comparison, from the records' fields.
     const auto compare = [&records, order](NodeId a, NodeId b) {
-        const Relation names = compareNames(records.name(a), records.name(b));
-        if (order == RecordOrder::ByName) {
-            return names;
-        }
-        Relation primary = Relation::Same;
-        if (order == RecordOrder::ByRating) {
-            primary =
-                compareRatings(records.ratingNum(a), records.ratingDen(a), records.ratingNum(b), records.ratingDen(b));
-        } else if (records.group(a) != records.group(b)) {
-            primary = records.group(a) < records.group(b) ? Relation::Below : Relation::Above;
-        }
-        return primary != Relation::Same ? primary : asNameTie(names);
+        return compareItems(records, order, sortItemOf(records, a, 0), sortItemOf(records, b, 0));
     };
     // Sorts a stretch by the full comparison; false if two records in it
     // compare the same.
@@ -260,8 +233,7 @@ void sortWithTies(const RecordStore& records, std::vector<NodeId>& ids, RecordOr
     sorted.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
         const NodeId id = ids[k];
-        sorted.push_back({indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)), records.group(id),
-                          static_cast<std::uint32_t>(k), id});
+        sorted.push_back(sortItemOf(records, id, static_cast<std::uint32_t>(k)));
     }
     // Without equal records the ascending order is unique, so any correct
     // sort reaches it; only ties need the partition steps themselves.

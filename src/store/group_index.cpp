@@ -4,35 +4,39 @@
 
 namespace recdb {
 
-void GroupIndex::prepareAdd(std::int32_t group) {
-    const Cached& cached = cache_[cacheSlotOf(group)];
-    if (cached.list == nullptr || cached.group != group) {
-        groups_.try_emplace(group);
-    }
-}
-
 std::size_t GroupIndex::cacheSlotOf(std::int32_t group) {
     return (static_cast<std::uint32_t>(group) * 0x9E3779B1u) >> 20;
 }
 
-IdList& GroupIndex::listOf(std::int32_t group) {
-    Cached& cached = cache_[cacheSlotOf(group)];
-    if (cached.list == nullptr || cached.group != group) {
-        // Map entries stay where they are until erased.
-        cached = {group, &groups_.find(group)->second};
+IdList* GroupIndex::cached(std::int32_t group) const {
+    const Cached& entry = cache_[cacheSlotOf(group)];
+    return entry.list != nullptr && entry.group == group ? entry.list : nullptr;
+}
+
+// Map entries stay where they are until erased, so the cache may point at
+// them.
+IdList& GroupIndex::remember(std::int32_t group, IdList& list) {
+    cache_[cacheSlotOf(group)] = {group, &list};
+    return list;
+}
+
+void GroupIndex::prepareAdd(std::int32_t group) {
+    if (cached(group) == nullptr) {
+        groups_.try_emplace(group);
     }
-    return *cached.list;
+}
+
+IdList& GroupIndex::listOf(std::int32_t group) {
+    IdList* list = cached(group);
+    return list != nullptr ? *list : remember(group, groups_.find(group)->second);
 }
 
 void GroupIndex::add(NodeId id) { listOf(records_.group(id)).linkLast(id, linksOf()); }
 
 void GroupIndex::addMaking(NodeId id) {
     const std::int32_t group = records_.group(id);
-    Cached& cached = cache_[cacheSlotOf(group)];
-    if (cached.list == nullptr || cached.group != group) {
-        cached = {group, &groups_[group]};
-    }
-    cached.list->linkLast(id, linksOf());
+    IdList* list = cached(group);
+    (list != nullptr ? *list : remember(group, groups_[group])).linkLast(id, linksOf());
 }
 
 void GroupIndex::remove(NodeId id) {

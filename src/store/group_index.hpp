@@ -53,9 +53,12 @@ private:
     auto linksOf() {
         return [this](NodeId id) -> ListLinks& { return records_.groupLinks(id); };
     }
-    // The list of a group, which must have an entry; a small cache of recent
-    // groups spares most of the map's searches (a load files records of a
-    // few groups in any order).
+    // A small cache of the lists of recent groups spares most of the map's
+    // searches (a load files records of a few groups in any order): the list
+    // of a group if the cache holds it, else null; and putting one in.
+    IdList* cached(std::int32_t group) const;
+    IdList& remember(std::int32_t group, IdList& list);
+    // The list of a group that has an entry.
     IdList& listOf(std::int32_t group);
     static std::size_t cacheSlotOf(std::int32_t group);
 

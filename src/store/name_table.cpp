@@ -76,18 +76,21 @@ void NameTable::insert(NodeId id) {
     ++count_;
 }
 
+// The slot that holds name, or the empty slot that ends its run.
+std::size_t NameTable::probe(std::uint64_t hash, std::string_view name) const {
+    const std::uint8_t tag = tagOf(hash);
+    std::size_t slot = homeOf(hash);
+    while (idAt(slot) != NoNode && (tagAt(slot) != tag || records_.name(idAt(slot)) != name)) {
+        slot = after(slot);
+    }
+    return slot;
+}
+
 NodeId NameTable::find(std::string_view name) const {
     if (count_ == 0) {
         return NoNode;
     }
-    const std::uint64_t hash = hashOf(name);
-    const std::uint8_t tag = tagOf(hash);
-    for (std::size_t slot = homeOf(hash); idAt(slot) != NoNode; slot = after(slot)) {
-        if (tagAt(slot) == tag && records_.name(idAt(slot)) == name) {
-            return idAt(slot);
-        }
-    }
-    return NoNode;
+    return idAt(probe(hashOf(name), name));
 }
 
 // Linear probing without tombstones: after emptying a slot, later entries of
@@ -134,16 +137,12 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
         const auto id = static_cast<NodeId>(k);
         const std::uint64_t hash = hashes[k % Ahead];
         look(k + Ahead);
-        const std::uint8_t tag = tagOf(hash);
-        const std::string_view name = records_.name(id);
-        std::size_t slot = homeOf(hash);
-        for (; idAt(slot) != NoNode; slot = after(slot)) {
-            if (tagAt(slot) == tag && records_.name(idAt(slot)) == name) {
-                clear();
-                return false;
-            }
+        const std::size_t slot = probe(hash, records_.name(id));
+        if (idAt(slot) != NoNode) {
+            clear();
+            return false;
         }
-        set(slot, id, tag);
+        set(slot, id, tagOf(hash));
         ++count_;
         if (count_ % BulkProgressStride == 0 && progress) {
             progress(count_);

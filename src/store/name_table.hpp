@@ -62,6 +62,7 @@ private:
     void copyCell(std::size_t to, std::size_t from) {
         std::memcpy(cells_.data() + to * CellSize, cell(from), CellSize);
     }
+    std::size_t probe(std::uint64_t hash, std::string_view name) const;
     // Sizes the table for count records, all slots empty.
     void allocate(std::size_t count);
     void place(NodeId id, std::uint64_t hash);

@@ -1,21 +1,10 @@
 #include "store/record_reader.hpp"
 
-#include <bit>
-#include <cstring>
-
 namespace recdb {
 
 namespace {
 
-// A little-endian 32-bit integer: one load where the machine is little-endian.
-std::int32_t int32At(std::string_view bytes, std::size_t offset) {
-    std::uint32_t raw = 0;
-    std::memcpy(&raw, bytes.data() + offset, sizeof raw);
-    if constexpr (std::endian::native == std::endian::big) {
-        raw = __builtin_bswap32(raw);
-    }
-    return static_cast<std::int32_t>(raw);
-}
+std::int32_t int32At(std::string_view bytes, std::size_t offset) { return io::decodeInt32(bytes.data() + offset); }
 
 bool nameLengthFits(std::int32_t length) { return length >= 0 && length <= static_cast<std::int32_t>(MaxNameLength); }
 
