@@ -2,7 +2,10 @@
 # make test     builds everything and runs every test
 # make sanitize runs every test again under AddressSanitizer and UBSan
 # make fuzz     runs each fuzzer for FUZZ_SECONDS (clang)
-# make package  builds a Debian package (build/recdb_*.deb)
+# make package  builds a Debian package (build/recdb_*.deb) and checks that
+#               it names its dependencies
+# make dist     writes a source archive (build/recdb-VERSION.tar.gz), for a
+#               machine without git
 # make install  installs the program and its manual page (prefix /usr/local)
 # Build output goes to standard error, so that the program's own output is
 # all that standard output carries.
@@ -10,11 +13,12 @@ BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+VERSION := $(shell sed -n '/^project/s/.*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 FUZZ_SECONDS ?= 20
 # Extra CMake settings, such as -DRECDB_WERROR=ON in continuous integration.
 CMAKE_FLAGS ?=
 
-.PHONY: all run test sanitize fuzz package install build configure deps clean
+.PHONY: all run test sanitize fuzz package dist install build configure deps clean
 
 all: build
 
@@ -47,9 +51,20 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) --target fuzz_file_check fuzz_file_import >&2
 	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-package: build
+# What CPack needs is installed first (or the command to install it shown),
+# so that no package is written without its Depends.
+package:
+	@scripts/install-deps --package >&2
+	@$(MAKE) --no-print-directory build
+	@rm -f $(BUILD_DIR)/recdb_*.deb
 	@cd $(BUILD_DIR) && cpack >&2
+	@scripts/check-package.sh $(BUILD_DIR)/recdb_*.deb
 	@ls $(BUILD_DIR)/recdb_*.deb
+
+dist:
+	@mkdir -p $(BUILD_DIR)
+	@git archive --prefix=recdb-$(VERSION)/ -o $(BUILD_DIR)/recdb-$(VERSION).tar.gz HEAD
+	@ls $(BUILD_DIR)/recdb-$(VERSION).tar.gz
 
 install: build
 	@cmake --install $(BUILD_DIR)
