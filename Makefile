@@ -2,6 +2,8 @@
 # make test     builds everything and runs every test
 # make sanitize runs every test again under AddressSanitizer and UBSan
 # make fuzz     runs each fuzzer for FUZZ_SECONDS (clang)
+# make coverage runs every test with coverage counters and prints the line
+#               and branch coverage of each layer; fails below COVERAGE_FLOOR
 # make package  builds a Debian package (build/recdb_*.deb) and checks that
 #               it names its dependencies
 # make dist     writes a source archive (build/recdb-VERSION.tar.gz), for a
@@ -11,14 +13,17 @@
 # all that standard output carries.
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+COVERAGE_DIR := build-coverage
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 VERSION := $(shell sed -n '/^project/s/.*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 FUZZ_SECONDS ?= 20
+# Percent of lines and of branches that coverage may not fall below.
+COVERAGE_FLOOR ?= 0 0
 # Extra CMake settings, such as -DRECDB_WERROR=ON in continuous integration.
 CMAKE_FLAGS ?=
 
-.PHONY: all run test sanitize fuzz package dist install build configure deps clean
+.PHONY: all run test sanitize fuzz coverage package dist install build configure deps clean
 
 all: build
 
@@ -51,6 +56,10 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) --target fuzz_file_check fuzz_file_import >&2
 	@scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+coverage: deps
+	@scripts/install-deps --coverage >&2
+	@scripts/coverage.sh $(COVERAGE_DIR) $(COVERAGE_FLOOR)
+
 # What CPack needs is installed first (or the command to install it shown),
 # so that no package is written without its Depends.
 package:
@@ -70,4 +79,4 @@ install: build
 	@cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)

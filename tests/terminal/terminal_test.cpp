@@ -134,9 +134,11 @@ public:
     }
 
     // Reads the screen output until it holds text (after position from);
-    // false after two seconds.
+    // false after ten seconds. Only a failing check waits that long, and a
+    // loaded machine or an unoptimised build (coverage) needs more than a
+    // second or two for the larger loads.
     bool shows(const std::string& text, std::size_t from = 0) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (screen_.find(text, from) == std::string::npos) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
