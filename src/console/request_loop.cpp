@@ -129,7 +129,7 @@ void RequestLoop::loadDatabase(std::string_view rest) {
     }
     selectionExists_ = false;
     const LoadOutcome outcome =
-        withProgress([this](io::ProgressReporter& progress) { return load(database_, fileName_, progress); });
+        withProgress([this](io::ProgressReporter& progress) { return load(database_, fileName_, progress); }).outcome;
     if (outcome != LoadOutcome::Loaded) {
         database_.clear();
     }
@@ -144,8 +144,9 @@ void RequestLoop::storeDatabase(std::string_view rest) {
     // The file may be the console itself (/dev/stdout): what was answered
     // before must reach it first.
     output_.flush();
-    reply(replies::stored(
-        withProgress([this](io::ProgressReporter& progress) { return store(database_, fileName_, progress); })));
+    reply(replies::stored(withProgress([this](io::ProgressReporter& progress) {
+                              return store(database_, fileName_, progress);
+                          }).outcome));
 }
 
 // The values parser fails only when the record's info cannot be copied.
@@ -257,8 +258,9 @@ void RequestLoop::filePrint(std::string_view rest) {
     parsePrintType(*afterFileName, printType);
     output_.flush();
     reply(replies::filePrinted(withProgress([&](io::ProgressReporter& progress) {
-        return filePrintSelection(fileName_, printType, database_.records(), selection_, fields, sortKey, progress);
-    })));
+                                   return filePrintSelection(fileName_, printType, database_.records(), selection_,
+                                                             fields, sortKey, progress);
+                               }).outcome));
 }
 
 void RequestLoop::reply(std::string_view text) { output_.writeLine(text); }
