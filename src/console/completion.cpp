@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <algorithm>
-#include <initializer_list>
+#include <span>
+
+#include "console/request_guide.hpp"
 
 namespace recdb {
 
@@ -24,12 +26,20 @@ std::vector<std::string_view> wordsOf(std::string_view text) {
     return words;
 }
 
-void addMatching(std::vector<std::string>& out, std::string_view prefix, std::initializer_list<const char*> words) {
+void addMatching(std::vector<std::string>& out, std::string_view prefix, std::span<const std::string_view> words) {
     for (const std::string_view word : words) {
         if (word.starts_with(prefix)) {
             out.emplace_back(word);
         }
     }
+}
+
+std::vector<std::string_view> requestKeywords() {
+    std::vector<std::string_view> words;
+    for (const RequestGuide& guide : requestGuides()) {
+        words.push_back(keywordOf(guide.type));
+    }
+    return words;
 }
 
 void addFileNames(std::vector<std::string>& out, std::string_view prefix) {
@@ -66,31 +76,34 @@ std::vector<std::string> completionsFor(std::string_view typed) {
         wordsOf(lastSpace == std::string_view::npos ? std::string_view() : typed.substr(0, lastSpace));
     std::vector<std::string> candidates;
     if (before.empty()) {
-        addMatching(candidates, word,
-                    {"DBload", "DBstore", "insert", "remove", "select", "reselect", "print", "fileprint", "exit"});
+        std::vector<std::string_view> firstWords = requestKeywords();
+        firstWords.push_back(HelpWord);
+        addMatching(candidates, word, firstWords);
         return candidates;
     }
-    const std::string_view request = before.front();
+    if (before.front() == HelpWord) {
+        if (before.size() == 1) {
+            addMatching(candidates, word, requestKeywords());
+        }
+        return candidates;
+    }
+    const RequestGuide* guide = guideFor(before.front());
+    if (guide == nullptr) {
+        return candidates;
+    }
     const auto endAt = std::find(before.begin(), before.end(), "end");
-    const bool afterEnd = endAt != before.end();
-    if (request == "DBload" || request == "DBstore") {
+    if (guide->file == FileWord::First) {
         if (before.size() == 1) {
             addFileNames(candidates, word);
         }
-    } else if (request == "insert" && !afterEnd) {
-        addMatching(candidates, word, {"name=", "group=", "rating=", "info=", "end"});
-    } else if ((request == "remove" || request == "select" || request == "reselect") && !afterEnd) {
-        addMatching(candidates, word, {"name=", "group=", "rating=", "end"});
-    } else if (request == "print") {
-        addMatching(candidates, word, {"name", "group", "rating", "info", "sort"});
-    } else if (request == "fileprint") {
-        const auto wordsAfterEnd = afterEnd ? before.end() - endAt - 1 : -1;
-        if (!afterEnd) {
-            addMatching(candidates, word, {"name", "group", "rating", "info", "sort", "end"});
-        } else if (wordsAfterEnd == 0) {
+    } else if (endAt == before.end()) {
+        addMatching(candidates, word, guide->arguments);
+    } else if (guide->file == FileWord::AfterEnd) {
+        const auto wordsAfterEnd = before.end() - endAt - 1;
+        if (wordsAfterEnd == 0) {
             addFileNames(candidates, word);
         } else if (wordsAfterEnd == 1) {
-            addMatching(candidates, word, {"HTML"});
+            addMatching(candidates, word, guide->afterFile);
         }
     }
     return candidates;

@@ -7,9 +7,10 @@
 namespace recdb {
 
 // The words that could complete the last word of a request being typed
-// (the text before the cursor): request keywords first, then the argument
-// words of each request (key= words, field words, "sort", "end", "HTML") and
-// file names where a file name goes. Every candidate begins with the word
+// (the text before the cursor), as the requests' guides give them: request
+// keywords and "help" first, then the argument words of each request (key=
+// words, field words, "sort", "end", "HTML") and file names where a file
+// name goes; after "help", a keyword. Every candidate begins with the word
 // typed so far; a directory ends with "/".
 std::vector<std::string> completionsFor(std::string_view typed);
 

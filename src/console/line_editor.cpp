@@ -20,6 +20,10 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// Whether the terminal's input has ended (it was hung up, say), as against
+// a Ctrl-D, which the editor takes as the end of a line.
+bool inputEnded = false;
+
 void noteInterrupt(int) { interrupted = 1; }
 
 // The signal mask with Ctrl-C's signal let through. The signal is blocked
@@ -28,9 +32,11 @@ void noteInterrupt(int) { interrupted = 1; }
 // cannot slip in between checking for it and waiting.
 sigset_t waitingMask;
 
-char* prompt(EditLine*) {
-    static char text[] = ">";
-    return text;
+// The editor's prompt: ">" for a request, a question while one is asked.
+char* prompt(EditLine* editor) {
+    void* requests = nullptr;
+    el_get(editor, EL_CLIENTDATA, &requests);
+    return static_cast<EditedRequests*>(requests)->promptText();
 }
 
 // Reads one character of the terminal's encoding. A Ctrl-C ends the read
@@ -46,17 +52,20 @@ int readCharacter(EditLine*, wchar_t* character) {
             if (errno == EINTR) {
                 continue;
             }
+            inputEnded = true;
             return -1;
         }
         char byte = 0;
         const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
         if (got == 0) {
+            inputEnded = true;
             return 0;
         }
         if (got < 0) {
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
+            inputEnded = true;
             return -1;
         }
         wchar_t decoded = 0;
@@ -115,6 +124,10 @@ void takeRequest(std::string_view typed, std::string& line) {
 }  // namespace
 
 EditedRequests::EditedRequests() : editor_(el_init("recdb", stdin, stdout, stderr)), history_(history_init()) {
+    // Room for the longest question, made once.
+    prompt_.reserve(512);
+    prompt_.assign(1, '>');
+    el_set(editor_, EL_CLIENTDATA, this);
     HistEvent event{};
     ::history(history_, &event, H_SETSIZE, 1000);
     el_set(editor_, EL_EDITOR, "emacs");
@@ -161,6 +174,28 @@ bool EditedRequests::readRequest(std::string& line) {
             return true;
         }
     }
+}
+
+Answer EditedRequests::ask(std::string_view question, std::string& answer) {
+    // The question is the prompt, and the editor writes on standard error
+    // while it is answered, so that the editor knows where the answer
+    // begins and the question stays off standard output.
+    prompt_.assign(question);
+    el_set(editor_, EL_SETFP, 1, stderr);
+    int count = 0;
+    const char* typed = el_gets(editor_, &count);
+    el_set(editor_, EL_SETFP, 1, stdout);
+    prompt_.assign(1, '>');
+    if (typed != nullptr && count > 0) {
+        takeRequest(std::string_view(typed, static_cast<std::size_t>(count)), answer);
+        return Answer::Given;
+    }
+    if (interrupted != 0) {
+        interrupted = 0;
+        el_reset(editor_);
+    }
+    std::fputc('\n', stderr);
+    return inputEnded ? Answer::Ended : Answer::Declined;
 }
 
 }  // namespace recdb

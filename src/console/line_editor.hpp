@@ -15,7 +15,8 @@ namespace recdb {
 // argument words and file names. Ctrl-C drops the line being typed and
 // prompts again. No history file is written and no configuration is read.
 // A line becomes a request exactly as a piped one does; a blank line just
-// prompts again.
+// prompts again. A question is answered with the same editing, on standard
+// error; Ctrl-C and Ctrl-D decline it.
 class EditedRequests : public RequestSource {
 public:
     EditedRequests();
@@ -24,10 +25,15 @@ public:
     EditedRequests& operator=(const EditedRequests&) = delete;
 
     bool readRequest(std::string& line) override;
+    Answer ask(std::string_view question, std::string& answer) override;
+
+    // The prompt being shown, for the editor.
+    char* promptText() { return prompt_.data(); }
 
 private:
     editline* editor_;
     history* history_;
+    std::string prompt_;
 };
 
 }  // namespace recdb

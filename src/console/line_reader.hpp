@@ -35,7 +35,8 @@ private:
 };
 
 // Requests from a pipe or a file: the prompt goes to the console's output,
-// which is flushed only before the input is read.
+// which is flushed only before the input is read. Nobody is there to answer
+// a question: asking reads nothing and answers Ended.
 class PipedRequests : public RequestSource {
 public:
     PipedRequests(int fd, ConsoleOutput& output) : reader_(fd, [&output] { output.flush(); }), output_(output) {}
@@ -44,6 +45,7 @@ public:
         output_.write(">");
         return reader_.readRequest(line);
     }
+    Answer ask(std::string_view, std::string&) override { return Answer::Ended; }
 
 private:
     LineReader reader_;

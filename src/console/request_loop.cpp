@@ -5,6 +5,8 @@
 
 #include "console/line_reader.hpp"
 #include "console/replies.hpp"
+#include "console/request_guide.hpp"
+#include "io/system_calls.hpp"
 #include "output/console_print.hpp"
 #include "output/file_print.hpp"
 #include "request/conditions.hpp"
@@ -12,16 +14,21 @@
 #include "request/print_fields.hpp"
 #include "request/record_values.hpp"
 #include "request/request_type.hpp"
+#include "request/words.hpp"
 #include "store/database_file.hpp"
 
 namespace recdb {
 
 RequestLoop::RequestLoop(Database& database, Selection& selection, RequestSource& input, ConsoleOutput& output,
-                         ProgressLine* progress)
-    : database_(database), selection_(selection), input_(input), output_(output), progress_(progress) {
+                         ProgressLine* progress, TerminalNotes* notes)
+    : database_(database), selection_(selection), input_(input), output_(output), progress_(progress), notes_(notes) {
     // The buffers a request needs are made once, so that no request can
     // fail for want of them.
     fileName_.reserve(MaxFileNameLength + 1);
+    if (notes_ != nullptr) {
+        question_.reserve(512);
+        answer_.reserve(MaxRequestLength + 2);
+    }
 }
 
 int RequestLoop::run() {
@@ -29,6 +36,10 @@ int RequestLoop::run() {
     line.reserve(MaxRequestLength + 2);
     for (;;) {
         if (!input_.readRequest(line)) {
+            // Ctrl-D at a terminal leaves the cursor after the prompt.
+            if (!mayDropChanges(nullptr, true)) {
+                continue;
+            }
             reply(replies::GoodBye);
             break;
         }
@@ -44,10 +55,23 @@ namespace {
 
 // Whether a path names a device. The progress line stays off while a request
 // reads or writes one: when it is the terminal itself, the line would mix
-// with the file's bytes on the screen.
+// with the file's bytes on the screen. A path that cannot be looked at is
+// taken for a file, which the request then reports on.
 bool isDevice(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
+    return io::systemCalls().stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
+// Whether the text holds the word.
+bool holdsWord(std::string_view text, std::string_view wanted) {
+    WordReader words(text);
+    std::string_view word;
+    while (words.next(word)) {
+        if (word == wanted) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The progress line over one request on the file fileName: begun when made,
@@ -113,13 +137,53 @@ bool RequestLoop::handle(std::string& line) {
         filePrint(request.rest);
         break;
     case RequestType::Exit:
+        if (!mayDropChanges(nullptr, false)) {
+            break;
+        }
         reply(replies::GoodBye);
         return false;
     case RequestType::Unknown:
-        reply(replies::UnknownRequest);
+        unknownRequest(line, request.rest);
         break;
     }
     return true;
+}
+
+void RequestLoop::unknownRequest(std::string_view line, std::string_view rest) {
+    const std::string_view word = line.substr(0, line.find(' '));
+    if (notes_ != nullptr && word == HelpWord) {
+        notes_->help(rest);
+        return;
+    }
+    reply(replies::UnknownRequest);
+    if (notes_ != nullptr) {
+        notes_->hint(word);
+    }
+}
+
+bool RequestLoop::mayDropChanges(const std::string* loadFile, bool afterPrompt) {
+    if (notes_ == nullptr || unstoredChanges_ == 0 || database_.records().isEmpty()) {
+        return true;
+    }
+    if (afterPrompt) {
+        notes_->endLine();
+    }
+    if (loadFile != nullptr) {
+        replaceQuestion(unstoredChanges_, *loadFile, question_);
+    } else {
+        leaveQuestion(unstoredChanges_, question_);
+    }
+    switch (input_.ask(question_, answer_)) {
+    case Answer::Given:
+        return saysYes(answer_);
+    case Answer::Declined:
+        break;
+    case Answer::Ended:
+        // Nobody can answer any more: the run can only end, and a load
+        // would gain nothing.
+        return loadFile == nullptr;
+    }
+    return false;
 }
 
 void RequestLoop::loadDatabase(std::string_view rest) {
@@ -127,13 +191,20 @@ void RequestLoop::loadDatabase(std::string_view rest) {
         reply(replies::FileNameIncorrect);
         return;
     }
+    if (!mayDropChanges(&fileName_, false)) {
+        return;
+    }
     selectionExists_ = false;
-    const LoadOutcome outcome =
+    const LoadResult result =
         withProgress([this](io::ProgressReporter& progress) { return load(database_, fileName_, progress); });
-    if (outcome != LoadOutcome::Loaded) {
+    if (result.outcome != LoadOutcome::Loaded) {
         database_.clear();
     }
-    reply(replies::loaded(outcome));
+    unstoredChanges_ = 0;
+    reply(replies::loaded(result.outcome));
+    if (result.outcome != LoadOutcome::Loaded && notes_ != nullptr) {
+        notes_->loadFailed(fileName_, result);
+    }
 }
 
 void RequestLoop::storeDatabase(std::string_view rest) {
@@ -144,8 +215,15 @@ void RequestLoop::storeDatabase(std::string_view rest) {
     // The file may be the console itself (/dev/stdout): what was answered
     // before must reach it first.
     output_.flush();
-    reply(replies::stored(
-        withProgress([this](io::ProgressReporter& progress) { return store(database_, fileName_, progress); })));
+    const StoreResult result =
+        withProgress([this](io::ProgressReporter& progress) { return store(database_, fileName_, progress); });
+    if (result.outcome == StoreOutcome::Stored) {
+        unstoredChanges_ = 0;
+    }
+    reply(replies::stored(result.outcome));
+    if (result.outcome != StoreOutcome::Stored && notes_ != nullptr) {
+        notes_->storeFailed(fileName_, result);
+    }
 }
 
 // The values parser fails only when the record's info cannot be copied.
@@ -187,6 +265,7 @@ void RequestLoop::insertRecord(std::string_view rest) {
         reply(replies::insertFailed());
         return;
     }
+    ++unstoredChanges_;
     if (replaced) {
         reply(replies::RecordRemoved);
     }
@@ -202,7 +281,12 @@ void RequestLoop::removeRecord(std::string_view rest) {
         return;
     }
     selectionExists_ = false;
-    reply(database_.remove(requestRecord_.nameView()) ? replies::RecordRemoved : replies::NoSuchRecord);
+    if (!database_.remove(requestRecord_.nameView())) {
+        reply(replies::NoSuchRecord);
+        return;
+    }
+    ++unstoredChanges_;
+    reply(replies::RecordRemoved);
 }
 
 void RequestLoop::select(std::string_view rest) {
@@ -215,6 +299,9 @@ void RequestLoop::select(std::string_view rest) {
     }
     selectionExists_ = true;
     reply(replies::Selected);
+    if (notes_ != nullptr) {
+        notes_->count(selection_.records.size());
+    }
 }
 
 void RequestLoop::reselect(std::string_view rest) {
@@ -227,6 +314,9 @@ void RequestLoop::reselect(std::string_view rest) {
     }
     reselectRecords(database_.records(), selection_, criteria_);
     reply(replies::Reselected);
+    if (notes_ != nullptr) {
+        notes_->count(selection_.records.size());
+    }
 }
 
 void RequestLoop::print(std::string_view rest) {
@@ -256,9 +346,13 @@ void RequestLoop::filePrint(std::string_view rest) {
     PrintType printType = PrintType::Text;
     parsePrintType(*afterFileName, printType);
     output_.flush();
-    reply(replies::filePrinted(withProgress([&](io::ProgressReporter& progress) {
+    const PrintResult result = withProgress([&](io::ProgressReporter& progress) {
         return filePrintSelection(fileName_, printType, database_.records(), selection_, fields, sortKey, progress);
-    })));
+    });
+    reply(replies::filePrinted(result.outcome));
+    if (result.outcome != PrintOutcome::Printed && notes_ != nullptr) {
+        notes_->filePrintFailed(fileName_, result, holdsWord(rest, "end"));
+    }
 }
 
 void RequestLoop::reply(std::string_view text) { output_.writeLine(text); }

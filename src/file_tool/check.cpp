@@ -9,6 +9,7 @@
 #include "file_tool/output_target.hpp"
 #include "file_tool/tool_status.hpp"
 #include "io/input_file.hpp"
+#include "store/record_findings.hpp"
 #include "store/record_reader.hpp"
 
 namespace recdb {
@@ -46,7 +47,7 @@ private:
     void add(std::uint64_t record, std::uint64_t offset, const std::string& text) {
         if (listed_ < ListedFindings) {
             ++listed_;
-            out_ << "record " << record << " at byte " << offset << ": " << text << '\n';
+            out_ << recordPlace(record, offset) << ": " << text << '\n';
         }
     }
 
@@ -121,9 +122,9 @@ int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
         findings.problem(number, offset, truncation(reader));
         break;
     case RecordRead::BadNameLength:
-        findings.problem(number, offset,
-                         "the name length is " + std::to_string(reader.nameLength()) +
-                             ", outside 0..63; DBload refuses the whole file, and check reads no further");
+        findings.problem(
+            number, offset,
+            badNameLength(reader.nameLength()) + "; DBload refuses the whole file, and check reads no further");
         break;
     case RecordRead::Failed:
         reportUnreadable(path, err);

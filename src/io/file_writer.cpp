@@ -24,7 +24,7 @@ std::string directoryOf(const std::string& path) {
 
 // The path that writing to path reaches: symbolic links followed, also when
 // the last one names a file that does not exist yet. False on a loop or when
-// a link cannot be read.
+// a link cannot be read, with errno telling which.
 bool resolveLinks(const std::string& path, std::string& resolved) {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
@@ -40,6 +40,9 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
         char target[PATH_MAX];
         const ssize_t length = systemCalls().readlink(current.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
+            if (length >= 0) {
+                errno = ENAMETOOLONG;
+            }
             return false;
         }
         const std::string_view link(target, static_cast<std::size_t>(length));
@@ -47,6 +50,7 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
         next += link;
         current = std::move(next);
     }
+    errno = ELOOP;
     return false;
 }
 
@@ -114,78 +118,105 @@ bool syncDirectory(const std::string& directory) {
     return synced && closed;
 }
 
-WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+// The outcome of a failure, with the system's error number that tells why
+// kept in error: the calls that clean up after it may change errno.
+WriteOutcome failure(WriteOutcome outcome, int& error, int cause) {
+    error = cause;
+    return outcome;
+}
+
+WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill, int& error) {
     Descriptor file(systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.get() < 0) {
-        return WriteOutcome::CannotOpen;
+        return failure(WriteOutcome::CannotOpen, error, errno);
     }
     OutputFile out(file.get());
     fill(out);
-    const bool flushed = out.flush();
-    return file.close() && flushed ? WriteOutcome::Written : WriteOutcome::Failed;
+    if (!out.flush()) {
+        return failure(WriteOutcome::Failed, error, out.error());
+    }
+    return file.close() ? WriteOutcome::Written : failure(WriteOutcome::Failed, error, errno);
 }
 
-}  // namespace
-
-WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+WriteOutcome writeReplacing(const std::string& path, const std::function<void(OutputFile&)>& fill, int& error) {
     std::string target;
-    if (path.empty() || !resolveLinks(path, target)) {
-        return WriteOutcome::CannotOpen;
+    if (path.empty()) {
+        return failure(WriteOutcome::CannotOpen, error, ENOENT);
+    }
+    if (!resolveLinks(path, target)) {
+        return failure(WriteOutcome::CannotOpen, error, errno);
     }
     struct stat existing {};
     const bool exists = systemCalls().stat(target.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT) {
-        return WriteOutcome::CannotOpen;
+        return failure(WriteOutcome::CannotOpen, error, errno);
     }
     if (exists && S_ISDIR(existing.st_mode)) {
-        return WriteOutcome::CannotOpen;
+        return failure(WriteOutcome::CannotOpen, error, EISDIR);
     }
     if (exists && !S_ISREG(existing.st_mode)) {
-        return writeDirectly(target, fill);
+        return writeDirectly(target, fill, error);
     }
     if (exists) {
         // The file is replaced only where it could have been written.
         const int probe = systemCalls().open(target.c_str(), O_WRONLY | O_CLOEXEC, 0);
         if (probe < 0) {
-            return WriteOutcome::CannotOpen;
+            return failure(WriteOutcome::CannotOpen, error, errno);
         }
         systemCalls().close(probe);
     }
     TemporaryFile temporary(target);
     if (!temporary.isOpen()) {
-        return WriteOutcome::CannotOpen;
+        return failure(WriteOutcome::CannotOpen, error, errno);
     }
     if (systemCalls().fchmod(temporary.fd(), exists ? existing.st_mode & 07777 : newFileMode()) != 0) {
-        return WriteOutcome::Failed;
+        return failure(WriteOutcome::Failed, error, errno);
     }
     OutputFile out(temporary.fd());
     fill(out);
-    if (!out.flush() || systemCalls().fsync(temporary.fd()) != 0 || !temporary.close()) {
-        return WriteOutcome::Failed;
+    if (!out.flush()) {
+        return failure(WriteOutcome::Failed, error, out.error());
+    }
+    if (systemCalls().fsync(temporary.fd()) != 0 || !temporary.close()) {
+        return failure(WriteOutcome::Failed, error, errno);
     }
     // A second name for the old file, to put it back should the directory
     // not reach the disk; without hard links the store goes on without it.
     const std::string backup = temporary.path() + ".old";
     const bool backedUp = exists && systemCalls().link(target.c_str(), backup.c_str()) == 0;
     if (systemCalls().rename(temporary.path().c_str(), target.c_str()) != 0) {
+        const int cause = errno;
         if (backedUp) {
             systemCalls().unlink(backup.c_str());
         }
-        return WriteOutcome::Failed;
+        return failure(WriteOutcome::Failed, error, cause);
     }
     temporary.renamed();
     if (!syncDirectory(directoryOf(target))) {
+        const int cause = errno;
         if (backedUp) {
             systemCalls().rename(backup.c_str(), target.c_str());
         } else if (!exists) {
             systemCalls().unlink(target.c_str());
         }
-        return WriteOutcome::Failed;
+        return failure(WriteOutcome::Failed, error, cause);
     }
     if (backedUp) {
         systemCalls().unlink(backup.c_str());
     }
     return WriteOutcome::Written;
+}
+
+}  // namespace
+
+WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+    int error = 0;
+    // The temporary file is gone, and errno free to be set, once this returns.
+    const WriteOutcome outcome = writeReplacing(path, fill, error);
+    if (outcome != WriteOutcome::Written) {
+        errno = error;
+    }
+    return outcome;
 }
 
 }  // namespace recdb::io

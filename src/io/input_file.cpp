@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "io/descriptor.hpp"
@@ -18,12 +19,15 @@ constexpr std::size_t BufferSize = 1 << 20;
 
 bool InputFile::open(const std::string& path) {
     buffer_ = std::make_unique_for_overwrite<char[]>(BufferSize);
+    error_ = 0;
     file_.reset(systemCalls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
     if (!file_.isOpen()) {
+        error_ = errno;
         return false;
     }
     struct stat info {};
     if (systemCalls().fstat(file_.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : errno;
         file_.reset();
         return false;
     }
@@ -38,6 +42,7 @@ bool InputFile::rewind() {
     pos_ = end_ = 0;
     consumedBefore_ = 0;
     failed_ = false;
+    error_ = 0;
     return true;
 }
 
@@ -48,6 +53,7 @@ bool InputFile::refill() {
     const ssize_t got = readSome(file_.get(), buffer_.get(), BufferSize);
     if (got < 0) {
         failed_ = true;
+        error_ = errno;
         return false;
     }
     consumedBefore_ += end_;
@@ -102,8 +108,11 @@ std::string_view InputFile::peek(std::size_t count) {
         end_ = rest;
         while (end_ < count && end_ < BufferSize) {
             const ssize_t got = readSome(file_.get(), buffer_.get() + end_, BufferSize - end_);
+            if (got < 0) {
+                failed_ = true;
+                error_ = errno;
+            }
             if (got <= 0) {
-                failed_ = got < 0;
                 break;
             }
             end_ += static_cast<std::size_t>(got);

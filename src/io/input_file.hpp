@@ -31,7 +31,7 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     // Opens a file for reading; false when it cannot be opened or is a
-    // directory.
+    // directory (error() tells why).
     [[nodiscard]] bool open(const std::string& path);
     // The size of a regular file, 0 for anything else.
     std::uint64_t size() const { return size_; }
@@ -53,6 +53,9 @@ public:
     // when none are left); empty at the end of the data or after an error.
     [[nodiscard]] std::string_view readChunk();
     bool failed() const { return failed_; }
+    // Why open or a read failed: the system's error number (EISDIR for a
+    // directory); 0 while nothing has.
+    int error() const { return error_; }
     // The number of bytes taken from the file so far: the offset of the next
     // byte to be read.
     std::uint64_t position() const { return consumedBefore_ + pos_; }
@@ -71,6 +74,7 @@ private:
     std::size_t end_ = 0;
     std::uint64_t consumedBefore_ = 0;  // the offset in the file of the buffer's first byte
     bool failed_ = false;
+    int error_ = 0;
 };
 
 }  // namespace recdb::io

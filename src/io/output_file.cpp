@@ -1,5 +1,6 @@
 #include "io/output_file.hpp"
 
+#include <cerrno>
 #include <cstring>
 
 #include "io/descriptor.hpp"
@@ -13,7 +14,9 @@ void OutputFile::write(std::string_view bytes) {
     if (used_ + bytes.size() > bufferSize_) {
         static_cast<void>(flush());
         if (bytes.size() > bufferSize_) {
-            failed_ = failed_ || !writeAll(fd_, bytes.data(), bytes.size());
+            if (!failed_) {
+                takeResult(writeAll(fd_, bytes.data(), bytes.size()));
+            }
             return;
         }
     }
@@ -40,10 +43,17 @@ void OutputFile::writeInt32(std::int32_t value) {
 
 bool OutputFile::flush() {
     if (!failed_ && used_ > 0) {
-        failed_ = !writeAll(fd_, buffer_.get(), used_);
+        takeResult(writeAll(fd_, buffer_.get(), used_));
     }
     used_ = 0;
     return !failed_;
+}
+
+void OutputFile::takeResult(bool written) {
+    if (!written) {
+        failed_ = true;
+        error_ = errno;
+    }
 }
 
 }  // namespace recdb::io

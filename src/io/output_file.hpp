@@ -8,7 +8,8 @@ namespace recdb::io {
 
 // Writes to an open descriptor through a buffer (1 MiB unless told other).
 // Every write and flush is checked; after the first failure nothing more is
-// written and failed() tells. Nothing is allocated after construction.
+// written, failed() tells, and error() keeps the system's error number.
+// Nothing is allocated after construction.
 class OutputFile {
 public:
     static constexpr std::size_t DefaultBufferSize = std::size_t{1} << 20;
@@ -26,13 +27,17 @@ public:
     // Writes out the buffer; false once anything failed.
     [[nodiscard]] bool flush();
     bool failed() const { return failed_; }
+    int error() const { return error_; }
 
 private:
+    void takeResult(bool written);
+
     int fd_;
     std::size_t bufferSize_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 }  // namespace recdb::io

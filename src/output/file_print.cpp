@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include <cerrno>
 #include <new>
 
 #include "io/file_writer.hpp"
@@ -103,9 +104,8 @@ void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Sel
 
 }  // namespace
 
-PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType, const RecordStore& records,
-                                Selection& selection, FieldSet fields, SortKey sortKey,
-                                io::ProgressReporter& progress) {
+PrintResult filePrintSelection(const std::string& fileName, PrintType printType, const RecordStore& records,
+                               Selection& selection, FieldSet fields, SortKey sortKey, io::ProgressReporter& progress) {
     // The sort fails only for want of memory; the report then stops there
     // and the file is left as it was.
     struct OutOfMemory {};
@@ -123,17 +123,17 @@ PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType
         });
         switch (written) {
         case io::WriteOutcome::Written:
-            return PrintOutcome::Printed;
+            return {PrintOutcome::Printed};
         case io::WriteOutcome::CannotOpen:
-            return PrintOutcome::CannotOpen;
+            return {PrintOutcome::CannotOpen, errno};
         case io::WriteOutcome::Failed:
             break;
         }
-        return PrintOutcome::WriteFailed;
+        return {PrintOutcome::WriteFailed, errno};
     } catch (const OutOfMemory&) {
-        return PrintOutcome::OutOfMemory;
+        return {PrintOutcome::OutOfMemory, ENOMEM};
     } catch (const std::bad_alloc&) {
-        return PrintOutcome::OutOfMemory;
+        return {PrintOutcome::OutOfMemory, ENOMEM};
     }
 }
 

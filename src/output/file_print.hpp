@@ -15,8 +15,8 @@ namespace recdb {
 // leaves the order as it was). Record texts are written unescaped. The file
 // is replaced as io::writeFile replaces files. Progress is told of the sort
 // and of the records written.
-[[nodiscard]] PrintOutcome filePrintSelection(const std::string& fileName, PrintType printType,
-                                              const RecordStore& records, Selection& selection, FieldSet fields,
-                                              SortKey sortKey, io::ProgressReporter& progress = io::noProgress());
+[[nodiscard]] PrintResult filePrintSelection(const std::string& fileName, PrintType printType,
+                                             const RecordStore& records, Selection& selection, FieldSet fields,
+                                             SortKey sortKey, io::ProgressReporter& progress = io::noProgress());
 
 }  // namespace recdb

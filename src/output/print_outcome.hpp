@@ -9,4 +9,13 @@ enum class PrintOutcome {
     OutOfMemory,
 };
 
+// A report's outcome and, after a failure, the system's error number that
+// tells why (ENOMEM when memory ran out). It compares equal to its outcome.
+struct PrintResult {
+    PrintOutcome outcome = PrintOutcome::Printed;
+    int error = 0;
+
+    bool operator==(PrintOutcome other) const { return outcome == other; }
+};
+
 }  // namespace recdb

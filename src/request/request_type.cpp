@@ -18,22 +18,36 @@ void normalizeRequest(std::string& line) {
     line.resize(out);
 }
 
+namespace {
+
+constexpr std::array<std::pair<std::string_view, RequestType>, 9> Keywords{{
+    {"DBload", RequestType::DBload},
+    {"DBstore", RequestType::DBstore},
+    {"insert", RequestType::Insert},
+    {"remove", RequestType::Remove},
+    {"select", RequestType::Select},
+    {"reselect", RequestType::Reselect},
+    {"print", RequestType::Print},
+    {"fileprint", RequestType::FilePrint},
+    {"exit", RequestType::Exit},
+}};
+
+}  // namespace
+
+std::string_view keywordOf(RequestType type) {
+    for (const auto& [keyword, keywordType] : Keywords) {
+        if (keywordType == type) {
+            return keyword;
+        }
+    }
+    return {};
+}
+
 ParsedRequest parseRequestType(std::string_view line) {
-    static constexpr std::array<std::pair<std::string_view, RequestType>, 9> keywords{{
-        {"DBload", RequestType::DBload},
-        {"DBstore", RequestType::DBstore},
-        {"insert", RequestType::Insert},
-        {"remove", RequestType::Remove},
-        {"select", RequestType::Select},
-        {"reselect", RequestType::Reselect},
-        {"print", RequestType::Print},
-        {"fileprint", RequestType::FilePrint},
-        {"exit", RequestType::Exit},
-    }};
     const std::size_t space = line.find(' ');
     const std::string_view word = line.substr(0, space);
     const std::string_view rest = space == std::string_view::npos ? line.substr(line.size()) : line.substr(space + 1);
-    for (const auto& [keyword, type] : keywords) {
+    for (const auto& [keyword, type] : Keywords) {
         if (word == keyword) {
             return {type, rest};
         }

@@ -31,4 +31,7 @@ struct ParsedRequest {
 };
 ParsedRequest parseRequestType(std::string_view line);
 
+// The keyword of a request type; empty for Unknown.
+std::string_view keywordOf(RequestType type);
+
 }  // namespace recdb

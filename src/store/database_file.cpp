@@ -1,5 +1,6 @@
 #include "store/database_file.hpp"
 
+#include <cerrno>
 #include <new>
 
 #include "io/file_writer.hpp"
@@ -9,10 +10,10 @@
 
 namespace recdb {
 
-StoreOutcome store(const Database& database, const std::string& fileName, io::ProgressReporter& progress) {
+StoreResult store(const Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     const RecordStore& records = database.records();
     if (records.isEmpty()) {
-        return StoreOutcome::Empty;
+        return {StoreOutcome::Empty};
     }
     const auto writeRecords = [&records, &progress](io::OutputFile& file) {
         io::ProgressMeter meter(progress, "storing records", records.size());
@@ -25,24 +26,24 @@ StoreOutcome store(const Database& database, const std::string& fileName, io::Pr
     try {
         switch (io::writeFile(fileName, writeRecords)) {
         case io::WriteOutcome::Written:
-            return StoreOutcome::Stored;
+            return {StoreOutcome::Stored};
         case io::WriteOutcome::CannotOpen:
-            return StoreOutcome::CannotOpen;
+            return {StoreOutcome::CannotOpen, errno};
         case io::WriteOutcome::Failed:
-            break;
+            return {StoreOutcome::WriteFailed, errno};
         }
     } catch (const std::bad_alloc&) {
         // Nothing was replaced: the writer removes its temporary file.
     }
-    return StoreOutcome::WriteFailed;
+    return {StoreOutcome::WriteFailed, ENOMEM};
 }
 
-LoadOutcome load(Database& database, const std::string& fileName, io::ProgressReporter& progress) {
+LoadResult load(Database& database, const std::string& fileName, io::ProgressReporter& progress) {
     database.clear();
     try {
         io::InputFile file;
         if (!file.open(fileName)) {
-            return LoadOutcome::CannotRead;
+            return {LoadOutcome::CannotRead, file.error()};
         }
         // The file is read once, front to back (so a pipe loads too). A
         // record takes at least its fixed fields, which bounds the number of
@@ -63,15 +64,16 @@ LoadOutcome load(Database& database, const std::string& fileName, io::ProgressRe
             case RecordRead::Truncated:
                 // Data that ends inside a record drops that record.
                 database.finishLoad(progress);
-                return LoadOutcome::Loaded;
+                return {LoadOutcome::Loaded};
             case RecordRead::BadNameLength:
-                return LoadOutcome::BadNameLength;
+                return {LoadOutcome::BadNameLength, 0, database.records().size() + 1, reader.recordOffset(),
+                        reader.nameLength()};
             case RecordRead::Failed:
-                return LoadOutcome::CannotRead;
+                return {LoadOutcome::CannotRead, file.error()};
             }
         }
     } catch (const std::bad_alloc&) {
-        return LoadOutcome::OutOfMemory;
+        return {LoadOutcome::OutOfMemory, ENOMEM};
     }
 }
 

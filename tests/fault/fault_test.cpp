@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "console/line_reader.hpp"
+#include "console/progress_line.hpp"
 #include "console/request_loop.hpp"
 #include "io/system_calls.hpp"
 #include "store/database.hpp"
@@ -373,6 +375,74 @@ TEST(FileFaults, FailedWritesLeaveTheOldFileByteForByte) {
             std::cout << "file system calls failed in turn for '" << line << "'" << (existing ? " onto a file" : "")
                       << ": " << failAt - 1 << '\n';
         }
+    }
+}
+
+// A screen whose clock moves a second at each look, so that a progress line
+// draws at its first report.
+class HurriedScreen final : public ProgressScreen {
+public:
+    Clock::time_point now() override { return Clock::time_point(std::chrono::seconds(++seconds_)); }
+    std::size_t columns() override { return 80; }
+    void write(std::string_view text) override { written += text; }
+
+    std::string written;
+
+private:
+    long seconds_ = 0;
+};
+
+// Whether the request's file is a device is looked at before the request,
+// to keep the progress line off the terminal's own bytes. When that look
+// fails, the file is taken for an ordinary one: the progress line shows,
+// and the request runs and answers exactly as without the failure.
+TEST(FileFaults, AFailedLookAtTheRequestFileChangesOnlyTheProgressLine) {
+    struct LookCase {
+        const char* target;
+        bool failLook;
+        bool progressShown;
+    };
+    const LookCase cases[] = {
+        {"/dev/null", false, false},
+        {"/dev/null", true, true},
+        {"target", false, true},
+        {"target", true, true},
+    };
+    for (const LookCase& c : cases) {
+        const fs::path dir = fs::temp_directory_path() / ("recdb-look-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        const fs::path replies = dir / ".replies";
+        {
+            const int fd = ::open(replies.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+            Database database;
+            Selection selection;
+            ConsoleOutput output(fd, false);
+            PipedRequests input(-1, output);
+            HurriedScreen screen;
+            ProgressLine progress(screen);
+            RequestLoop loop(database, selection, input, output, &progress);
+            std::string insert = "insert name=a group=1 rating=1.2";
+            loop.handle(insert);
+            std::string store = "DBstore " + (c.target[0] == '/' ? std::string(c.target) : (dir / c.target).string());
+            output.flush();
+            FailingCalls calls(1);
+            if (c.failLook) {
+                calls.arm();
+            }
+            loop.handle(store);
+            calls.disarm();
+            output.flush();
+            ::close(fd);
+            EXPECT_EQ(calls.failed() != nullptr ? std::string(calls.failed()) : "", c.failLook ? "stat" : "")
+                << c.target;
+            EXPECT_EQ(!screen.written.empty(), c.progressShown) << c.target << ": " << screen.written;
+        }
+        EXPECT_EQ(readFile(replies), ":: New Data is inserted successfully.\n:: The DataBase is stored successfully.\n")
+            << c.target << (c.failLook ? ", the look failing" : "");
+        if (c.target[0] != '/') {
+            EXPECT_EQ(readFile(dir / c.target).size(), 4u + 1 + 16) << c.target;
+        }
+        fs::remove_all(dir);
     }
 }
 

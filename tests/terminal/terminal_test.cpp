@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,8 +21,9 @@ namespace {
 
 const char* recdbBinary = nullptr;
 
-const std::string Greeting =
-    "recdb " RECDB_VERSION ": Tab completes, Ctrl-D ends, and \"man recdb\" describes the requests.";
+const std::string Greeting = "recdb " RECDB_VERSION ": type help for the requests; Tab completes, Ctrl-D ends.";
+const std::string GreetingWithManual =
+    "recdb " RECDB_VERSION ": type help for the requests (\"man recdb\" tells all); Tab completes, Ctrl-D ends.";
 
 // Why no pseudo-terminal can be had on this machine; empty when one can.
 std::string whyNoTerminal() {
@@ -53,24 +55,48 @@ protected:
 };
 
 // Which of recdb's standard input, output and error lead to the terminal;
-// the others are pipes to the test.
+// the others are pipes to the test. Standard error may instead be a
+// terminal of its own, whose screen is kept apart.
 struct Wiring {
     bool input = true;
     bool output = true;
     bool error = true;
+    bool errorApart = false;
 };
 
+// A pseudo-terminal's near side, and the name of its far side; -1 when none
+// could be had.
+int openTerminal(std::string& farSide) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return -1;
+    }
+    farSide = ::ptsname(master);
+    return master;
+}
+
 // recdb on the far side of a pseudo-terminal. All that it writes, to the
-// terminal and to any pipe, is gathered as the screen.
+// terminal and to any pipe, is gathered as the screen; what it writes on a
+// terminal of standard error's own, as the errors. Its environment has no
+// manual path but the one given (so that no manual page is found), and the
+// settings given as NAME=value.
 class TerminalRun {
 public:
-    explicit TerminalRun(Wiring wiring = {}) {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-            ADD_FAILURE() << "no pseudo-terminal";
+    explicit TerminalRun(Wiring wiring = {}, std::vector<std::string> environment = {}) {
+        std::string slave;
+        std::string errorSlave;
+        master_ = openTerminal(slave);
+        if (master_ < 0 || (wiring.errorApart && (errorMaster_ = openTerminal(errorSlave)) < 0)) {
             return;
         }
-        const std::string slave = ::ptsname(master_);
+        if (errorMaster_ >= 0) {
+            // Wide enough for the longest question on one line; the editor
+            // goes by the width of the terminal it began on.
+            const winsize size{50, 250, 0, 0};
+            ::ioctl(master_, TIOCSWINSZ, &size);
+            ::ioctl(errorMaster_, TIOCSWINSZ, &size);
+        }
         const bool onTerminal[3] = {wiring.input, wiring.output, wiring.error};
         int pipes[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};
         for (int fd = 0; fd < 3; ++fd) {
@@ -83,10 +109,15 @@ public:
         if (child_ == 0) {
             ::setsid();
             const int terminal = ::open(slave.c_str(), O_RDWR);
+            const int errorTerminal = wiring.errorApart ? ::open(errorSlave.c_str(), O_RDWR) : terminal;
             ::dup2(onTerminal[0] ? terminal : pipes[0][0], 0);
             ::dup2(onTerminal[1] ? terminal : pipes[1][1], 1);
-            ::dup2(onTerminal[2] ? terminal : pipes[2][1], 2);
+            ::dup2(onTerminal[2] ? errorTerminal : pipes[2][1], 2);
             ::setenv("TERM", "xterm", 1);
+            ::setenv("MANPATH", "/nonexistent", 1);
+            for (std::string& setting : environment) {
+                ::putenv(setting.data());
+            }
             ::execl(recdbBinary, recdbBinary, static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -101,6 +132,9 @@ public:
                 ::close(pipes[fd][1]);
                 outputs_.push_back(pipes[fd][0]);
             }
+        }
+        if (errorMaster_ >= 0) {
+            outputs_.push_back(errorMaster_);
         }
         lineEnd_ = wiring.input ? "\r" : "\n";
     }
@@ -137,17 +171,9 @@ public:
     // false after ten seconds. Only a failing check waits that long, and a
     // loaded machine or an unoptimised build (coverage) needs more than a
     // second or two for the larger loads.
-    bool shows(const std::string& text, std::size_t from = 0) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (screen_.find(text, from) == std::string::npos) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !readFor(left)) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool shows(const std::string& text, std::size_t from = 0) { return waitFor(screen_, text, from); }
+    // The same for standard error's own terminal.
+    bool showsError(const std::string& text) { return waitFor(errors_, text, 0); }
     // Gathers what comes for a while, or until every output has ended.
     void watch(std::chrono::milliseconds span) {
         const auto deadline = std::chrono::steady_clock::now() + span;
@@ -156,6 +182,7 @@ public:
         }
     }
     const std::string& screen() const { return screen_; }
+    const std::string& errors() const { return errors_; }
 
     // The exit status, once recdb has ended.
     int status() {
@@ -166,6 +193,18 @@ public:
     }
 
 private:
+    bool waitFor(const std::string& gathered, const std::string& text, std::size_t from) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (gathered.find(text, from) == std::string::npos) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !readFor(left)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // Waits up to left for output and takes it; false when nothing came or
     // every output has ended.
     bool readFor(std::chrono::milliseconds left) {
@@ -185,7 +224,7 @@ private:
             char buffer[4096];
             const ssize_t got = ::read(output.fd, buffer, sizeof buffer);
             if (got > 0) {
-                screen_.append(buffer, static_cast<std::size_t>(got));
+                (output.fd == errorMaster_ ? errors_ : screen_).append(buffer, static_cast<std::size_t>(got));
                 open = true;
             }
         }
@@ -193,12 +232,14 @@ private:
     }
 
     int master_ = -1;
+    int errorMaster_ = -1;
     int input_ = -1;
     std::vector<int> outputs_;
     std::string lineEnd_;
     pid_t child_ = -1;
     bool exited_ = false;
     std::string screen_;
+    std::string errors_;
     std::size_t seen_ = 0;
 };
 
@@ -325,44 +366,65 @@ TEST_F(Terminal, CtrlCDropsTheLineAndCtrlDEnds) {
     EXPECT_EQ(terminal.status(), 0);
 }
 
-// A fileprint into a FIFO that the test leaves unread for a second blocks
-// in its writes: long enough for the progress line, which shows only where
-// input, output and error are all the terminal. The greeting needs input
-// and output there.
-TEST_F(Terminal, ProgressAndGreetingShowOnlyAtATerminal) {
+// Writes bytes into a new file.
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    ASSERT_EQ(std::fclose(file), 0);
+}
+
+// How many times text occurs in screen.
+std::size_t occurrences(const std::string& screen, const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Everything that only a person at a terminal is shown, on standard error,
+// needs input, output and error all to be the terminal: the greeting, the
+// progress line, the help, the hint, the count, the reason of a failure and
+// the question before unstored changes are dropped. Piped, "help" is an
+// unknown request as ever, and exit leaves at once. A fileprint into a FIFO
+// that the test leaves unread for a second blocks in its writes: long
+// enough for the progress line.
+TEST_F(Terminal, EverythingForAPersonShowsOnlyWhenAllThreeAreTheTerminal) {
     struct WiringCase {
         const char* label;
         Wiring wiring;
-        bool greeting;
-        bool progress;
+        bool shown;
     };
     const WiringCase cases[] = {
-        {"all at the terminal", {}, true, true},
-        {"piped input", {.input = false}, false, false},
-        {"piped output", {.output = false}, false, false},
-        {"standard error piped", {.error = false}, true, false},
+        {"all at the terminal", {}, true},
+        {"piped input", {.input = false}, false},
+        {"piped output", {.output = false}, false},
+        {"standard error piped", {.error = false}, false},
     };
     ScratchDirectory directory;
     const std::string database = directory.file("records.db");
     const std::string report = directory.file("report");
-    {
-        // About 4 MB of report: far more than the pipe and the writer's
-        // buffer hold.
-        std::FILE* file = std::fopen(database.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        const std::string bytes = databaseRecords(0, 40000, 40, 60);
-        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-        ASSERT_EQ(std::fclose(file), 0);
-    }
+    // About 4 MB of report: far more than the pipe and the writer's buffer
+    // hold.
+    writeBytes(database, databaseRecords(0, 40000, 40, 60));
     ASSERT_EQ(::mkfifo(report.c_str(), 0600), 0);
     const std::string printed = ":: The Printing in file is done successfully.";
+    const std::string notes[] = {
+        "The requests (",
+        "Did you mean select? Type help for the requests.",
+        "(40,000 records)",
+        "none/x.db: No such file or directory",
+        "1 change is not stored (DBstore FILE keeps it). Leave anyway? [y/N] ",
+    };
     for (const WiringCase& c : cases) {
         TerminalRun terminal(c.wiring);
         ASSERT_TRUE(terminal.prompted()) << c.label;
-        terminal.request("DBload " + database);
-        ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
-        terminal.request("select");
-        ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
+        for (const std::string& line :
+             {std::string("help"), std::string("selct"), "DBload " + database, std::string("select")}) {
+            terminal.request(line);
+            ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
+        }
         const int reader = ::open(report.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         ASSERT_GE(reader, 0);
         terminal.request("fileprint name info end " + report);
@@ -383,15 +445,209 @@ TEST_F(Terminal, ProgressAndGreetingShowOnlyAtATerminal) {
         ::close(reader);
         EXPECT_EQ(reportBytes, 40000u * 102u) << c.label;
         ASSERT_TRUE(terminal.shows(printed)) << c.label << terminal.screen();
-        const std::string& screen = terminal.screen();
-        EXPECT_EQ(screen.find(Greeting) != std::string::npos, c.greeting) << c.label << screen;
-        EXPECT_EQ(screen.find("writing report: ") != std::string::npos, c.progress) << c.label << screen;
-        if (c.greeting && c.wiring.error) {
-            EXPECT_EQ(screen.rfind(Greeting + "\r\n>", 0), 0u) << "the greeting comes first: " << screen;
+        ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
+        for (const std::string& line : {"DBstore " + directory.file("none/x.db"), std::string("insert name=extra")}) {
+            terminal.request(line);
+            ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
         }
-        if (c.progress) {
+        terminal.request("exit");
+        if (c.shown) {
+            ASSERT_TRUE(terminal.shows("Leave anyway? [y/N] ")) << c.label << terminal.screen();
+            terminal.request("y");
+        }
+        ASSERT_TRUE(terminal.shows(":: Good bye!")) << c.label << terminal.screen();
+        EXPECT_EQ(terminal.status(), 0) << c.label;
+        const std::string& screen = terminal.screen();
+        EXPECT_EQ(screen.find(Greeting) != std::string::npos, c.shown) << c.label << screen;
+        EXPECT_EQ(screen.find("writing report: ") != std::string::npos, c.shown) << c.label << screen;
+        for (const std::string& note : notes) {
+            EXPECT_EQ(screen.find(note) != std::string::npos, c.shown) << c.label << ": " << note << screen;
+        }
+        EXPECT_EQ(occurrences(screen, ":: Unknown Request Type."), c.shown ? 1u : 2u) << c.label << screen;
+        if (c.shown) {
+            EXPECT_EQ(screen.rfind(Greeting + "\r\n>", 0), 0u) << "the greeting comes first: " << screen;
             EXPECT_TRUE(progressBlankedBefore(screen, printed, "writing report: ")) << c.label;
         }
+    }
+}
+
+// A run with standard error on a terminal of its own, so that the tests
+// see what goes where.
+Wiring errorApart() { return {.errorApart = true}; }
+
+// Before exit, Ctrl-D or a DBload drops changes that no file has, recdb asks
+// on standard error. Only y makes the request; every other answer gives the
+// prompt back with nothing changed and no reply.
+TEST_F(Terminal, AQuestionGuardsUnstoredChanges) {
+    struct QuestionCase {
+        const char* label;
+        const char* keys;  // the request, or Ctrl-D at the prompt
+        const char* answer;
+        bool made;
+    };
+    const QuestionCase cases[] = {
+        {"exit, answered y", "exit\r", "y\r", true},
+        {"exit, answered n", "exit\r", "n\r", false},
+        {"exit, answered with Enter", "exit\r", "\r", false},
+        {"exit, answered with Ctrl-C", "exit\r", "\x03", false},
+        {"Ctrl-D, answered y", "\x04", "y\r", true},
+        {"Ctrl-D, answered with Ctrl-D", "\x04", "\x04", false},
+        {"DBload, answered y", "DBload other.db\r", "y\r", true},
+        {"DBload, answered n", "DBload other.db\r", "n\r", false},
+    };
+    ScratchDirectory directory;
+    writeBytes(directory.file("other.db"), databaseRecords(0, 3, 6, 0));
+    for (const QuestionCase& c : cases) {
+        TerminalRun terminal(errorApart());
+        ASSERT_TRUE(terminal.prompted()) << c.label;
+        terminal.request("DBload " + directory.file("other.db"));
+        ASSERT_TRUE(terminal.prompted()) << c.label;
+        terminal.request("insert name=mine group=1 rating=1.2");
+        ASSERT_TRUE(terminal.prompted()) << c.label;
+        std::string keys = c.keys;
+        if (keys.starts_with("DBload ")) {
+            keys.insert(7, directory.file(""));
+        }
+        terminal.type(keys);
+        const bool leaving = !keys.starts_with("DBload");
+        const std::string question = leaving ? "1 change is not stored (DBstore FILE keeps it). Leave anyway? [y/N] "
+                                             : "1 change is not stored (DBstore FILE keeps it). Replace it with " +
+                                                   directory.file("other.db") + "? [y/N] ";
+        ASSERT_TRUE(terminal.showsError(question)) << c.label << terminal.errors();
+        terminal.watch(std::chrono::milliseconds(150));
+        terminal.type(c.answer);
+        if (c.made && leaving) {
+            EXPECT_TRUE(terminal.shows(":: Good bye!")) << c.label << terminal.screen();
+            EXPECT_EQ(terminal.status(), 0) << c.label;
+        } else {
+            ASSERT_TRUE(terminal.prompted()) << c.label << terminal.screen();
+            terminal.request("select");
+            ASSERT_TRUE(terminal.showsError(c.made ? "(3 records)" : "(4 records)")) << c.label << terminal.errors();
+            EXPECT_EQ(terminal.screen().find(":: Good bye!"), std::string::npos) << c.label;
+            EXPECT_EQ(occurrences(terminal.screen(), ":: The DataBase is loaded successfully."), c.made ? 2u : 1u)
+                << c.label;
+        }
+        EXPECT_EQ(terminal.screen().find("not stored"), std::string::npos)
+            << c.label << ": the question is on standard error";
+    }
+}
+
+// After the failure reply, on standard error: the file and why.
+TEST_F(Terminal, AFailedRequestOnAFileSaysWhy) {
+    ScratchDirectory directory;
+    writeBytes(directory.file("bad.db"), databaseRecords(0, 2, 6, 0) + std::string("\x40\0\0\0", 4));
+    struct ReasonCase {
+        std::string request;
+        std::string reply;
+        std::string reason;
+    };
+    const ReasonCase cases[] = {
+        {"DBstore /dev/full", "!: The DataBase is stored unsuccessfully:-3.", "/dev/full: No space left on device"},
+        {"fileprint name " + directory.file("out.txt"), "!: Error: in printing:-2.",
+         "The word end must come before the file name, as in \"fileprint name group end trees.txt\"."},
+        {"DBload " + directory.file("missing.db"), "!: The DataBase is loaded unsuccessfully:-2.",
+         directory.file("missing.db") + ": No such file or directory"},
+        {"DBload " + directory.file(""), "!: The DataBase is loaded unsuccessfully:-2.", ": Is a directory"},
+        {"DBload " + directory.file("bad.db"), "!: The DataBase is loaded unsuccessfully:-4.",
+         directory.file("bad.db") + ": record 3 at byte 52: the name length is 64, outside 0..63; \"recdb-file check " +
+             directory.file("bad.db") + "\" tells more"},
+    };
+    TerminalRun terminal(errorApart());
+    ASSERT_TRUE(terminal.prompted());
+    for (const std::string& line :
+         {std::string("insert name=a"), std::string("select"), "DBstore " + directory.file("kept.db")}) {
+        terminal.request(line);
+        ASSERT_TRUE(terminal.prompted());
+    }
+    for (const ReasonCase& c : cases) {
+        terminal.request(c.request);
+        EXPECT_TRUE(terminal.shows(c.reply)) << c.request << terminal.screen();
+        EXPECT_TRUE(terminal.showsError(c.reason + "\r\n")) << c.request << terminal.errors();
+        ASSERT_TRUE(terminal.prompted());
+    }
+}
+
+// "help" and "help REQUEST" answer on standard error alone; a word that
+// names no request gets its usual reply, and a hint on standard error.
+TEST_F(Terminal, HelpAndHintsAnswerOnStandardError) {
+    TerminalRun terminal(errorApart());
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("help");
+    ASSERT_TRUE(terminal.showsError("  exit       end recdb; the database is not stored\r\n")) << terminal.errors();
+    for (const char* keyword :
+         {"DBload", "DBstore", "insert", "remove", "select", "reselect", "print", "fileprint", "exit"}) {
+        EXPECT_NE(terminal.errors().find(std::string("\n  ") + keyword + " "), std::string::npos) << keyword;
+    }
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("help insert");
+    EXPECT_TRUE(terminal.showsError("insert name=N group=G rating=A.B info=TEXT\r\n")) << terminal.errors();
+    EXPECT_TRUE(terminal.showsError("  Example: insert name=Alder group=3 rating=4.5 info=tall\r\n"));
+    ASSERT_TRUE(terminal.prompted());
+    struct HintCase {
+        const char* line;
+        const char* hint;
+    };
+    const HintCase hints[] = {
+        {"dbstore x.db", "Did you mean DBstore? Type help for the requests.\r\n"},
+        {"selct name=a", "Did you mean select? Type help for the requests.\r\n"},
+        {"quit", "Did you mean exit? Type help for the requests.\r\n"},
+        {"xyzzy", "\nType help for the requests.\r\n"},
+    };
+    for (const HintCase& c : hints) {
+        const std::size_t before = occurrences(terminal.screen(), ":: Unknown Request Type.");
+        terminal.request(c.line);
+        EXPECT_TRUE(terminal.showsError(c.hint)) << c.line << terminal.errors();
+        ASSERT_TRUE(terminal.prompted());
+        EXPECT_EQ(occurrences(terminal.screen(), ":: Unknown Request Type."), before + 1) << c.line;
+    }
+    EXPECT_EQ(terminal.screen().find("Type help"), std::string::npos) << "help and hints stay off standard output";
+    EXPECT_EQ(terminal.screen().find("Example:"), std::string::npos);
+}
+
+// A select and a reselect are followed by the count of their records.
+TEST_F(Terminal, ASelectionIsCounted) {
+    ScratchDirectory directory;
+    writeBytes(directory.file("many.db"), databaseRecords(0, 1204, 6, 0) + databaseRecords(5000, 1, 6, 0));
+    TerminalRun terminal(errorApart());
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("DBload " + directory.file("many.db"));
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("select");
+    EXPECT_TRUE(terminal.showsError("(1,205 records)\r\n")) << terminal.errors();
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("reselect name=nn5*");
+    EXPECT_TRUE(terminal.showsError("(1 record)\r\n")) << terminal.errors();
+    ASSERT_TRUE(terminal.prompted());
+    terminal.request("select name=none");
+    EXPECT_TRUE(terminal.showsError("(0 records)\r\n")) << terminal.errors();
+    EXPECT_EQ(terminal.screen().find("records)"), std::string::npos);
+}
+
+// The greeting names "man recdb" only where man would find the page.
+TEST_F(Terminal, TheGreetingNamesTheManualOnlyWhereItIsInstalled) {
+    ScratchDirectory directory;
+    ASSERT_EQ(::mkdir(directory.file("bin").c_str(), 0755), 0);
+    writeBytes(directory.file("bin/man"), "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(directory.file("bin/man").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(directory.file("share").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(directory.file("share/man").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(directory.file("share/man/man1").c_str(), 0755), 0);
+    writeBytes(directory.file("share/man/man1/recdb.1.gz"), "page");
+    struct GreetingCase {
+        const char* label;
+        std::vector<std::string> environment;
+        const std::string& greeting;
+    };
+    const GreetingCase cases[] = {
+        {"no manual path holds the page", {"PATH=" + directory.file("bin")}, Greeting},
+        {"the page beside the bin directory of PATH",
+         {"PATH=" + directory.file("bin"), "MANPATH=:"},
+         GreetingWithManual},
+    };
+    for (const GreetingCase& c : cases) {
+        TerminalRun terminal({}, c.environment);
+        ASSERT_TRUE(terminal.prompted()) << c.label;
+        EXPECT_EQ(terminal.screen().rfind(c.greeting + "\r\n>", 0), 0u) << c.label << terminal.screen();
     }
 }
 

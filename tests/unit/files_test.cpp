@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -157,6 +159,43 @@ TEST_F(FilesTest, OddLengthFieldsNeitherCrashNorAllocateTheirSize) {
     EXPECT_EQ(load(db, dir.string()), LoadOutcome::CannotRead);
 }
 
+// Each failure carries the reason that the console gives a person: the
+// system's error number, or where the file stops being a database file.
+TEST_F(FilesTest, FailuresCarryTheirReason) {
+    Database db;
+    db.replace(makeRecord("abc", 7, 3, 4).view());
+    ASSERT_EQ(::symlink("loop", path("loop").c_str()), 0);
+    const auto loadError = [](const std::string& file) {
+        Database loaded;
+        return load(loaded, file).error;
+    };
+    struct Case {
+        const char* label;
+        int error;
+        int expected;
+    };
+    const Case cases[] = {
+        {"load of a missing file", loadError(path("missing")), ENOENT},
+        {"load of a directory", loadError(dir.string()), EISDIR},
+        {"load without a name", loadError(""), ENOENT},
+        {"store into a missing directory", store(db, path("no/such/dir")).error, ENOENT},
+        {"store onto a directory", store(db, dir.string()).error, EISDIR},
+        {"store without a name", store(db, "").error, ENOENT},
+        {"store through a loop of links", store(db, path("loop")).error, ELOOP},
+        {"store onto a full device", store(db, "/dev/full").error, ENOSPC},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.error, c.expected) << c.label << ": " << std::strerror(c.error);
+    }
+
+    writeFile(path("bad"), ExampleRecord + ExampleRecord + std::string("\x40\0\0\0", 4) + std::string(80, 'n'));
+    const LoadResult bad = load(db, path("bad"));
+    EXPECT_EQ(bad, LoadOutcome::BadNameLength);
+    EXPECT_EQ(bad.record, 3u);
+    EXPECT_EQ(bad.offset, 2 * ExampleRecord.size());
+    EXPECT_EQ(bad.nameLength, 64);
+}
+
 // What a store may not do to an existing file, whatever goes wrong.
 TEST_F(FilesTest, FailedStoresLeaveTheOldFileAlone) {
     Database empty;
@@ -175,7 +214,8 @@ TEST_F(FilesTest, FailedStoresLeaveTheOldFileAlone) {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{100000, 100000};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            return store(db, path("keep")) == StoreOutcome::WriteFailed;
+            const StoreResult result = store(db, path("keep"));
+            return result == StoreOutcome::WriteFailed && result.error == EFBIG;
         },
         false));
     EXPECT_EQ(readFile(path("keep")), "old contents");
@@ -184,10 +224,14 @@ TEST_F(FilesTest, FailedStoresLeaveTheOldFileAlone) {
     // A file the caller may not write, and a directory it may not write.
     ASSERT_EQ(::chmod(path("keep").c_str(), 0444), 0);
     ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
-    EXPECT_TRUE(inChild([&] { return store(db, path("keep")) == StoreOutcome::CannotOpen; }, true));
+    const auto refused = [&] {
+        const StoreResult result = store(db, path("keep"));
+        return result == StoreOutcome::CannotOpen && result.error == EACCES;
+    };
+    EXPECT_TRUE(inChild(refused, true));
     ASSERT_EQ(::chmod(path("keep").c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
-    EXPECT_TRUE(inChild([&] { return store(db, path("keep")) == StoreOutcome::CannotOpen; }, true));
+    EXPECT_TRUE(inChild(refused, true));
     ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
     EXPECT_EQ(readFile(path("keep")), "old contents");
 
@@ -226,7 +270,7 @@ protected:
         }
         ASSERT_TRUE(selectRecords(db, selection, parseConditions("")));
     }
-    PrintOutcome print(const std::string& file, PrintType type, FieldSet fields, SortKey sortKey) {
+    PrintResult print(const std::string& file, PrintType type, FieldSet fields, SortKey sortKey) {
         return filePrintSelection(file, type, db.records(), selection, fields, sortKey);
     }
     Database db;
@@ -241,10 +285,14 @@ TEST_F(ReportTest, PlainTextLines) {
 }
 
 TEST_F(ReportTest, UnopenableOrFailingReportsKeepTheOrderAndTheOldFile) {
-    EXPECT_EQ(print(dir.string(), PrintType::Html, 1, NameField), PrintOutcome::CannotOpen);
+    const PrintResult intoDirectory = print(dir.string(), PrintType::Html, 1, NameField);
+    EXPECT_EQ(intoDirectory, PrintOutcome::CannotOpen);
+    EXPECT_EQ(intoDirectory.error, EISDIR);
     EXPECT_EQ(print("", PrintType::Text, 1, NameField), PrintOutcome::CannotOpen);
     EXPECT_EQ(db.records().name(selection.records.front()), "b<B>");
-    EXPECT_EQ(print("/dev/full", PrintType::Text, 1, 0), PrintOutcome::WriteFailed);
+    const PrintResult ontoFullDevice = print("/dev/full", PrintType::Text, 1, 0);
+    EXPECT_EQ(ontoFullDevice, PrintOutcome::WriteFailed);
+    EXPECT_EQ(ontoFullDevice.error, ENOSPC);
     writeFile(path("old.txt"), "old report");
     EXPECT_TRUE(inChild(
         [&] {
