@@ -34,7 +34,7 @@ make_inputs() {
             printf "%s\t%d\t%s\t%s\n", name, group, rating, info == "" ? "\\N" : info > "good.tsv"
             printf "%s,%d,%s\n", name ~ /,/ ? "\"" name "\"" : name, group, rating > "noinfo.csv"
         }
-        print "name,group,rating,info\nok,1,1.1,\nbad,12x,1.1,\nlong,1,2,\n\"open,1,1.1," > "bad.csv"
+        print "name,group,rating,info\nok,1,1.1,\nbad,12x,1.1,\nlong,1,2," > "bad.csv"
         print "name,group,rating,info\na\"b,1,1.1,\nc,1,1.1,\"x\"y\nd,1,1.1\r\ne,99999999999,1.1," > "quotes.csv"
         print "name\tgroup\trating\tinfo\na\\q\t1\t1.1\t\\N\nb\t1\t1.1\tx\\N" > "bad.tsv"
     }' </dev/null

@@ -1,6 +1,6 @@
 #include "exchange/jsonl_writer.hpp"
 
-#include "exchange/number_text.hpp"
+#include "exchange/record_fields.hpp"
 
 namespace recdb {
 
@@ -98,19 +98,37 @@ void JsonlWriter::writeText(std::string_view text) {
     out_.write("\"");
 }
 
-void JsonlWriter::writeRecord(const RecordView& record) {
-    out_.write("{\"name\":");
-    writeText(record.name);
-    out_.write(",\"group\":");
-    out_.write(NumberText(record.group).view());
-    out_.write(",\"rating\":\"");
-    out_.write(NumberText(record.ratingNum, record.ratingDen).view());
-    out_.write("\",\"info\":");
-    if (record.info) {
-        writeText(*record.info);
+void JsonlWriter::key(TableColumn column) {
+    out_.write(column == TableColumn::Name ? "{\"" : ",\"");
+    out_.write(columnName(column));
+    out_.write("\":");
+}
+
+void JsonlWriter::field(TableColumn column, std::string_view text) {
+    key(column);
+    writeText(text);
+}
+
+// The rating is a pair, not a decimal number: it is written as a string.
+void JsonlWriter::field(TableColumn column, const NumberText& number) {
+    key(column);
+    const std::string_view quote = column == TableColumn::Rating ? "\"" : "";
+    out_.write(quote);
+    out_.write(number.view());
+    out_.write(quote);
+}
+
+void JsonlWriter::field(TableColumn column, std::optional<std::string_view> text) {
+    key(column);
+    if (text) {
+        writeText(*text);
     } else {
         out_.write("null");
     }
+}
+
+void JsonlWriter::writeRecord(const RecordView& record) {
+    writeFields(record, *this);
     out_.write("}\n");
 }
 

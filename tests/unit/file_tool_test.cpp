@@ -46,6 +46,17 @@ private:
     std::string bytes_;
 };
 
+// The commands' statuses, their messages on err.
+int importStatus(const ImportRequest& request, std::ostream& err) {
+    ToolMessages messages(err);
+    return importFile(request, messages).status;
+}
+
+int exportStatus(const ExportRequest& request, std::ostream& err) {
+    ToolMessages messages(err);
+    return exportFile(request, messages).status;
+}
+
 class FileToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -81,7 +92,7 @@ protected:
     Run salvage(const std::string& bytes) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err);
+        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err).status;
         return {status, out.str(), err.str()};
     }
 
@@ -265,7 +276,7 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
     for (const std::string& output : {path("damaged.db"), path("link.db")}) {
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err), 2);
+        EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err).status, 2);
         EXPECT_NE(err.str().find("is the input file itself"), std::string::npos);
         EXPECT_EQ(read(path("damaged.db")), bytes);
     }
@@ -289,9 +300,9 @@ TEST_F(FileToolTest, ExportThenImportGivesTheSameBytes) {
     ASSERT_EQ(check(file.str()).status, 0);
     for (const ExportFormat format : {ExportFormat::Csv, ExportFormat::Tsv}) {
         std::ostringstream err;
-        ASSERT_EQ(exportFile({source, path("text"), format}, err), 0) << err.str();
+        ASSERT_EQ(exportStatus(ExportRequest(source, path("text"), format), err), 0) << err.str();
         const TableFormat table = format == ExportFormat::Csv ? TableFormat::Csv : TableFormat::Tsv;
-        ASSERT_EQ(importFile({path("text"), path("back.db"), table}, err), 0) << err.str();
+        ASSERT_EQ(importStatus(ImportRequest(path("text"), path("back.db"), table), err), 0) << err.str();
         EXPECT_EQ(read(path("back.db")), file.str());
         EXPECT_NE(err.str().find("1 name occurring more than once, kept as DBload keeps them: \"comma,name\" 2 times "
                                  "from row 1\n"),
@@ -311,7 +322,7 @@ TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
         "x\"y,1,1.1,\n"
         "short,1\n";
     std::ostringstream err;
-    EXPECT_EQ(importFile({put("in.csv", csv), path("old.db"), TableFormat::Csv}, err), 1);
+    EXPECT_EQ(importStatus(ImportRequest(put("in.csv", csv), path("old.db"), TableFormat::Csv), err), 1);
     EXPECT_EQ(err.str(),
               "recdb-file: " + path("in.csv") +
                   " line 3, column 1 (name): the name is empty\n"
@@ -320,7 +331,7 @@ TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
                   " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
                   "recdb-file: " +
                   path("in.csv") +
-                  " line 5, column 3 (rating): the rating \"1\" is not two whole numbers of 32 bits joined by a point\n"
+                  " line 5 (physical line 6), column 3 (rating): the rating \"1\" is not two whole numbers of 32 bits joined by a point\n"
                   "recdb-file: " +
                   path("in.csv") +
                   " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
@@ -335,11 +346,11 @@ TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
     for (const std::string& header :
          {std::string(""), std::string("name,group\n"), std::string("Name,group,rating\n")}) {
         std::ostringstream refused;
-        EXPECT_EQ(importFile({put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv}, refused), 1);
+        EXPECT_EQ(importStatus(ImportRequest(put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv), refused), 1);
         EXPECT_EQ(read(path("old.db")), "old");
     }
     std::ostringstream noInfo;
-    EXPECT_EQ(importFile({put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv}, noInfo),
+    EXPECT_EQ(importStatus(ImportRequest(put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv), noInfo),
               0);
     EXPECT_EQ(read(path("new.db")), Bytes().record("a", 1, 1, 1).str());
 }
@@ -349,7 +360,7 @@ TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
     Bytes file;
     file.record("a").int32(-1);
     std::ostringstream err;
-    EXPECT_EQ(exportFile({put("bad.db", file.str()), path("out.csv"), ExportFormat::Csv}, err), 1);
+    EXPECT_EQ(exportStatus(ExportRequest(put("bad.db", file.str()), path("out.csv"), ExportFormat::Csv), err), 1);
     EXPECT_EQ(err.str(),
               "recdb-file: record 2 at byte 21 has the name length -1, outside 0..63: DBload refuses the "
               "whole file, so it is not exported\n");
@@ -359,7 +370,7 @@ TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
     cut.record("a", 1, 1, 1, std::string("x\0y", 3)).record("b");
     std::ostringstream warned;
     EXPECT_EQ(
-        exportFile({put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv}, warned),
+        exportStatus(ExportRequest(put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv), warned),
         1);
     EXPECT_EQ(read(path("out.csv")), "name,group,rating,info\na,1,1.1,x\n");
     EXPECT_EQ(warned.str(),
