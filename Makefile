@@ -3,7 +3,8 @@
 # make sanitize runs every test again under AddressSanitizer and UBSan
 # make fuzz     runs each fuzzer for FUZZ_SECONDS (clang)
 # make package  builds a Debian package (build/recdb_*.deb)
-# make install  installs the program and its manual page (prefix /usr/local)
+# make install  installs the programs, their manual pages and the bash completion
+#               of recdb-file (prefix /usr/local)
 # Build output goes to standard error, so that the program's own output is
 # all that standard output carries.
 BUILD_DIR := build
