@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 
 #include "exchange/record_fields.hpp"
@@ -52,6 +53,8 @@ char* putText(char* at, std::string_view text, bool quoteEmpty) {
     return at;
 }
 
+char* putNumber(char* at, std::int32_t value) { return std::to_chars(at, at + 11, value).ptr; }
+
 // Puts a record's fields into a row at a place in memory.
 class CsvForm {
 public:
@@ -61,10 +64,15 @@ public:
         separate(column);
         at_ = putText(at_, text, true);
     }
-    void field(TableColumn column, const NumberText& number) {
+    void field(TableColumn column, std::int32_t number) {
         separate(column);
-        const std::string_view digits = number.view();
-        at_ = std::copy(digits.begin(), digits.end(), at_);
+        at_ = putNumber(at_, number);
+    }
+    void field(TableColumn column, RatingField rating) {
+        separate(column);
+        at_ = putNumber(at_, rating.num);
+        *at_++ = '.';
+        at_ = putNumber(at_, rating.den);
     }
     // An absent info is an empty field without quotes.
     void field(TableColumn column, std::optional<std::string_view> text) {

@@ -1,5 +1,10 @@
 #include "exchange/jsonl_writer.hpp"
 
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "exchange/number_text.hpp"
 #include "exchange/record_fields.hpp"
 
 namespace recdb {
@@ -99,9 +104,15 @@ void JsonlWriter::writeText(std::string_view text) {
 }
 
 void JsonlWriter::key(TableColumn column) {
-    out_.write(column == TableColumn::Name ? "{\"" : ",\"");
-    out_.write(columnName(column));
-    out_.write("\":");
+    // Each key with what comes before it, made once: one write a field.
+    static const std::array<std::string, TableColumnNames.size()> keys = [] {
+        std::array<std::string, TableColumnNames.size()> made;
+        for (std::size_t k = 0; k < made.size(); ++k) {
+            made[k].append(k == 0 ? "{\"" : ",\"").append(TableColumnNames[k]).append("\":");
+        }
+        return made;
+    }();
+    out_.write(keys[static_cast<std::size_t>(column)]);
 }
 
 void JsonlWriter::field(TableColumn column, std::string_view text) {
@@ -109,13 +120,20 @@ void JsonlWriter::field(TableColumn column, std::string_view text) {
     writeText(text);
 }
 
-// The rating is a pair, not a decimal number: it is written as a string.
-void JsonlWriter::field(TableColumn column, const NumberText& number) {
+void JsonlWriter::field(TableColumn column, std::int32_t number) {
     key(column);
-    const std::string_view quote = column == TableColumn::Rating ? "\"" : "";
-    out_.write(quote);
-    out_.write(number.view());
-    out_.write(quote);
+    out_.write(NumberText(number).view());
+}
+
+// The rating is a pair, not a decimal number: it is written as a string.
+void JsonlWriter::field(TableColumn column, RatingField rating) {
+    key(column);
+    const NumberText text(rating.num, rating.den);
+    char quoted[sizeof text + 2];
+    quoted[0] = '"';
+    std::copy(text.view().begin(), text.view().end(), quoted + 1);
+    quoted[text.view().size() + 1] = '"';
+    out_.write({quoted, text.view().size() + 2});
 }
 
 void JsonlWriter::field(TableColumn column, std::optional<std::string_view> text) {

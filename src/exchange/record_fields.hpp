@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 
-#include "exchange/number_text.hpp"
 #include "store/record.hpp"
 
 namespace recdb {
@@ -17,15 +16,21 @@ inline constexpr std::array<std::string_view, 4> TableColumnNames = {"name", "gr
 
 inline std::string_view columnName(TableColumn column) { return TableColumnNames[static_cast<std::size_t>(column)]; }
 
+// A rating as a field: the pair num.den, as stored.
+struct RatingField {
+    std::int32_t num = 0;
+    std::int32_t den = 0;
+};
+
 // Hands each field of a record, in that order, to a writer's form: the name
-// as a text, the group and the rating as numbers (the rating as num.den, as
-// stored), the info as a text that may be absent. The form writes what goes
-// between fields; its field() overloads say how each kind of value looks.
+// as a text, the group as a number, the rating as a pair, the info as a text
+// that may be absent. The form writes what goes between fields; its field()
+// overloads say how each kind of value looks.
 template <typename Form>
 void writeFields(const RecordView& record, Form& form) {
     form.field(TableColumn::Name, record.name);
-    form.field(TableColumn::Group, NumberText(record.group));
-    form.field(TableColumn::Rating, NumberText(record.ratingNum, record.ratingDen));
+    form.field(TableColumn::Group, record.group);
+    form.field(TableColumn::Rating, RatingField{record.ratingNum, record.ratingDen});
     form.field(TableColumn::Info, record.info);
 }
 

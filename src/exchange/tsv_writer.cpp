@@ -1,5 +1,6 @@
 #include "exchange/tsv_writer.hpp"
 
+#include "exchange/number_text.hpp"
 #include "exchange/record_fields.hpp"
 
 namespace recdb {
@@ -35,9 +36,14 @@ void TsvWriter::field(TableColumn column, std::string_view text) {
     writeText(text);
 }
 
-void TsvWriter::field(TableColumn column, const NumberText& number) {
+void TsvWriter::field(TableColumn column, std::int32_t number) {
     separate(column);
-    out_.write(number.view());
+    out_.write(NumberText(number).view());
+}
+
+void TsvWriter::field(TableColumn column, RatingField rating) {
+    separate(column);
+    out_.write(NumberText(rating.num, rating.den).view());
 }
 
 void TsvWriter::field(TableColumn column, std::optional<std::string_view> text) {

@@ -19,7 +19,8 @@ public:
 
     // How each kind of field looks (see writeFields).
     void field(TableColumn column, std::string_view text);
-    void field(TableColumn column, const NumberText& number);
+    void field(TableColumn column, std::int32_t number);
+    void field(TableColumn column, RatingField rating);
     void field(TableColumn column, std::optional<std::string_view> text);
 
 private:
