@@ -39,7 +39,10 @@ std::optional<FieldProblem> findColumns(std::span<const TableField> fields, cons
             }
             std::string reason = "the header has no column " + displayText(header);
             if (header == columnName(field)) {
-                reason.append("; --map ").append(columnName(field)).append("=COLUMN takes the ").append(columnName(field));
+                reason.append("; --map ")
+                    .append(columnName(field))
+                    .append("=COLUMN takes the ")
+                    .append(columnName(field));
                 reason.append(" from another column");
             } else {
                 reason.append(" (--map ").append(columnName(field)).append("=").append(header).append(")");
@@ -59,7 +62,8 @@ std::optional<FieldProblem> otherColumn(std::span<const TableField> fields, cons
     for (std::size_t column = 1; column <= fields.size(); ++column) {
         if (!layout.fieldAt(column)) {
             const TableField& field = fields[column - 1];
-            return FieldProblem{column, "the header has " + (field.absent ? "an empty column" : displayText(field.text)) +
+            return FieldProblem{column, "the header has " +
+                                            (field.absent ? "an empty column" : displayText(field.text)) +
                                             ", which no field takes (--ignore-other-columns passes over such columns)"};
         }
     }
@@ -102,9 +106,9 @@ std::optional<FieldProblem> readHeader(std::span<const TableField> fields, const
 std::optional<FieldProblem> readRow(std::span<const TableField> fields, const ColumnLayout& layout,
                                     RecordView& record) {
     if (fields.size() != layout.count) {
-        return FieldProblem{std::min(fields.size(), layout.count) + 1,
-                            "the row has " + std::to_string(fields.size()) + " fields where the header has " +
-                                std::to_string(layout.count)};
+        return FieldProblem{std::min(fields.size(), layout.count) + 1, "the row has " + std::to_string(fields.size()) +
+                                                                           " fields where the header has " +
+                                                                           std::to_string(layout.count)};
     }
     const auto place = [&layout](TableColumn field) { return *layout.places[static_cast<std::size_t>(field)]; };
     const std::size_t nameAt = place(TableColumn::Name);
@@ -124,8 +128,8 @@ std::optional<FieldProblem> readRow(std::span<const TableField> fields, const Co
         if (auto empty = emptyValue(fields[groupAt], groupAt + 1, "group")) {
             return empty;
         }
-        return FieldProblem{groupAt + 1, "the group " + displayText(fields[groupAt].text) +
-                                             " is not a whole number of 32 bits"};
+        return FieldProblem{groupAt + 1,
+                            "the group " + displayText(fields[groupAt].text) + " is not a whole number of 32 bits"};
     }
     const std::size_t ratingAt = place(TableColumn::Rating);
     const auto rating = readRating(fields[ratingAt].text);

@@ -55,7 +55,6 @@ std::optional<FieldProblem> readHeader(std::span<const TableField> fields, const
 // numbers of 32 bits (see readWholeNumber); an info without a zero byte,
 // absent when the field has no value or the layout has no info column. The
 // record refers to the fields' texts.
-std::optional<FieldProblem> readRow(std::span<const TableField> fields, const ColumnLayout& layout,
-                                    RecordView& record);
+std::optional<FieldProblem> readRow(std::span<const TableField> fields, const ColumnLayout& layout, RecordView& record);
 
 }  // namespace recdb

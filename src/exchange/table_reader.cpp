@@ -78,8 +78,7 @@ RowRead TableReader::finish() {
 }
 
 bool TableReader::rowStarted() const {
-    const bool atFieldStart =
-        format_ == TableFormat::Csv ? csv_ == CsvState::FieldStart : tsv_ == TsvState::Text;
+    const bool atFieldStart = format_ == TableFormat::Csv ? csv_ == CsvState::FieldStart : tsv_ == TsvState::Text;
     return skipping_ || count_ > 0 || quoted_ || noValue_ || !fields_[count_].text.empty() || !atFieldStart;
 }
 

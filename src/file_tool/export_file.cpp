@@ -92,8 +92,8 @@ int reportStopped(const ReadTally& tally, const std::string& file, ToolMessages&
         reportUnreadable(file, messages.errors());
         return CannotProceed;
     }
-    messages.error() << "record " << tally.read + 1 << " at byte " << tally.endRecordOffset
-                     << " has the name length " << tally.badNameLength
+    messages.error() << "record " << tally.read + 1 << " at byte " << tally.endRecordOffset << " has the name length "
+                     << tally.badNameLength
                      << ", outside 0..63: DBload refuses the whole file, so it is not exported\n";
     return HasProblems;
 }
@@ -106,8 +106,8 @@ bool stopped(const ReadTally& tally) {
 int reportTallies(const ReadTally& reading, const WriteTally& writing, ToolMessages& messages) {
     int status = AllWell;
     if (reading.end == RecordRead::Truncated) {
-        messages.error() << "the data ends inside record " << reading.read + 1 << " at byte "
-                         << reading.endRecordOffset << "; it is not exported, as DBload drops it\n";
+        messages.error() << "the data ends inside record " << reading.read + 1 << " at byte " << reading.endRecordOffset
+                         << "; it is not exported, as DBload drops it\n";
         status = HasProblems;
     }
     if (writing.zeroBytes > 0) {
@@ -116,8 +116,7 @@ int reportTallies(const ReadTally& reading, const WriteTally& writing, ToolMessa
         status = HasProblems;
     }
     if (writing.emptyNames > 0) {
-        messages.warning() << "empty names in " << counted(writing.emptyNames, "record")
-                           << ", which import refuses\n";
+        messages.warning() << "empty names in " << counted(writing.emptyNames, "record") << ", which import refuses\n";
     }
     if (writing.replacements > 0) {
         messages.warning() << "bytes that are not UTF-8 in " << counted(writing.replacements, "place")

@@ -89,8 +89,7 @@ int run(int argc, char** argv) {
     exporter->add_option("--where", arguments.where,
                          "write only the records that recdb's select with these conditions finds, "
                          "such as \"name=Al* group=2-4 rating=1.2-*\"");
-    exporter
-        ->add_option("--sort", arguments.sort, "order the records as recdb's print ... sort FIELD does")
+    exporter->add_option("--sort", arguments.sort, "order the records as recdb's print ... sort FIELD does")
         ->check(CLI::IsMember({"name", "group", "rating"}));
     exporter->add_option("FILE", arguments.file, "the database file")->required();
     exporter->add_option("OUTPUT", arguments.output, "the file to write (standard output if none)");

@@ -40,8 +40,7 @@ enum class OutputWritten {
 
 // Writes an output file as a database store does (see io::writeFile). fill
 // writes the content and returns false to give the file up.
-OutputWritten writeOutput(const std::string& path, const std::function<bool(io::OutputFile&)>& fill,
-                          std::ostream& err);
+OutputWritten writeOutput(const std::string& path, const std::function<bool(io::OutputFile&)>& fill, std::ostream& err);
 
 // The message for a file that cannot be read, with the reason errno gives.
 void reportUnreadable(const std::string& path, std::ostream& err);

@@ -115,8 +115,7 @@ void scanRecords(std::string_view bytes, const std::function<void(const RecordVi
 
 ToolOutcome salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err) {
     std::string bytes;
-    if (!examineOutput(input, output, err, "; salvage never writes over its input") ||
-        !readWhole(input, bytes, err)) {
+    if (!examineOutput(input, output, err, "; salvage never writes over its input") || !readWhole(input, bytes, err)) {
         return ToolOutcome(CannotProceed);
     }
     std::vector<SkippedStretch> skipped;

@@ -54,8 +54,7 @@ void readRecords(io::InputFile& file, ReadTally& tally, Visit visit) {
 // Memory is that of a load of the matching records, else of the file.
 class SelectedRecords {
 public:
-    SelectedRecords(const Criteria& criteria, std::optional<RecordOrder> order)
-        : criteria_(criteria), order_(order) {}
+    SelectedRecords(const Criteria& criteria, std::optional<RecordOrder> order) : criteria_(criteria), order_(order) {}
 
     // Reads the open file from its start: false when the reading ended with
     // a bad name length or failed (tally says which); may throw
@@ -84,7 +83,7 @@ private:
     Criteria criteria_;
     std::optional<RecordOrder> order_;
     Database database_;
-    std::vector<bool> cut_;  // by record number
+    std::vector<bool> cut_;    // by record number
     std::uint64_t named_ = 0;  // the records of the exact name, if any
     bool whole_ = false;
     Selection selection_;

@@ -2,7 +2,6 @@
 
 #include "store/record_compare.hpp"
 
-
 namespace recdb {
 
 bool matchesPattern(std::string_view name, std::string_view pattern) {

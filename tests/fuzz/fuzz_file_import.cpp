@@ -133,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::remove("imported.db");
     const recdb::ColumnChoice choice = choiceOf(data[0]);
     recdb::ToolMessages messages(err);
-    const int imported = recdb::importFile(recdb::ImportRequest("input.txt", "imported.db", table, choice), messages).status;
+    const int imported =
+        recdb::importFile(recdb::ImportRequest("input.txt", "imported.db", table, choice), messages).status;
     if (imported == 2) {
         std::fprintf(stderr, "import failed: %s\n", err.str().c_str());
         std::abort();

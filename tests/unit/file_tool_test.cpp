@@ -329,35 +329,39 @@ TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
         "short,1\n";
     std::ostringstream err;
     EXPECT_EQ(importStatus(ImportRequest(put("in.csv", csv), path("old.db"), TableFormat::Csv), err), 1);
-    EXPECT_EQ(err.str(),
-              "recdb-file: " + path("in.csv") +
-                  " line 3, column 1 (name): the name is empty\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 5 (physical line 6), column 3 (rating): the rating \"1\" is not two whole numbers of 32 bits joined by a point\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 8, column 3 (rating): the row has 2 fields where the "
-                  "header has 4\n"
-                  "recdb-file: 5 rows refused; nothing was written\n");
+    EXPECT_EQ(err.str(), "recdb-file: " + path("in.csv") +
+                             " line 3, column 1 (name): the name is empty\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 5 (physical line 6), column 3 (rating): the rating \"1\" is not two whole numbers "
+                             "of 32 bits joined by a point\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 8, column 3 (rating): the row has 2 fields where the "
+                             "header has 4\n"
+                             "recdb-file: 5 rows refused; nothing was written\n");
     EXPECT_EQ(read(path("old.db")), "old");
     EXPECT_EQ(filesInDir(), 2U);
 
     for (const std::string& header :
          {std::string(""), std::string("name,group\n"), std::string("Name,group,rating\n")}) {
         std::ostringstream refused;
-        EXPECT_EQ(importStatus(ImportRequest(put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv), refused), 1);
+        EXPECT_EQ(
+            importStatus(ImportRequest(put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv), refused),
+            1);
         EXPECT_EQ(read(path("old.db")), "old");
     }
     std::ostringstream noInfo;
-    EXPECT_EQ(importStatus(ImportRequest(put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv), noInfo),
-              0);
+    EXPECT_EQ(
+        importStatus(ImportRequest(put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv),
+                     noInfo),
+        0);
     EXPECT_EQ(read(path("new.db")), Bytes().record("a", 1, 1, 1).str());
 }
 
@@ -375,9 +379,10 @@ TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
     Bytes cut;
     cut.record("a", 1, 1, 1, std::string("x\0y", 3)).record("b");
     std::ostringstream warned;
-    EXPECT_EQ(
-        exportStatus(ExportRequest(put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv), warned),
-        1);
+    EXPECT_EQ(exportStatus(
+                  ExportRequest(put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv),
+                  warned),
+              1);
     EXPECT_EQ(read(path("out.csv")), "name,group,rating,info\na,1,1.1,x\n");
     EXPECT_EQ(warned.str(),
               "recdb-file: the data ends inside record 2 at byte 24; it is not exported, as DBload drops it\n"
@@ -413,10 +418,12 @@ TEST_F(FileToolTest, AStatThatFailsStopsEachCommandBeforeItWrites) {
     };
     const std::vector<Case> cases = {
         {"in", EIO, ": Input/output error\n"},
-        {output, EIO, "recdb-file: cannot tell whether " + output +
-                          " is the input file itself: Input/output error; nothing was written\n"},
-        {output, ELOOP, "recdb-file: cannot tell whether " + output +
-                            " is the input file itself: Too many levels of symbolic links; nothing was written\n"},
+        {output, EIO,
+         "recdb-file: cannot tell whether " + output +
+             " is the input file itself: Input/output error; nothing was written\n"},
+        {output, ELOOP,
+         "recdb-file: cannot tell whether " + output +
+             " is the input file itself: Too many levels of symbolic links; nothing was written\n"},
     };
     for (const Case& c : cases) {
         for (const std::string_view command : {"import", "export", "salvage"}) {
@@ -427,9 +434,8 @@ TEST_F(FileToolTest, AStatThatFailsStopsEachCommandBeforeItWrites) {
             std::ostringstream err;
             ToolMessages messages(err);
             const int status = command == "import"   ? importFile(ImportRequest(input, output), messages).status
-                               : command == "export"
-                                   ? exportFile(ExportRequest(input, output), messages).status
-                                   : salvageFile(input, output, out, err).status;
+                               : command == "export" ? exportFile(ExportRequest(input, output), messages).status
+                                                     : salvageFile(input, output, out, err).status;
             EXPECT_EQ(status, 2) << command;
             const std::string expected = c.failing == "in" ? "recdb-file: cannot read " + input + c.message : c.message;
             EXPECT_EQ(err.str(), expected) << command;
@@ -465,7 +471,11 @@ TEST_F(FileToolTest, SelectionsLoadTheWholeFileOnlyWhereTheTreesShow) {
     };
     const std::vector<Case> cases = {
         {"group=2", {}, true, {"Birch:2", "Cedar:2", "Alder:2"}, 3, false},
-        {"  group=2-3   rating=1.2-*", RecordOrder::ByGroup, true, {"Alder:2", "Birch:2", "Cedar:2", "Alder:3"}, 4,
+        {"  group=2-3   rating=1.2-*",
+         RecordOrder::ByGroup,
+         true,
+         {"Alder:2", "Birch:2", "Cedar:2", "Alder:3"},
+         4,
          false},
         {"name=Birch", {}, true, {"Birch:2"}, 1, false},
         {"name=Birch", {}, false, {"Birch:2"}, 1, true},
@@ -538,8 +548,9 @@ TEST_F(FileToolTest, ImportTakesColumnsByNameAndSaysWhatItSkipped) {
     EXPECT_EQ(refused.str(), "recdb-file: " + csv +
                                  " line 2, column 3 (group): the group \"1.2\" is not a whole number of 32 bits\n"
                                  "recdb-file: " +
-                                 csv + " line 4, column 3 (group): the group \"3.4\" is not a whole number of 32 bits\n"
-                                       "recdb-file: 2 rows refused; nothing was written\n");
+                                 csv +
+                                 " line 4, column 3 (group): the group \"3.4\" is not a whole number of 32 bits\n"
+                                 "recdb-file: 2 rows refused; nothing was written\n");
     ColumnChoice fixed;
     fixed.ignoreOthers = true;
     ASSERT_FALSE(readColumnMaps({"name=code", "rating=score", "info=title", "group=group"}, fixed));
@@ -559,8 +570,8 @@ TEST_F(FileToolTest, ImportTakesColumnsByNameAndSaysWhatItSkipped) {
 
 TEST(FileToolCommandLine, FormatsFromNamesAndColumnMaps) {
     const std::vector<std::pair<std::string, ExportFormat>> names = {
-        {"a.tsv", ExportFormat::Tsv},   {"dir.tsv/A.TSV", ExportFormat::Tsv}, {"b.jsonl", ExportFormat::Jsonl},
-        {"c.csv", ExportFormat::Csv},   {"tsv", ExportFormat::Csv},           {"d.tsv.gz", ExportFormat::Csv},
+        {"a.tsv", ExportFormat::Tsv},  {"dir.tsv/A.TSV", ExportFormat::Tsv}, {"b.jsonl", ExportFormat::Jsonl},
+        {"c.csv", ExportFormat::Csv},  {"tsv", ExportFormat::Csv},           {"d.tsv.gz", ExportFormat::Csv},
         {"e.json", ExportFormat::Csv},
     };
     for (const auto& [name, format] : names) {
