@@ -139,66 +139,102 @@ OutputWritten writeStandardOutput(const std::function<bool(io::OutputFile&)>& fi
     return OutputWritten::Written;
 }
 
-}  // namespace
+// The steps of one export: open, select, write, tell.
+class Export {
+public:
+    Export(const ExportRequest& request, ToolMessages& messages)
+        : request_(request), messages_(messages), criteria_(conditionsOf(request.where)) {}
 
-ToolOutcome exportFile(const ExportRequest& request, ToolMessages& messages) {
-    if (request.output && !examineOutput(request.file, *request.output, messages.errors())) {
-        return ToolOutcome(CannotProceed);
+    // Opens the input, looking a file that can be read twice over first, so
+    // that one a load refuses gives no output at all. The status when the
+    // export stops here.
+    std::optional<int> open() {
+        if (request_.output && !examineOutput(request_.file, *request_.output, messages_.errors())) {
+            return CannotProceed;
+        }
+        if (!openInput(file_, request_.file, messages_.errors())) {
+            return CannotProceed;
+        }
+        rereadable_ = file_.rewind();
+        if (rereadable_ && refusedWhole(file_, reading_)) {
+            if (file_.failed() || reading_.end != RecordRead::BadNameLength) {
+                reportUnreadable(request_.file, messages_.errors());
+                return CannotProceed;
+            }
+            return reportStopped(reading_, request_.file, messages_);
+        }
+        reading_ = {};
+        return std::nullopt;
     }
-    io::InputFile file;
-    if (!openInput(file, request.file, messages.errors())) {
-        return ToolOutcome(CannotProceed);
+
+    // Finds the records to write ahead where they are not simply streamed:
+    // in order, or the one of an exact name. The status when the export
+    // stops here.
+    std::optional<int> select() {
+        if (!request_.order && !(criteria_ && criteria_->isExactName())) {
+            return std::nullopt;
+        }
+        selected_ = std::make_unique<SelectedRecords>(criteria_.value_or(Criteria{}), request_.order);
+        if (!selected_->read(file_, rereadable_, reading_)) {
+            return reportStopped(reading_, request_.file, messages_);
+        }
+        return std::nullopt;
     }
-    // A file that can be read twice is looked over first, so that one a load
-    // refuses gives no output at all.
-    ReadTally reading;
-    const bool rereadable = file.rewind();
-    if (rereadable && refusedWhole(file, reading)) {
-        if (file.failed() || reading.end != RecordRead::BadNameLength) {
-            reportUnreadable(request.file, messages.errors());
+
+    ToolOutcome write() {
+        const auto fill = [this](io::OutputFile& out) { return writeRecords(out); };
+        const OutputWritten outcome = request_.output ? writeOutput(*request_.output, fill, messages_.errors())
+                                                      : writeStandardOutput(fill, messages_);
+        if (outcome == OutputWritten::Failed) {
             return ToolOutcome(CannotProceed);
         }
-        return ToolOutcome(reportStopped(reading, request.file, messages));
-    }
-    reading = {};
-    const std::optional<Criteria> criteria = conditionsOf(request.where);
-    std::unique_ptr<SelectedRecords> selected;
-    if (request.order || (criteria && criteria->isExactName())) {
-        selected = std::make_unique<SelectedRecords>(criteria.value_or(Criteria{}), request.order);
-        if (!selected->read(file, rereadable, reading)) {
-            return ToolOutcome(reportStopped(reading, request.file, messages));
+        if (outcome == OutputWritten::Abandoned) {
+            return ToolOutcome(reportStopped(reading_, request_.file, messages_));
         }
+        const int status = reportTallies(reading_, writing_, messages_);
+        return request_.output ? ToolOutcome(status, writing_.written) : ToolOutcome(status);
     }
-    WriteTally writing;
-    const auto fill = [&](io::OutputFile& out) {
-        writing = {};
-        writeAs(request.format, out, writing, [&](auto& writer) {
-            const auto write = [&](const RecordView& record, bool cut) { writeOne(writer, record, cut, writing); };
-            if (selected) {
-                selected->forEach(write);
+
+private:
+    // The records in the format asked for; false when the reading stopped.
+    bool writeRecords(io::OutputFile& out) {
+        writing_ = {};
+        writeAs(request_.format, out, writing_, [this](auto& writer) {
+            const auto write = [&](const RecordView& record, bool cut) { writeOne(writer, record, cut, writing_); };
+            if (selected_) {
+                selected_->forEach(write);
                 return;
             }
-            readRecords(file, reading, [&](const RecordView& record, bool cut) {
-                if (!criteria || matchesRecord(record, *criteria)) {
+            readRecords(file_, reading_, [&](const RecordView& record, bool cut) {
+                if (!criteria_ || matchesRecord(record, *criteria_)) {
                     write(record, cut);
                 }
             });
         });
-        return !stopped(reading);
-    };
-    const OutputWritten outcome =
-        request.output ? writeOutput(*request.output, fill, messages.errors()) : writeStandardOutput(fill, messages);
-    if (outcome == OutputWritten::Failed) {
-        return ToolOutcome(CannotProceed);
+        return !stopped(reading_);
     }
-    if (outcome == OutputWritten::Abandoned) {
-        return ToolOutcome(reportStopped(reading, request.file, messages));
+
+    const ExportRequest& request_;
+    ToolMessages& messages_;
+    std::optional<Criteria> criteria_;
+    io::InputFile file_;
+    bool rereadable_ = false;
+    ReadTally reading_;
+    WriteTally writing_;
+    std::unique_ptr<SelectedRecords> selected_;
+};
+
+}  // namespace
+
+ToolOutcome exportFile(const ExportRequest& request, ToolMessages& messages) {
+    Export run(request, messages);
+    if (const auto stop = run.open()) {
+        return ToolOutcome(*stop);
     }
-    const int status = reportTallies(reading, writing, messages);
-    if (!request.output) {
-        return ToolOutcome(status);
+    if (const auto stop = run.select()) {
+        return ToolOutcome(*stop);
     }
-    return ToolOutcome(status, writing.written);
+    return run.write();
 }
 
 }  // namespace recdb

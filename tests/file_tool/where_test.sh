@@ -72,10 +72,14 @@ while [ "$database" -le "$databases" ]; do
         for sort in "" name group rating; do
             printf 'DBload db.db\nselect%s\nprint name group rating info%s\n' "$where" "${sort:+ sort $sort}" |
                 "$recdb" | sed -n 's/^>* *\(> \)/ \1/p' > console.txt
+            # Every other condition reads the file from a pipe, which cannot
+            # be read twice.
+            input=db.db
+            [ $((condition % 2)) -eq 0 ] && input=/dev/stdin
             if [ -n "$sort" ]; then
-                "$tool" -q export --format tsv --where "$where" --sort "$sort" db.db > export.tsv
+                cat db.db | "$tool" -q export --format tsv --where "$where" --sort "$sort" "$input" > export.tsv
             else
-                "$tool" -q export --format tsv --where "$where" db.db > export.tsv
+                cat db.db | "$tool" -q export --format tsv --where "$where" "$input" > export.tsv
             fi
             as_printed < export.tsv > exported.txt
             # Without --sort export keeps file order, where select may not.
