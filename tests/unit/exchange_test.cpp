@@ -447,7 +447,8 @@ TEST(ExchangeRows, RowsAreReadStrictly) {
     others.ignoreOthers = true;
     ColumnLayout shuffled;
     ASSERT_FALSE(header({"extra", "rating", "info", "group", "name"}, shuffled, others));
-    ASSERT_FALSE(readRow(fields({"zzz", "4.5", "i", "7", "b"}), shuffled, record));
+    const auto row = fields({"zzz", "4.5", "i", "7", "b"});
+    ASSERT_FALSE(readRow(row, shuffled, record));
     EXPECT_EQ(record.name, "b");
     EXPECT_EQ(record.group, 7);
     EXPECT_EQ(record.ratingNum, 4);
