@@ -8,7 +8,8 @@
 #               it names its dependencies
 # make dist     writes a source archive (build/recdb-VERSION.tar.gz), for a
 #               machine without git
-# make install  installs the program and its manual page (prefix /usr/local)
+# make install  installs the programs, their manual pages and the bash completion
+#               of recdb-file (prefix /usr/local)
 # Build output goes to standard error, so that the program's own output is
 # all that standard output carries.
 BUILD_DIR := build

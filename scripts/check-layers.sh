@@ -15,7 +15,7 @@ allowed() {
     request) echo "output selection store io index" ;;
     console) echo "request output selection store io index" ;;
     exchange) echo "store io index" ;;
-    file_tool) echo "exchange store io index" ;;
+    file_tool) echo "exchange request selection store io index" ;;
     *) echo "unknown" ;;
     esac
 }

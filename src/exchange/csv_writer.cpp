@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "exchange/record_fields.hpp"
+
 namespace recdb {
 
 namespace {
@@ -53,9 +55,49 @@ char* putText(char* at, std::string_view text, bool quoteEmpty) {
 
 char* putNumber(char* at, std::int32_t value) { return std::to_chars(at, at + 11, value).ptr; }
 
+// Puts a record's fields into a row at a place in memory.
+class CsvForm {
+public:
+    explicit CsvForm(char* at) : at_(at) {}
+
+    void field(TableColumn column, std::string_view text) {
+        separate(column);
+        at_ = putText(at_, text, true);
+    }
+    void field(TableColumn column, std::int32_t number) {
+        separate(column);
+        at_ = putNumber(at_, number);
+    }
+    void field(TableColumn column, RatingField rating) {
+        separate(column);
+        at_ = putNumber(at_, rating.num);
+        *at_++ = '.';
+        at_ = putNumber(at_, rating.den);
+    }
+    // An absent info is an empty field without quotes.
+    void field(TableColumn column, std::optional<std::string_view> text) {
+        separate(column);
+        if (text) {
+            at_ = putText(at_, *text, true);
+        }
+    }
+    char* end() const { return at_; }
+
+private:
+    void separate(TableColumn column) {
+        if (column != TableColumn::Name) {
+            *at_++ = ',';
+        }
+    }
+
+    char* at_;
+};
+
 }  // namespace
 
-void CsvWriter::writeHeader() { out_.write("name,group,rating,info\n"); }
+void CsvWriter::writeHeader() {
+    writeHeaderLine(',', [this](std::string_view text) { out_.write(text); });
+}
 
 void CsvWriter::writeRecord(const RecordView& record) {
     // The row is put together in the output's buffer, or beside it when
@@ -66,17 +108,9 @@ void CsvWriter::writeRecord(const RecordView& record) {
         long_.resize(most);
     }
     char* const begin = start != nullptr ? start : long_.data();
-    char* at = putText(begin, record.name, true);
-    *at++ = ',';
-    at = putNumber(at, record.group);
-    *at++ = ',';
-    at = putNumber(at, record.ratingNum);
-    *at++ = '.';
-    at = putNumber(at, record.ratingDen);
-    *at++ = ',';
-    if (record.info) {
-        at = putText(at, *record.info, true);
-    }
+    CsvForm form(begin);
+    writeFields(record, form);
+    char* at = form.end();
     *at++ = '\n';
     const auto size = static_cast<std::size_t>(at - begin);
     if (start != nullptr) {

@@ -1,6 +1,11 @@
 #include "exchange/jsonl_writer.hpp"
 
+#include <algorithm>
+#include <array>
+#include <string>
+
 #include "exchange/number_text.hpp"
+#include "exchange/record_fields.hpp"
 
 namespace recdb {
 
@@ -98,19 +103,50 @@ void JsonlWriter::writeText(std::string_view text) {
     out_.write("\"");
 }
 
-void JsonlWriter::writeRecord(const RecordView& record) {
-    out_.write("{\"name\":");
-    writeText(record.name);
-    out_.write(",\"group\":");
-    out_.write(NumberText(record.group).view());
-    out_.write(",\"rating\":\"");
-    out_.write(NumberText(record.ratingNum, record.ratingDen).view());
-    out_.write("\",\"info\":");
-    if (record.info) {
-        writeText(*record.info);
+void JsonlWriter::key(TableColumn column) {
+    // Each key with what comes before it, made once: one write a field.
+    static const std::array<std::string, TableColumnNames.size()> keys = [] {
+        std::array<std::string, TableColumnNames.size()> made;
+        for (std::size_t k = 0; k < made.size(); ++k) {
+            made[k].append(k == 0 ? "{\"" : ",\"").append(TableColumnNames[k]).append("\":");
+        }
+        return made;
+    }();
+    out_.write(keys[static_cast<std::size_t>(column)]);
+}
+
+void JsonlWriter::field(TableColumn column, std::string_view text) {
+    key(column);
+    writeText(text);
+}
+
+void JsonlWriter::field(TableColumn column, std::int32_t number) {
+    key(column);
+    out_.write(NumberText(number).view());
+}
+
+// The rating is a pair, not a decimal number: it is written as a string.
+void JsonlWriter::field(TableColumn column, RatingField rating) {
+    key(column);
+    const NumberText text(rating.num, rating.den);
+    char quoted[sizeof text + 2];
+    quoted[0] = '"';
+    std::copy(text.view().begin(), text.view().end(), quoted + 1);
+    quoted[text.view().size() + 1] = '"';
+    out_.write({quoted, text.view().size() + 2});
+}
+
+void JsonlWriter::field(TableColumn column, std::optional<std::string_view> text) {
+    key(column);
+    if (text) {
+        writeText(*text);
     } else {
         out_.write("null");
     }
+}
+
+void JsonlWriter::writeRecord(const RecordView& record) {
+    writeFields(record, *this);
     out_.write("}\n");
 }
 

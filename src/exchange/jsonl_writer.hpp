@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "exchange/record_fields.hpp"
 #include "io/output_file.hpp"
 #include "store/record.hpp"
 
@@ -18,10 +19,18 @@ public:
     explicit JsonlWriter(io::OutputFile& out) : out_(out) {}
 
     void writeRecord(const RecordView& record);
+
+    // How each kind of field looks (see writeFields).
+    void field(TableColumn column, std::string_view text);
+    void field(TableColumn column, std::int32_t number);
+    void field(TableColumn column, RatingField rating);
+    void field(TableColumn column, std::optional<std::string_view> text);
     // The number of bad sequences replaced so far.
     std::uint64_t replacements() const { return replacements_; }
 
 private:
+    // The key of a field, after "{" or ",".
+    void key(TableColumn column);
     void writeText(std::string_view text);
 
     io::OutputFile& out_;

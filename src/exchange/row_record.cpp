@@ -1,7 +1,6 @@
 #include "exchange/row_record.hpp"
 
-#include <array>
-#include <string_view>
+#include <algorithm>
 
 #include "exchange/display_text.hpp"
 #include "exchange/number.hpp"
@@ -10,63 +9,148 @@ namespace recdb {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> ColumnNames = {"name", "group", "rating", "info"};
+constexpr std::size_t FieldCount = TableColumnNames.size();
 
-std::string shown(const TableField& field) { return field.absent ? "no value" : displayText(field.text); }
+// A hint for a header read in the other format.
+std::string formatHint(std::span<const TableField> fields, TableFormat format) {
+    const auto holds = [&fields](char byte) {
+        return std::any_of(fields.begin(), fields.end(),
+                           [byte](const TableField& field) { return field.text.find(byte) != std::string::npos; });
+    };
+    if (format == TableFormat::Csv && holds('\t')) {
+        return "; it holds tabs: for TSV give --format tsv";
+    }
+    if (format == TableFormat::Tsv && holds(',') && fields.size() == 1) {
+        return "; it holds commas: for CSV give --format csv";
+    }
+    return "";
+}
 
-}  // namespace
-
-std::optional<FieldProblem> readHeader(std::span<const TableField> fields, bool& hasInfo) {
-    const std::size_t count = fields.size();
-    for (std::size_t k = 0; k < count && k < ColumnNames.size(); ++k) {
-        if (fields[k].text != ColumnNames[k]) {
-            return FieldProblem{k + 1, "the header has " + shown(fields[k]) + " where it must have \"" +
-                                           std::string(ColumnNames[k]) + "\""};
+std::optional<FieldProblem> findColumns(std::span<const TableField> fields, const ColumnChoice& choice,
+                                        ColumnLayout& layout) {
+    for (std::size_t f = 0; f < FieldCount; ++f) {
+        const std::string& header = choice.headers[f];
+        const auto matches = [&header](const TableField& field) { return !field.absent && field.text == header; };
+        const auto first = std::find_if(fields.begin(), fields.end(), matches);
+        const auto field = static_cast<TableColumn>(f);
+        if (first == fields.end()) {
+            if (field == TableColumn::Info && !choice.infoAskedFor) {
+                continue;
+            }
+            std::string reason = "the header has no column " + displayText(header);
+            if (header == columnName(field)) {
+                reason.append("; --map ")
+                    .append(columnName(field))
+                    .append("=COLUMN takes the ")
+                    .append(columnName(field));
+                reason.append(" from another column");
+            } else {
+                reason.append(" (--map ").append(columnName(field)).append("=").append(header).append(")");
+            }
+            return FieldProblem{0, reason};
         }
+        if (const auto again = std::find_if(first + 1, fields.end(), matches); again != fields.end()) {
+            return FieldProblem{static_cast<std::size_t>(again - fields.begin()) + 1,
+                                "the header names the column " + displayText(header) + " twice"};
+        }
+        layout.places[f] = static_cast<std::size_t>(first - fields.begin());
     }
-    if (count < 3) {
-        return FieldProblem{count + 1, "the header must name the columns name, group, rating and, if any, info"};
-    }
-    hasInfo = count == 4;
     return std::nullopt;
 }
 
-std::optional<FieldProblem> readRow(std::span<const TableField> fields, bool hasInfo, RecordView& record) {
-    const std::size_t expected = hasInfo ? 4 : 3;
-    if (fields.size() != expected) {
-        return FieldProblem{std::min(fields.size(), expected) + 1, "the row has " + std::to_string(fields.size()) +
-                                                                       " fields where the header has " +
-                                                                       std::to_string(expected)};
+std::optional<FieldProblem> otherColumn(std::span<const TableField> fields, const ColumnLayout& layout) {
+    for (std::size_t column = 1; column <= fields.size(); ++column) {
+        if (!layout.fieldAt(column)) {
+            const TableField& field = fields[column - 1];
+            return FieldProblem{column, "the header has " +
+                                            (field.absent ? "an empty column" : displayText(field.text)) +
+                                            ", which no field takes (--ignore-other-columns passes over such columns)"};
+        }
     }
-    const std::string& name = fields[0].text;
+    return std::nullopt;
+}
+
+// The value of a field for a message: "the group is empty" or "the group "x" ...".
+std::optional<FieldProblem> emptyValue(const TableField& field, std::size_t column, std::string_view name) {
+    if (field.text.empty()) {
+        return FieldProblem{column, "the " + std::string(name) + " is empty"};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<TableColumn> ColumnLayout::fieldAt(std::size_t column) const {
+    for (std::size_t f = 0; f < FieldCount; ++f) {
+        if (places[f] && *places[f] + 1 == column) {
+            return static_cast<TableColumn>(f);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<FieldProblem> readHeader(std::span<const TableField> fields, const ColumnChoice& choice,
+                                       TableFormat format, ColumnLayout& layout) {
+    layout = {};
+    layout.count = fields.size();
+    auto problem = findColumns(fields, choice, layout);
+    if (!problem && !choice.ignoreOthers) {
+        problem = otherColumn(fields, layout);
+    }
+    if (problem) {
+        problem->reason += formatHint(fields, format);
+    }
+    return problem;
+}
+
+std::optional<FieldProblem> readRow(std::span<const TableField> fields, const ColumnLayout& layout,
+                                    RecordView& record) {
+    if (fields.size() != layout.count) {
+        return FieldProblem{std::min(fields.size(), layout.count) + 1, "the row has " + std::to_string(fields.size()) +
+                                                                           " fields where the header has " +
+                                                                           std::to_string(layout.count)};
+    }
+    const auto place = [&layout](TableColumn field) { return *layout.places[static_cast<std::size_t>(field)]; };
+    const std::size_t nameAt = place(TableColumn::Name);
+    const std::string& name = fields[nameAt].text;
     if (name.empty()) {
-        return FieldProblem{1, "the name is empty"};
+        return FieldProblem{nameAt + 1, "the name is empty"};
     }
     if (name.size() > MaxNameLength) {
-        return FieldProblem{1, "the name has " + std::to_string(name.size()) + " bytes, more than 63"};
+        return FieldProblem{nameAt + 1, "the name has " + std::to_string(name.size()) + " bytes, more than 63"};
     }
     if (name.find('\0') != std::string::npos) {
-        return FieldProblem{1, "the name holds a zero byte"};
+        return FieldProblem{nameAt + 1, "the name holds a zero byte"};
     }
-    const auto group = readWholeNumber(fields[1].text);
-    if (!group || fields[1].absent) {
-        return FieldProblem{2, "the group " + shown(fields[1]) + " is not a whole number of 32 bits"};
+    const std::size_t groupAt = place(TableColumn::Group);
+    const auto group = readWholeNumber(fields[groupAt].text);
+    if (!group) {
+        if (auto empty = emptyValue(fields[groupAt], groupAt + 1, "group")) {
+            return empty;
+        }
+        return FieldProblem{groupAt + 1,
+                            "the group " + displayText(fields[groupAt].text) + " is not a whole number of 32 bits"};
     }
-    const auto rating = readRating(fields[2].text);
+    const std::size_t ratingAt = place(TableColumn::Rating);
+    const auto rating = readRating(fields[ratingAt].text);
     if (!rating) {
-        return FieldProblem{
-            3, "the rating " + shown(fields[2]) + " is not two whole numbers of 32 bits joined by a point"};
+        if (auto empty = emptyValue(fields[ratingAt], ratingAt + 1, "rating")) {
+            return empty;
+        }
+        return FieldProblem{ratingAt + 1, "the rating " + displayText(fields[ratingAt].text) +
+                                              " is not two whole numbers of 32 bits joined by a point"};
     }
     record.name = name;
     record.group = *group;
     record.ratingNum = rating->num;
     record.ratingDen = rating->den;
     record.info.reset();
-    if (hasInfo && !fields[3].absent) {
-        if (fields[3].text.find('\0') != std::string::npos) {
-            return FieldProblem{4, "the info holds a zero byte"};
+    if (const auto infoAt = layout.places[static_cast<std::size_t>(TableColumn::Info)];
+        infoAt && !fields[*infoAt].absent) {
+        if (fields[*infoAt].text.find('\0') != std::string::npos) {
+            return FieldProblem{*infoAt + 1, "the info holds a zero byte"};
         }
-        record.info = std::string_view(fields[3].text);
+        record.info = std::string_view(fields[*infoAt].text);
     }
     return std::nullopt;
 }

@@ -28,12 +28,7 @@ RowRead TableReader::next() {
     if (ended_) {
         return RowRead::End;
     }
-    count_ = 0;
-    rowBegun_ = false;
-    refused_ = false;
-    rowLine_ = line_;
-    state_ = State::FieldStart;
-    startField();
+    startRow();
     for (;;) {
         if (pos_ == chunk_.size()) {
             chunk_ = input_.readChunk();
@@ -47,35 +42,74 @@ RowRead TableReader::next() {
                 continue;
             }
         }
-        rowBegun_ = true;
+        if (skipping_) {
+            if (skipLine()) {
+                return RowRead::Refused;
+            }
+            continue;
+        }
         if ((format_ == TableFormat::Csv ? stepCsv() : stepTsv()) == Step::RowDone) {
             return refused_ ? RowRead::Refused : RowRead::Row;
         }
     }
 }
 
+void TableReader::startRow() {
+    count_ = 0;
+    refused_ = false;
+    skipping_ = false;
+    rowLine_ = line_;
+    startField();
+}
+
 RowRead TableReader::finish() {
     ended_ = true;
-    if (!rowBegun_) {
+    if (!rowStarted()) {
         return RowRead::End;
     }
-    switch (state_) {
-    case State::SkipLine:
+    if (!skipping_) {
+        if (format_ == TableFormat::Csv) {
+            finishCsv();
+        } else {
+            finishTsv();
+        }
+    }
+    return refused_ ? RowRead::Refused : RowRead::Row;
+}
+
+bool TableReader::rowStarted() const {
+    const bool atFieldStart = format_ == TableFormat::Csv ? csv_ == CsvState::FieldStart : tsv_ == TsvState::Text;
+    return skipping_ || count_ > 0 || quoted_ || noValue_ || !fields_[count_].text.empty() || !atFieldStart;
+}
+
+void TableReader::finishCsv() {
+    switch (csv_) {
+    case CsvState::Quoted:
+        refuseAt(field().line, "a quoted field is not closed at the end of the input");
         break;
-    case State::Quoted:
-        refuse("a quoted field is not closed at the end of the input");
-        break;
-    case State::AfterCr:
+    case CsvState::AfterCr:
         refuse("a carriage return ends the input without a line feed");
         break;
-    case State::Escape:
-        refuse("a backslash ends the input");
-        break;
-    default:
+    case CsvState::FieldStart:
+    case CsvState::Plain:
+    case CsvState::QuoteInQuoted:
         endField();
         break;
     }
-    return refused_ ? RowRead::Refused : RowRead::Row;
+}
+
+void TableReader::finishTsv() {
+    switch (tsv_) {
+    case TsvState::Escape:
+        refuse("a backslash ends the input");
+        break;
+    case TsvState::AfterCr:
+        refuse("a carriage return ends the input without a line feed");
+        break;
+    case TsvState::Text:
+        endField();
+        break;
+    }
 }
 
 void TableReader::startField() {
@@ -83,8 +117,11 @@ void TableReader::startField() {
         fields_.emplace_back();
     }
     field().text.clear();
+    field().line = line_;
     quoted_ = false;
     noValue_ = false;
+    csv_ = CsvState::FieldStart;
+    tsv_ = TsvState::Text;
 }
 
 void TableReader::endField() {
@@ -98,26 +135,33 @@ void TableReader::endField() {
 
 void TableReader::nextField() {
     endField();
-    if (count_ == MaxFields) {
-        refuse("more than " + std::to_string(MaxFields) + " fields");
+    if (count_ == maxFields_) {
+        refuse("more than " + std::to_string(maxFields_) + " fields");
         return;
     }
     startField();
-    state_ = State::FieldStart;
 }
 
 TableReader::Step TableReader::endRow() {
-    ++line_;
+    if (count_ == 0 && !quoted_ && !noValue_ && field().text.empty()) {
+        if (emptyLines_++ == 0) {
+            firstEmptyLine_ = line_;
+        }
+        ++line_;
+        startRow();
+        return Step::NeedMore;
+    }
     endField();
+    ++line_;
     return Step::RowDone;
 }
 
-void TableReader::refuse(std::string reason) {
+void TableReader::refuseAt(std::uint64_t physicalLine, std::string reason) {
     if (!refused_) {
         refused_ = true;
-        refusal_ = {line_, count_ + 1, std::move(reason)};
+        refusal_ = {rowLine_, physicalLine, count_ + 1, std::move(reason)};
     }
-    state_ = State::SkipLine;
+    skipping_ = true;
 }
 
 bool TableReader::skipLine() {
@@ -142,23 +186,18 @@ bool TableReader::appendUntil(const std::array<bool, 256>& stops) {
 }
 
 TableReader::Step TableReader::stepCsv() {
-    while (pos_ < chunk_.size()) {
-        switch (state_) {
-        case State::SkipLine:
-            if (skipLine()) {
-                return Step::RowDone;
-            }
-            break;
-        case State::FieldStart:
+    while (pos_ < chunk_.size() && !skipping_) {
+        switch (csv_) {
+        case CsvState::FieldStart:
             if (chunk_[pos_] == '"') {
                 ++pos_;
                 quoted_ = true;
-                state_ = State::Quoted;
+                csv_ = CsvState::Quoted;
                 break;
             }
-            state_ = State::Plain;
+            csv_ = CsvState::Plain;
             [[fallthrough]];
-        case State::Plain:
+        case CsvState::Plain:
             if (!appendUntil(CsvPlainStops)) {
                 return Step::NeedMore;
             }
@@ -167,31 +206,34 @@ TableReader::Step TableReader::stepCsv() {
                 nextField();
                 break;
             case '\n':
-                return endRow();
+                if (endRow() == Step::RowDone) {
+                    return Step::RowDone;
+                }
+                break;
             case '\r':
-                state_ = State::AfterCr;
+                csv_ = CsvState::AfterCr;
                 break;
             default:
                 refuse("a quote inside a field that does not begin with one");
                 break;
             }
             break;
-        case State::Quoted:
+        case CsvState::Quoted:
             if (!appendUntil(CsvQuotedStops)) {
                 return Step::NeedMore;
             }
             if (chunk_[pos_++] == '"') {
-                state_ = State::QuoteInQuoted;
+                csv_ = CsvState::QuoteInQuoted;
             } else {
                 ++line_;
                 field().text += '\n';
             }
             break;
-        case State::QuoteInQuoted:
+        case CsvState::QuoteInQuoted:
             switch (chunk_[pos_++]) {
             case '"':
                 field().text += '"';
-                state_ = State::Quoted;
+                csv_ = CsvState::Quoted;
                 break;
             case ',':
                 nextField();
@@ -199,38 +241,32 @@ TableReader::Step TableReader::stepCsv() {
             case '\n':
                 return endRow();
             case '\r':
-                state_ = State::AfterCr;
+                csv_ = CsvState::AfterCr;
                 break;
             default:
                 refuse("text after the closing quote of a field");
                 break;
             }
             break;
-        case State::AfterCr:
-        case State::Escape:
+        case CsvState::AfterCr:
             if (chunk_[pos_] != '\n') {
                 refuse("a carriage return without a line feed outside quotes");
                 break;
             }
             ++pos_;
-            return endRow();
+            if (endRow() == Step::RowDone) {
+                return Step::RowDone;
+            }
+            break;
         }
     }
     return Step::NeedMore;
 }
 
 TableReader::Step TableReader::stepTsv() {
-    while (pos_ < chunk_.size()) {
-        switch (state_) {
-        case State::SkipLine:
-            if (skipLine()) {
-                return Step::RowDone;
-            }
-            break;
-        case State::FieldStart:
-        case State::Plain:
-        case State::Quoted:
-        case State::QuoteInQuoted:
+    while (pos_ < chunk_.size() && !skipping_) {
+        switch (tsv_) {
+        case TsvState::Text:
             if (!appendUntil(TsvStops)) {
                 return Step::NeedMore;
             }
@@ -239,18 +275,21 @@ TableReader::Step TableReader::stepTsv() {
                 nextField();
                 break;
             case '\n':
-                return endRow();
+                if (endRow() == Step::RowDone) {
+                    return Step::RowDone;
+                }
+                break;
             case '\r':
-                state_ = State::AfterCr;
+                tsv_ = TsvState::AfterCr;
                 break;
             default:
-                state_ = State::Escape;
+                tsv_ = TsvState::Escape;
                 break;
             }
             break;
-        case State::Escape: {
+        case TsvState::Escape: {
             const char escaped = chunk_[pos_++];
-            state_ = State::Plain;
+            tsv_ = TsvState::Text;
             switch (escaped) {
             case 't':
                 field().text += '\t';
@@ -279,13 +318,16 @@ TableReader::Step TableReader::stepTsv() {
             }
             break;
         }
-        case State::AfterCr:
+        case TsvState::AfterCr:
             if (chunk_[pos_] != '\n') {
                 refuse("a carriage return without a line feed (write it as \\r)");
                 break;
             }
             ++pos_;
-            return endRow();
+            if (endRow() == Step::RowDone) {
+                return Step::RowDone;
+            }
+            break;
         }
     }
     return Step::NeedMore;

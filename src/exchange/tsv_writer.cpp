@@ -1,10 +1,13 @@
 #include "exchange/tsv_writer.hpp"
 
 #include "exchange/number_text.hpp"
+#include "exchange/record_fields.hpp"
 
 namespace recdb {
 
-void TsvWriter::writeHeader() { out_.write("name\tgroup\trating\tinfo\n"); }
+void TsvWriter::writeHeader() {
+    writeHeaderLine('\t', [this](std::string_view text) { out_.write(text); });
+}
 
 void TsvWriter::writeText(std::string_view text) {
     for (std::size_t special; (special = text.find_first_of("\t\n\r\\")) != std::string_view::npos;) {
@@ -28,18 +31,38 @@ void TsvWriter::writeText(std::string_view text) {
     out_.write(text);
 }
 
-void TsvWriter::writeRecord(const RecordView& record) {
-    writeText(record.name);
-    out_.write("\t");
-    out_.write(NumberText(record.group).view());
-    out_.write("\t");
-    out_.write(NumberText(record.ratingNum, record.ratingDen).view());
-    out_.write("\t");
-    if (record.info) {
-        writeText(*record.info);
+void TsvWriter::field(TableColumn column, std::string_view text) {
+    separate(column);
+    writeText(text);
+}
+
+void TsvWriter::field(TableColumn column, std::int32_t number) {
+    separate(column);
+    out_.write(NumberText(number).view());
+}
+
+void TsvWriter::field(TableColumn column, RatingField rating) {
+    separate(column);
+    out_.write(NumberText(rating.num, rating.den).view());
+}
+
+void TsvWriter::field(TableColumn column, std::optional<std::string_view> text) {
+    separate(column);
+    if (text) {
+        writeText(*text);
     } else {
         out_.write("\\N");
     }
+}
+
+void TsvWriter::separate(TableColumn column) {
+    if (column != TableColumn::Name) {
+        out_.write("\t");
+    }
+}
+
+void TsvWriter::writeRecord(const RecordView& record) {
+    writeFields(record, *this);
     out_.write("\n");
 }
 

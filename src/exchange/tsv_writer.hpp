@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/record_fields.hpp"
 #include "io/output_file.hpp"
 #include "store/record.hpp"
 
@@ -16,7 +17,14 @@ public:
     void writeHeader();
     void writeRecord(const RecordView& record);
 
+    // How each kind of field looks (see writeFields).
+    void field(TableColumn column, std::string_view text);
+    void field(TableColumn column, std::int32_t number);
+    void field(TableColumn column, RatingField rating);
+    void field(TableColumn column, std::optional<std::string_view> text);
+
 private:
+    void separate(TableColumn column);
     void writeText(std::string_view text);
 
     io::OutputFile& out_;

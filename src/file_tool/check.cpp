@@ -1,7 +1,6 @@
 #include "file_tool/check.hpp"
 
 #include <array>
-#include <cerrno>
 #include <string_view>
 
 #include "exchange/display_text.hpp"
@@ -98,9 +97,7 @@ std::string truncation(const RecordReader& reader) {
 
 int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
     io::InputFile file;
-    errno = 0;
-    if (!file.open(path)) {
-        reportUnreadable(path, err);
+    if (!openInput(file, path, err)) {
         return CannotProceed;
     }
     // A file that cannot be read again is tallied in one pass.

@@ -3,85 +3,80 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "exchange/csv_writer.hpp"
 #include "exchange/jsonl_writer.hpp"
 #include "exchange/tsv_writer.hpp"
 #include "file_tool/output_target.hpp"
-#include "file_tool/tool_status.hpp"
+#include "file_tool/selected_records.hpp"
 #include "io/input_file.hpp"
-#include "store/record_reader.hpp"
+#include "request/conditions.hpp"
+#include "request/request_type.hpp"
+#include "selection/matching.hpp"
 
 namespace recdb {
 
 namespace {
 
-// Thrown from the fill of an output file that must stay as it was.
-struct ExportStopped {};
-
-// What the records met on the way.
-struct ExportTally {
-    std::uint64_t records = 0;
+// What the records written met on the way.
+struct WriteTally {
+    std::uint64_t written = 0;
     std::uint64_t zeroBytes = 0;
     std::uint64_t emptyNames = 0;
     std::uint64_t replacements = 0;
-    RecordRead end = RecordRead::End;
-    std::uint64_t endRecordOffset = 0;
-    std::int32_t badNameLength = 0;
 };
 
 template <typename Writer>
-void writeRecords(io::InputFile& file, Writer& writer, ExportTally& tally) {
-    if constexpr (requires { writer.writeHeader(); }) {
-        writer.writeHeader();
-    }
-    RecordReader reader(file);
-    while ((tally.end = reader.next()) == RecordRead::Complete) {
-        const RecordView& record = reader.record();
-        ++tally.records;
-        if (record.name.size() != reader.rawName().size() ||
-            (record.info && record.info->size() != reader.rawInfo()->size())) {
-            ++tally.zeroBytes;
-        }
-        if (record.name.empty()) {
-            ++tally.emptyNames;
-        }
-        writer.writeRecord(record);
-    }
-    tally.endRecordOffset = reader.recordOffset();
-    tally.badNameLength = reader.nameLength();
-    if constexpr (requires { writer.replacements(); }) {
-        tally.replacements = writer.replacements();
-    }
+void writeOne(Writer& writer, const RecordView& record, bool cut, WriteTally& tally) {
+    ++tally.written;
+    tally.zeroBytes += cut ? 1U : 0U;
+    tally.emptyNames += record.name.empty() ? 1U : 0U;
+    writer.writeRecord(record);
 }
 
-void writeAs(ExportFormat format, io::InputFile& file, io::OutputFile& out, ExportTally& tally) {
+// Writes the format's header, then what body(writer) writes.
+template <typename Body>
+void writeAs(ExportFormat format, io::OutputFile& out, WriteTally& tally, Body body) {
     switch (format) {
     case ExportFormat::Csv: {
         CsvWriter writer(out);
-        writeRecords(file, writer, tally);
+        writer.writeHeader();
+        body(writer);
         break;
     }
     case ExportFormat::Tsv: {
         TsvWriter writer(out);
-        writeRecords(file, writer, tally);
+        writer.writeHeader();
+        body(writer);
         break;
     }
     case ExportFormat::Jsonl: {
         JsonlWriter writer(out);
-        writeRecords(file, writer, tally);
+        body(writer);
+        tally.replacements = writer.replacements();
         break;
     }
     }
 }
 
+// The conditions as select reads them from its request line.
+std::optional<Criteria> conditionsOf(const std::optional<std::string>& where) {
+    if (!where) {
+        return std::nullopt;
+    }
+    std::string line = *where;
+    normalizeRequest(line);
+    return parseConditions(line);
+}
+
 // Whether a load would refuse the file whole, found by reading its lengths
 // only; the file is then back at its start.
-bool refusedWhole(io::InputFile& file, ExportTally& tally) {
+bool refusedWhole(io::InputFile& file, ReadTally& tally) {
     RecordReader reader(file);
     RecordRead read = RecordRead::Complete;
     while ((read = reader.skip()) == RecordRead::Complete) {
-        ++tally.records;
+        ++tally.read;
     }
     tally.end = read;
     tally.endRecordOffset = reader.recordOffset();
@@ -90,83 +85,156 @@ bool refusedWhole(io::InputFile& file, ExportTally& tally) {
     return !file.rewind() || refused;
 }
 
-void reportRefused(const ExportTally& tally, std::ostream& err) {
-    err << "recdb-file: record " << tally.records + 1 << " at byte " << tally.endRecordOffset << " has the name length "
-        << tally.badNameLength << ", outside 0..63: DBload refuses the whole file, so it is not exported\n";
+// The status of a reading that stopped before the end: the file cannot be
+// read, or a load refuses it whole.
+int reportStopped(const ReadTally& tally, const std::string& file, ToolMessages& messages) {
+    if (tally.end != RecordRead::BadNameLength) {
+        reportUnreadable(file, messages.errors());
+        return CannotProceed;
+    }
+    messages.error() << "record " << tally.read + 1 << " at byte " << tally.endRecordOffset << " has the name length "
+                     << tally.badNameLength
+                     << ", outside 0..63: DBload refuses the whole file, so it is not exported\n";
+    return HasProblems;
 }
+
+bool stopped(const ReadTally& tally) {
+    return tally.end == RecordRead::BadNameLength || tally.end == RecordRead::Failed;
+}
+
+// Tells what the export met; the status is 1 where the file has problems.
+int reportTallies(const ReadTally& reading, const WriteTally& writing, ToolMessages& messages) {
+    int status = AllWell;
+    if (reading.end == RecordRead::Truncated) {
+        messages.error() << "the data ends inside record " << reading.read + 1 << " at byte " << reading.endRecordOffset
+                         << "; it is not exported, as DBload drops it\n";
+        status = HasProblems;
+    }
+    if (writing.zeroBytes > 0) {
+        messages.error() << "zero bytes in the texts of " << counted(writing.zeroBytes, "record")
+                         << "; exported cut there, as DBload loads them\n";
+        status = HasProblems;
+    }
+    if (writing.emptyNames > 0) {
+        messages.warning() << "empty names in " << counted(writing.emptyNames, "record") << ", which import refuses\n";
+    }
+    if (writing.replacements > 0) {
+        messages.warning() << "bytes that are not UTF-8 in " << counted(writing.replacements, "place")
+                           << ", written as U+FFFD\n";
+    }
+    return status;
+}
+
+// Writes to standard output, directly: what fill gives up is not flushed,
+// though what the buffer could not hold was written before.
+OutputWritten writeStandardOutput(const std::function<bool(io::OutputFile&)>& fill, ToolMessages& messages) {
+    io::OutputFile out(STDOUT_FILENO);
+    if (!fill(out)) {
+        return OutputWritten::Abandoned;
+    }
+    if (!out.flush()) {
+        messages.error() << "writing to standard output failed: " << std::strerror(errno) << '\n';
+        return OutputWritten::Failed;
+    }
+    return OutputWritten::Written;
+}
+
+// The steps of one export: open, select, write, tell.
+class Export {
+public:
+    Export(const ExportRequest& request, ToolMessages& messages)
+        : request_(request), messages_(messages), criteria_(conditionsOf(request.where)) {}
+
+    // Opens the input, looking a file that can be read twice over first, so
+    // that one a load refuses gives no output at all. The status when the
+    // export stops here.
+    std::optional<int> open() {
+        if (request_.output && !examineOutput(request_.file, *request_.output, messages_.errors())) {
+            return CannotProceed;
+        }
+        if (!openInput(file_, request_.file, messages_.errors())) {
+            return CannotProceed;
+        }
+        rereadable_ = file_.rewind();
+        if (rereadable_ && refusedWhole(file_, reading_)) {
+            if (file_.failed() || reading_.end != RecordRead::BadNameLength) {
+                reportUnreadable(request_.file, messages_.errors());
+                return CannotProceed;
+            }
+            return reportStopped(reading_, request_.file, messages_);
+        }
+        reading_ = {};
+        return std::nullopt;
+    }
+
+    // Finds the records to write ahead where they are not simply streamed:
+    // in order, or the one of an exact name. The status when the export
+    // stops here.
+    std::optional<int> select() {
+        if (!request_.order && !(criteria_ && criteria_->isExactName())) {
+            return std::nullopt;
+        }
+        selected_ = std::make_unique<SelectedRecords>(criteria_.value_or(Criteria{}), request_.order);
+        if (!selected_->read(file_, rereadable_, reading_)) {
+            return reportStopped(reading_, request_.file, messages_);
+        }
+        return std::nullopt;
+    }
+
+    ToolOutcome write() {
+        const auto fill = [this](io::OutputFile& out) { return writeRecords(out); };
+        const OutputWritten outcome = request_.output ? writeOutput(*request_.output, fill, messages_.errors())
+                                                      : writeStandardOutput(fill, messages_);
+        if (outcome == OutputWritten::Failed) {
+            return ToolOutcome(CannotProceed);
+        }
+        if (outcome == OutputWritten::Abandoned) {
+            return ToolOutcome(reportStopped(reading_, request_.file, messages_));
+        }
+        const int status = reportTallies(reading_, writing_, messages_);
+        return request_.output ? ToolOutcome(status, writing_.written) : ToolOutcome(status);
+    }
+
+private:
+    // The records in the format asked for; false when the reading stopped.
+    bool writeRecords(io::OutputFile& out) {
+        writing_ = {};
+        writeAs(request_.format, out, writing_, [this](auto& writer) {
+            const auto write = [&](const RecordView& record, bool cut) { writeOne(writer, record, cut, writing_); };
+            if (selected_) {
+                selected_->forEach(write);
+                return;
+            }
+            readRecords(file_, reading_, [&](const RecordView& record, bool cut) {
+                if (!criteria_ || matchesRecord(record, *criteria_)) {
+                    write(record, cut);
+                }
+            });
+        });
+        return !stopped(reading_);
+    }
+
+    const ExportRequest& request_;
+    ToolMessages& messages_;
+    std::optional<Criteria> criteria_;
+    io::InputFile file_;
+    bool rereadable_ = false;
+    ReadTally reading_;
+    WriteTally writing_;
+    std::unique_ptr<SelectedRecords> selected_;
+};
 
 }  // namespace
 
-int exportFile(const ExportRequest& request, std::ostream& err) {
-    if (request.output && sameFile(request.file, *request.output)) {
-        err << "recdb-file: " << *request.output << " is the input file itself\n";
-        return CannotProceed;
+ToolOutcome exportFile(const ExportRequest& request, ToolMessages& messages) {
+    Export run(request, messages);
+    if (const auto stop = run.open()) {
+        return ToolOutcome(*stop);
     }
-    io::InputFile file;
-    errno = 0;
-    if (!file.open(request.file)) {
-        reportUnreadable(request.file, err);
-        return CannotProceed;
+    if (const auto stop = run.select()) {
+        return ToolOutcome(*stop);
     }
-    ExportTally tally;
-    // A file that can be read twice is looked over first, so that one a load
-    // refuses gives no output at all.
-    if (file.rewind() && refusedWhole(file, tally)) {
-        if (file.failed() || tally.end != RecordRead::BadNameLength) {
-            reportUnreadable(request.file, err);
-            return CannotProceed;
-        }
-        reportRefused(tally, err);
-        return HasProblems;
-    }
-    tally = {};
-    const auto fill = [&](io::OutputFile& out) {
-        writeAs(request.format, file, out, tally);
-        if (tally.end == RecordRead::BadNameLength || tally.end == RecordRead::Failed) {
-            throw ExportStopped{};
-        }
-    };
-    try {
-        if (request.output) {
-            if (!writeOutput(*request.output, fill, err)) {
-                return CannotProceed;
-            }
-        } else {
-            io::OutputFile out(STDOUT_FILENO);
-            fill(out);
-            if (!out.flush()) {
-                err << "recdb-file: writing to standard output failed: " << std::strerror(errno) << '\n';
-                return CannotProceed;
-            }
-        }
-    } catch (const ExportStopped&) {
-        if (tally.end == RecordRead::Failed) {
-            reportUnreadable(request.file, err);
-            return CannotProceed;
-        }
-        reportRefused(tally, err);
-        return HasProblems;
-    }
-    int status = AllWell;
-    if (tally.end == RecordRead::Truncated) {
-        err << "recdb-file: the data ends inside record " << tally.records + 1 << " at byte " << tally.endRecordOffset
-            << "; it is not exported, as DBload drops it\n";
-        status = HasProblems;
-    }
-    if (tally.zeroBytes > 0) {
-        err << "recdb-file: zero bytes in the texts of " << counted(tally.zeroBytes, "record")
-            << "; exported cut there, as DBload loads them\n";
-        status = HasProblems;
-    }
-    if (tally.emptyNames > 0) {
-        err << "recdb-file: warning: empty names in " << counted(tally.emptyNames, "record")
-            << ", which import refuses\n";
-    }
-    if (tally.replacements > 0) {
-        err << "recdb-file: warning: bytes that are not UTF-8 in " << counted(tally.replacements, "place")
-            << ", written as U+FFFD\n";
-    }
-    return status;
+    return run.write();
 }
 
 }  // namespace recdb

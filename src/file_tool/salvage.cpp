@@ -1,6 +1,5 @@
 #include "file_tool/salvage.hpp"
 
-#include <cerrno>
 #include <vector>
 
 #include "file_tool/output_target.hpp"
@@ -92,15 +91,19 @@ private:
     const std::function<void(const SkippedStretch&)>& skip_;
 };
 
-bool readWhole(const std::string& path, std::string& bytes) {
+bool readWhole(const std::string& path, std::string& bytes, std::ostream& err) {
     io::InputFile file;
-    if (!file.open(path)) {
+    if (!openInput(file, path, err)) {
         return false;
     }
     for (std::string_view chunk; !(chunk = file.readChunk()).empty();) {
         bytes.append(chunk);
     }
-    return !file.failed();
+    if (file.failed()) {
+        reportUnreadable(path, err);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -110,16 +113,10 @@ void scanRecords(std::string_view bytes, const std::function<void(const RecordVi
     Scanner(bytes, keep, skip).scan();
 }
 
-int salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err) {
-    if (sameFile(input, output)) {
-        err << "recdb-file: " << output << " is the input file itself; salvage never writes over its input\n";
-        return CannotProceed;
-    }
+ToolOutcome salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err) {
     std::string bytes;
-    errno = 0;
-    if (!readWhole(input, bytes)) {
-        reportUnreadable(input, err);
-        return CannotProceed;
+    if (!examineOutput(input, output, err, "; salvage never writes over its input") || !readWhole(input, bytes, err)) {
+        return ToolOutcome(CannotProceed);
     }
     std::vector<SkippedStretch> skipped;
     std::uint64_t kept = 0;
@@ -133,9 +130,10 @@ int salvageFile(const std::string& input, const std::string& output, std::ostrea
                 ++kept;
             },
             [&](const SkippedStretch& stretch) { skipped.push_back(stretch); });
+        return true;
     };
-    if (!writeOutput(output, fill, err)) {
-        return CannotProceed;
+    if (writeOutput(output, fill, err) != OutputWritten::Written) {
+        return ToolOutcome(CannotProceed);
     }
     std::uint64_t skippedBytes = 0;
     for (const SkippedStretch& stretch : skipped) {
@@ -144,7 +142,7 @@ int salvageFile(const std::string& input, const std::string& output, std::ostrea
     }
     out << "kept " << counted(kept, "record") << " of " << counted(bytes.size(), "byte") << "; skipped "
         << counted(skipped.size(), "stretch", "stretches") << " of " << counted(skippedBytes, "byte") << '\n';
-    return skipped.empty() ? AllWell : HasProblems;
+    return ToolOutcome(skipped.empty() ? AllWell : HasProblems, kept);
 }
 
 }  // namespace recdb

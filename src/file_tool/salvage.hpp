@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "file_tool/tool_status.hpp"
 #include "store/record.hpp"
 
 namespace recdb {
@@ -35,9 +36,10 @@ void scanRecords(std::string_view bytes, const std::function<void(const RecordVi
 // recdb-file salvage: writes to output every record of input that
 // scanRecords keeps, as a database store writes a file, and reports on out
 // each skipped stretch and the records kept. Refuses an output that is the
-// input itself. The input is held in memory whole, for the search. Returns
-// the exit status: 1 when anything was skipped, 2 when a file cannot be read
-// or written (said on err).
-int salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err);
+// input itself. The input is held in memory whole, for the search. The
+// status is 1 when anything was skipped, 2 when a file cannot be read or
+// written (said on err); the records kept are counted when OUTPUT was
+// written.
+ToolOutcome salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err);
 
 }  // namespace recdb

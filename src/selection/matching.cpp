@@ -32,13 +32,19 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     return name.size() - pos >= tail.size() && name.ends_with(tail);
 }
 
-bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria) {
-    if (!criteria.name.empty() && !matchesPattern(records.name(id), criteria.name)) {
+namespace {
+
+// Whether a record satisfies every condition present. fields gives the
+// record's name(), group(), ratingNum() and ratingDen(), each read only when
+// a condition needs it.
+template <typename Fields>
+bool matchesFields(const Fields& fields, const Criteria& criteria) {
+    if (!criteria.name.empty() && !matchesPattern(fields.name(), criteria.name)) {
         return false;
     }
     if (criteria.ratingLow) {
-        const std::int32_t num = records.ratingNum(id);
-        const std::int32_t den = records.ratingDen(id);
+        const std::int32_t num = fields.ratingNum();
+        const std::int32_t den = fields.ratingDen();
         if (compareRatings(num, den, criteria.ratingLow->num, criteria.ratingLow->den) == Relation::Below) {
             return false;
         }
@@ -48,12 +54,43 @@ bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& crit
         }
     }
     if (criteria.groups) {
-        const std::int32_t group = records.group(id);
+        const std::int32_t group = fields.group();
         if (group < criteria.groups->low || group > criteria.groups->high) {
             return false;
         }
     }
     return true;
+}
+
+// The fields of a record of the store, read on demand.
+struct StoredFields {
+    const RecordStore& records;
+    NodeId id;
+
+    std::string_view name() const { return records.name(id); }
+    std::int32_t group() const { return records.group(id); }
+    std::int32_t ratingNum() const { return records.ratingNum(id); }
+    std::int32_t ratingDen() const { return records.ratingDen(id); }
+};
+
+// The fields of a record view.
+struct ViewFields {
+    const RecordView& record;
+
+    std::string_view name() const { return record.name; }
+    std::int32_t group() const { return record.group; }
+    std::int32_t ratingNum() const { return record.ratingNum; }
+    std::int32_t ratingDen() const { return record.ratingDen; }
+};
+
+}  // namespace
+
+bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria) {
+    return matchesFields(StoredFields{records, id}, criteria);
+}
+
+bool matchesRecord(const RecordView& record, const Criteria& criteria) {
+    return matchesFields(ViewFields{record}, criteria);
 }
 
 }  // namespace recdb

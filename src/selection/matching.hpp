@@ -12,7 +12,11 @@ namespace recdb {
 // name and the text after the last star must end it without overlapping it.
 bool matchesPattern(std::string_view name, std::string_view pattern);
 
-// Whether a record satisfies every condition present.
+// Whether a record of the store satisfies every condition present.
 bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria);
+
+// Whether a record read from a file (by recdb-file) satisfies every condition
+// present.
+bool matchesRecord(const RecordView& record, const Criteria& criteria);
 
 }  // namespace recdb

@@ -7,13 +7,13 @@
 
 namespace recdb {
 
-namespace {
-
 bool isExactRating(const Criteria& criteria) {
     return criteria.ratingLow && criteria.ratingHigh &&
            compareRatings(criteria.ratingLow->num, criteria.ratingLow->den, criteria.ratingHigh->num,
                           criteria.ratingHigh->den) == Relation::Same;
 }
+
+namespace {
 
 void collectMatches(const Database& database, const Criteria& criteria, std::vector<NodeId>& found) {
     const RecordStore& records = database.records();

@@ -14,6 +14,10 @@ struct Selection {
     std::vector<NodeId> records;
 };
 
+// Whether the rating bounds are equal fractions: select then walks the
+// rating index.
+bool isExactRating(const Criteria& criteria);
+
 // Replaces the selection with the records that match, found by the first
 // strategy that applies: one exact name through the name index; one exact
 // rating through the rating index (in its walk order); a group range

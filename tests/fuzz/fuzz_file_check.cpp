@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "check failed: %s\n", err.str().c_str());
         std::abort();
     }
-    if (recdb::salvageFile("input.db", "salvaged.db", out, err) == 2) {
+    if (recdb::salvageFile("input.db", "salvaged.db", out, err).status == 2) {
         std::fprintf(stderr, "salvage failed: %s\n", err.str().c_str());
         std::abort();
     }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "exchange/csv_writer.hpp"
@@ -164,8 +165,11 @@ TEST(ExchangeNumbers, OnlyWholeDecimalNumbersOf32Bits) {
 }
 
 // Reads every row of a text: each row as its fields joined by "|", with
-// "<none>" for a field without value, or a refusal as "!line:column reason".
-std::vector<std::string> readRows(const std::string& text, TableFormat format) {
+// "<none>" for a field without value, or a refusal as "!line:column reason"
+// ("!line/physical line:column reason" where the problem lies on a later
+// line than the row's first).
+std::vector<std::string> readRows(const std::string& text, TableFormat format, std::uint64_t* emptyLines = nullptr,
+                                  std::uint64_t* firstEmptyLine = nullptr) {
     MemoryFile file;
     file.write([&](io::OutputFile& out) { out.write(text); });
     io::InputFile input;
@@ -177,7 +181,11 @@ std::vector<std::string> readRows(const std::string& text, TableFormat format) {
             // Built by appending: "!" + to_string meets a false -Wrestrict
             // warning of GCC 12.
             std::string refused = "!";
-            refused.append(std::to_string(reader.refusal().line)).append(":");
+            refused.append(std::to_string(reader.refusal().line));
+            if (reader.refusal().physicalLine != reader.refusal().line) {
+                refused.append("/").append(std::to_string(reader.refusal().physicalLine));
+            }
+            refused.append(":");
             refused.append(std::to_string(reader.refusal().column)).append(" ").append(reader.refusal().reason);
             rows.push_back(refused);
             continue;
@@ -187,6 +195,10 @@ std::vector<std::string> readRows(const std::string& text, TableFormat format) {
             row += (field.absent ? "<none>" : field.text) + "|";
         }
         rows.push_back(row);
+    }
+    if (emptyLines != nullptr) {
+        *emptyLines = reader.emptyLines();
+        *firstEmptyLine = reader.firstEmptyLine();
     }
     return rows;
 }
@@ -212,12 +224,14 @@ TEST(ExchangeReaders, CsvQuotingLineEndsAndRefusals) {
         {"\"two\nlines\",b\nc,d\n", {"1:two\nlines|b|", "3:c|d|"}},
         {"\"cr\r\nin\",b\n", {"1:cr\r\nin|b|"}},
         {"\"\"\"\",b\n", {"1:\"|b|"}},
-        {"\n", {"1:<none>|"}},
         {"a,b,c,d,e\nf\n", {"!1:5 more than 4 fields", "2:f|"}},
         {"ab\"c,d\nok\n", {"!1:1 a quote inside a field that does not begin with one", "2:ok|"}},
         {"\"ab\"c,d\nok\n", {"!1:1 text after the closing quote of a field", "2:ok|"}},
         {"a,b\rc\nok\n", {"!1:2 a carriage return without a line feed outside quotes", "2:ok|"}},
-        {"a,\"open\nstill", {"!2:2 a quoted field is not closed at the end of the input"}},
+        {"a,\"open\nstill", {"!1:2 a quoted field is not closed at the end of the input"}},
+        {"a,\"b\nc\",\"d\ne\"x\nok\n", {"!1/3:3 text after the closing quote of a field", "4:ok|"}},
+        {"a,b\n\"x\ny\nz\n", {"1:a|b|", "!2:1 a quoted field is not closed at the end of the input"}},
+        {"a,\"b\nc\",\"\nd", {"!1/2:3 a quoted field is not closed at the end of the input"}},
         {"a\r", {"!1:1 a carriage return ends the input without a line feed"}},
         {"\xFF\x80,\x01\n", {"1:\xFF\x80|\x01|"}},
     };
@@ -257,53 +271,191 @@ TEST(ExchangeReaders, FieldsLongerThanTheInputBuffer) {
               (std::vector<std::string>{"1:a|" + longInfo + "\t|"}));
 }
 
+TEST(ExchangeReaders, EmptyLinesArePassedOverAndCounted) {
+    struct Case {
+        std::string text;
+        TableFormat format;
+        std::vector<std::string> rows;
+        std::uint64_t emptyLines;
+        std::uint64_t firstEmptyLine;
+    };
+    const std::vector<Case> cases = {
+        {"a,b\n\nc,d\n", TableFormat::Csv, {"1:a|b|", "3:c|d|"}, 1, 2},
+        {"\r\na,b\r\n\r\n", TableFormat::Csv, {"2:a|b|"}, 2, 1},
+        {"\n", TableFormat::Csv, {}, 1, 1},
+        {"a\n\n\n", TableFormat::Tsv, {"1:a|"}, 2, 2},
+        {"\"\"\n", TableFormat::Csv, {"1:|"}, 0, 0},
+        {"\\N\n", TableFormat::Tsv, {"1:<none>|"}, 0, 0},
+        {"a,\"x\n\ny\"\n\nb\n", TableFormat::Csv, {"1:a|x\n\ny|", "5:b|"}, 1, 4},
+        {"a\rb\n\nc\n",
+         TableFormat::Tsv,
+         {"!1:1 a carriage return without a line feed (write it as \\r)", "3:c|"},
+         1,
+         2},
+    };
+    for (const Case& c : cases) {
+        std::uint64_t emptyLines = 0;
+        std::uint64_t firstEmptyLine = 0;
+        EXPECT_EQ(readRows(c.text, c.format, &emptyLines, &firstEmptyLine), c.rows) << c.text;
+        EXPECT_EQ(emptyLines, c.emptyLines) << c.text;
+        EXPECT_EQ(firstEmptyLine, c.firstEmptyLine) << c.text;
+    }
+}
+
 std::vector<TableField> fields(std::initializer_list<std::optional<std::string>> values) {
     std::vector<TableField> row;
     for (const auto& value : values) {
-        row.push_back({value.value_or(""), !value});
+        row.push_back({value.value_or(""), !value, 1});
     }
     return row;
 }
 
-TEST(ExchangeRows, HeaderAndRowsAreReadStrictly) {
-    bool hasInfo = false;
-    EXPECT_FALSE(readHeader(fields({"name", "group", "rating", "info"}), hasInfo));
-    EXPECT_TRUE(hasInfo);
-    EXPECT_FALSE(readHeader(fields({"name", "group", "rating"}), hasInfo));
-    EXPECT_FALSE(hasInfo);
-    EXPECT_EQ(readHeader(fields({"name", "grp", "rating"}), hasInfo)->column, 2U);
-    EXPECT_EQ(readHeader(fields({"name", "group"}), hasInfo)->column, 3U);
+// A header read with the default choice of columns, or with choice.
+std::optional<FieldProblem> header(std::initializer_list<std::optional<std::string>> names, ColumnLayout& layout,
+                                   const ColumnChoice& choice = {}, TableFormat format = TableFormat::Csv) {
+    return readHeader(fields(names), choice, format, layout);
+}
 
+TEST(ExchangeRows, HeadersFindTheirColumnsByName) {
+    ColumnChoice airports;
+    airports.headers = {"iata", "country", "score", "info"};
+    airports.ignoreOthers = true;
+    ColumnChoice mappedInfo;
+    mappedInfo.headers[3] = "notes";
+    mappedInfo.infoAskedFor = true;
+    struct Case {
+        std::vector<std::optional<std::string>> names;
+        ColumnChoice choice;
+        TableFormat format;
+        std::array<std::optional<std::size_t>, 4> places;  // when accepted
+        std::optional<std::size_t> problemColumn;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {{"name", "group", "rating", "info"}, {}, TableFormat::Csv, {0, 1, 2, 3}, {}, ""},
+        {{"name", "group", "rating"}, {}, TableFormat::Csv, {0, 1, 2, std::nullopt}, {}, ""},
+        {{"info", "rating", "name", "group"}, {}, TableFormat::Csv, {2, 3, 1, 0}, {}, ""},
+        {{"iata", "name", "country", "x", "score"}, airports, TableFormat::Csv, {0, 2, 4, std::nullopt}, {}, ""},
+        {{"name", "group", "rating", "notes"}, mappedInfo, TableFormat::Csv, {0, 1, 2, 3}, {}, ""},
+        {{"name", "grp", "rating"},
+         {},
+         TableFormat::Csv,
+         {},
+         0,
+         "the header has no column \"group\"; --map group=COLUMN takes the group from another column"},
+        {{"name", "group", "rating"},
+         mappedInfo,
+         TableFormat::Csv,
+         {},
+         0,
+         "the header has no column \"notes\" (--map info=notes)"},
+        {{"name", "group", "rating", "name"},
+         {},
+         TableFormat::Csv,
+         {},
+         4,
+         "the header names the column \"name\" twice"},
+        {{"name", "group", "rating", "info", "city"},
+         {},
+         TableFormat::Csv,
+         {},
+         5,
+         "the header has \"city\", which no field takes (--ignore-other-columns passes over such columns)"},
+        {{"name", "group", "rating", std::nullopt},
+         {},
+         TableFormat::Csv,
+         {},
+         4,
+         "the header has an empty column, which no field takes (--ignore-other-columns passes over such columns)"},
+        {{"name\tgroup\trating\tinfo"},
+         {},
+         TableFormat::Csv,
+         {},
+         0,
+         "the header has no column \"name\"; --map name=COLUMN takes the name from another column; it holds tabs: "
+         "for TSV give --format tsv"},
+        {{"name,group,rating,info"},
+         {},
+         TableFormat::Tsv,
+         {},
+         0,
+         "the header has no column \"name\"; --map name=COLUMN takes the name from another column; it holds "
+         "commas: for CSV give --format csv"},
+    };
+    for (const Case& c : cases) {
+        std::vector<TableField> row;
+        for (const auto& name : c.names) {
+            row.push_back({name.value_or(""), !name, 1});
+        }
+        ColumnLayout layout;
+        const auto problem = readHeader(row, c.choice, c.format, layout);
+        ASSERT_EQ(problem.has_value(), c.problemColumn.has_value()) << (problem ? problem->reason : row[0].text);
+        if (problem) {
+            EXPECT_EQ(problem->column, *c.problemColumn);
+            EXPECT_EQ(problem->reason, c.reason);
+            continue;
+        }
+        EXPECT_EQ(layout.places, c.places) << row[0].text;
+        EXPECT_EQ(layout.count, row.size());
+    }
+}
+
+TEST(ExchangeRows, RowsAreReadStrictly) {
+    ColumnLayout layout;
+    ASSERT_FALSE(header({"name", "group", "rating", "info"}, layout));
     const std::string longName(64, 'n');
-    const std::vector<std::pair<std::vector<TableField>, std::size_t>> refused = {
-        {fields({"a", "1", "2.3"}), 4},
-        {fields({std::nullopt, "1", "2.3", "i"}), 1},
-        {fields({"", "1", "2.3", "i"}), 1},
-        {fields({longName, "1", "2.3", "i"}), 1},
-        {fields({std::string("a\0b", 3), "1", "2.3", "i"}), 1},
-        {fields({"a", "12x", "2.3", "i"}), 2},
-        {fields({"a", std::nullopt, "2.3", "i"}), 2},
-        {fields({"a", "1", "2", "i"}), 3},
-        {fields({"a", "1", "99999999999.1", "i"}), 3},
-        {fields({"a", "1", "2.3", std::string("i\0", 2)}), 4},
+    const std::vector<std::tuple<std::vector<TableField>, std::size_t, std::string>> refused = {
+        {fields({"a", "1", "2.3"}), 4, "the row has 3 fields where the header has 4"},
+        {fields({std::nullopt, "1", "2.3", "i"}), 1, "the name is empty"},
+        {fields({"", "1", "2.3", "i"}), 1, "the name is empty"},
+        {fields({longName, "1", "2.3", "i"}), 1, "the name has 64 bytes, more than 63"},
+        {fields({std::string("a\0b", 3), "1", "2.3", "i"}), 1, "the name holds a zero byte"},
+        {fields({"a", "12x", "2.3", "i"}), 2, "the group \"12x\" is not a whole number of 32 bits"},
+        {fields({"a", std::nullopt, "2.3", "i"}), 2, "the group is empty"},
+        {fields({"a", "", "2.3", "i"}), 2, "the group is empty"},
+        {fields({"a", "1", "2", "i"}), 3, "the rating \"2\" is not two whole numbers of 32 bits joined by a point"},
+        {fields({"a", "1", std::nullopt, "i"}), 3, "the rating is empty"},
+        {fields({"a", "1", "99999999999.1", "i"}), 3,
+         "the rating \"99999999999.1\" is not two whole numbers of 32 bits joined by a point"},
+        {fields({"a", "1", "2.3", std::string("i\0", 2)}), 4, "the info holds a zero byte"},
     };
     RecordView record;
-    for (const auto& [row, column] : refused) {
-        const auto problem = readRow(row, true, record);
+    for (const auto& [row, column, reason] : refused) {
+        const auto problem = readRow(row, layout, record);
         ASSERT_TRUE(problem) << row[0].text;
         EXPECT_EQ(problem->column, column) << problem->reason;
+        EXPECT_EQ(problem->reason, reason);
     }
     const auto accepted = fields({longName.substr(1), "-5", "+1.-0", std::nullopt});
-    ASSERT_FALSE(readRow(accepted, true, record));
+    ASSERT_FALSE(readRow(accepted, layout, record));
     EXPECT_EQ(record.name, longName.substr(1));
     EXPECT_EQ(record.group, -5);
     EXPECT_EQ(record.ratingNum, 1);
     EXPECT_EQ(record.ratingDen, 0);
     EXPECT_FALSE(record.info);
-    ASSERT_FALSE(readRow(fields({"a", "1", "2.3", ""}), true, record));
+    ASSERT_FALSE(readRow(fields({"a", "1", "2.3", ""}), layout, record));
     EXPECT_EQ(record.info, "");
-    ASSERT_FALSE(readRow(fields({"a", "1", "2.3"}), false, record));
+
+    ColumnLayout noInfo;
+    ASSERT_FALSE(header({"name", "group", "rating"}, noInfo));
+    ASSERT_FALSE(readRow(fields({"a", "1", "2.3"}), noInfo, record));
     EXPECT_FALSE(record.info);
+
+    // Columns in another order, one of them passed over: each field comes
+    // from its own column, and a problem names that column.
+    ColumnChoice others;
+    others.ignoreOthers = true;
+    ColumnLayout shuffled;
+    ASSERT_FALSE(header({"extra", "rating", "info", "group", "name"}, shuffled, others));
+    const auto row = fields({"zzz", "4.5", "i", "7", "b"});
+    ASSERT_FALSE(readRow(row, shuffled, record));
+    EXPECT_EQ(record.name, "b");
+    EXPECT_EQ(record.group, 7);
+    EXPECT_EQ(record.ratingNum, 4);
+    EXPECT_EQ(record.info, "i");
+    EXPECT_EQ(readRow(fields({"zzz", "4.5", "i", "x", "b"}), shuffled, record)->column, 4U);
+    EXPECT_EQ(shuffled.fieldAt(4), TableColumn::Group);
+    EXPECT_FALSE(shuffled.fieldAt(1));
 }
 
 }  // namespace

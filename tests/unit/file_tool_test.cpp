@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,10 +11,15 @@
 #include <vector>
 
 #include "file_tool/check.hpp"
+#include "file_tool/command_line.hpp"
 #include "file_tool/export_file.hpp"
 #include "file_tool/import_file.hpp"
 #include "file_tool/name_tally.hpp"
 #include "file_tool/salvage.hpp"
+#include "file_tool/selected_records.hpp"
+#include "io/system_calls.hpp"
+#include "request/conditions.hpp"
+#include "request/request_type.hpp"
 
 namespace recdb {
 namespace {
@@ -45,6 +51,17 @@ public:
 private:
     std::string bytes_;
 };
+
+// The commands' statuses, their messages on err.
+int importStatus(const ImportRequest& request, std::ostream& err) {
+    ToolMessages messages(err);
+    return importFile(request, messages).status;
+}
+
+int exportStatus(const ExportRequest& request, std::ostream& err) {
+    ToolMessages messages(err);
+    return exportFile(request, messages).status;
+}
 
 class FileToolTest : public ::testing::Test {
 protected:
@@ -81,7 +98,7 @@ protected:
     Run salvage(const std::string& bytes) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err);
+        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err).status;
         return {status, out.str(), err.str()};
     }
 
@@ -265,7 +282,7 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
     for (const std::string& output : {path("damaged.db"), path("link.db")}) {
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err), 2);
+        EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err).status, 2);
         EXPECT_NE(err.str().find("is the input file itself"), std::string::npos);
         EXPECT_EQ(read(path("damaged.db")), bytes);
     }
@@ -289,9 +306,9 @@ TEST_F(FileToolTest, ExportThenImportGivesTheSameBytes) {
     ASSERT_EQ(check(file.str()).status, 0);
     for (const ExportFormat format : {ExportFormat::Csv, ExportFormat::Tsv}) {
         std::ostringstream err;
-        ASSERT_EQ(exportFile({source, path("text"), format}, err), 0) << err.str();
+        ASSERT_EQ(exportStatus(ExportRequest(source, path("text"), format), err), 0) << err.str();
         const TableFormat table = format == ExportFormat::Csv ? TableFormat::Csv : TableFormat::Tsv;
-        ASSERT_EQ(importFile({path("text"), path("back.db"), table}, err), 0) << err.str();
+        ASSERT_EQ(importStatus(ImportRequest(path("text"), path("back.db"), table), err), 0) << err.str();
         EXPECT_EQ(read(path("back.db")), file.str());
         EXPECT_NE(err.str().find("1 name occurring more than once, kept as DBload keeps them: \"comma,name\" 2 times "
                                  "from row 1\n"),
@@ -311,36 +328,40 @@ TEST_F(FileToolTest, ImportRefusesBadRowsAndWritesNothing) {
         "x\"y,1,1.1,\n"
         "short,1\n";
     std::ostringstream err;
-    EXPECT_EQ(importFile({put("in.csv", csv), path("old.db"), TableFormat::Csv}, err), 1);
-    EXPECT_EQ(err.str(),
-              "recdb-file: " + path("in.csv") +
-                  " line 3, column 1 (name): the name is empty\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 5, column 3 (rating): the rating \"1\" is not two whole numbers of 32 bits joined by a point\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
-                  "recdb-file: " +
-                  path("in.csv") +
-                  " line 8, column 3 (rating): the row has 2 fields where the "
-                  "header has 4\n"
-                  "recdb-file: 5 rows refused; nothing was written\n");
+    EXPECT_EQ(importStatus(ImportRequest(put("in.csv", csv), path("old.db"), TableFormat::Csv), err), 1);
+    EXPECT_EQ(err.str(), "recdb-file: " + path("in.csv") +
+                             " line 3, column 1 (name): the name is empty\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 4, column 2 (group): the group \"99999999999\" is not a whole number of 32 bits\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 5 (physical line 6), column 3 (rating): the rating \"1\" is not two whole numbers "
+                             "of 32 bits joined by a point\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 7, column 1 (name): a quote inside a field that does not begin with one\n"
+                             "recdb-file: " +
+                             path("in.csv") +
+                             " line 8, column 3 (rating): the row has 2 fields where the "
+                             "header has 4\n"
+                             "recdb-file: 5 rows refused; nothing was written\n");
     EXPECT_EQ(read(path("old.db")), "old");
     EXPECT_EQ(filesInDir(), 2U);
 
     for (const std::string& header :
          {std::string(""), std::string("name,group\n"), std::string("Name,group,rating\n")}) {
         std::ostringstream refused;
-        EXPECT_EQ(importFile({put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv}, refused), 1);
+        EXPECT_EQ(
+            importStatus(ImportRequest(put("in.csv", header + "a,1,1.1\n"), path("old.db"), TableFormat::Csv), refused),
+            1);
         EXPECT_EQ(read(path("old.db")), "old");
     }
     std::ostringstream noInfo;
-    EXPECT_EQ(importFile({put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv}, noInfo),
-              0);
+    EXPECT_EQ(
+        importStatus(ImportRequest(put("in.csv", "name,group,rating\r\na,1,1.1\r\n"), path("new.db"), TableFormat::Csv),
+                     noInfo),
+        0);
     EXPECT_EQ(read(path("new.db")), Bytes().record("a", 1, 1, 1).str());
 }
 
@@ -349,7 +370,7 @@ TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
     Bytes file;
     file.record("a").int32(-1);
     std::ostringstream err;
-    EXPECT_EQ(exportFile({put("bad.db", file.str()), path("out.csv"), ExportFormat::Csv}, err), 1);
+    EXPECT_EQ(exportStatus(ExportRequest(put("bad.db", file.str()), path("out.csv"), ExportFormat::Csv), err), 1);
     EXPECT_EQ(err.str(),
               "recdb-file: record 2 at byte 21 has the name length -1, outside 0..63: DBload refuses the "
               "whole file, so it is not exported\n");
@@ -358,13 +379,219 @@ TEST_F(FileToolTest, ExportOfAFileThatLoadRefusesWritesNothing) {
     Bytes cut;
     cut.record("a", 1, 1, 1, std::string("x\0y", 3)).record("b");
     std::ostringstream warned;
-    EXPECT_EQ(
-        exportFile({put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv}, warned),
-        1);
+    EXPECT_EQ(exportStatus(
+                  ExportRequest(put("cut.db", cut.str().substr(0, cut.size() - 2)), path("out.csv"), ExportFormat::Csv),
+                  warned),
+              1);
     EXPECT_EQ(read(path("out.csv")), "name,group,rating,info\na,1,1.1,x\n");
     EXPECT_EQ(warned.str(),
               "recdb-file: the data ends inside record 2 at byte 24; it is not exported, as DBload drops it\n"
               "recdb-file: zero bytes in the texts of 1 record; exported cut there, as DBload loads them\n");
+}
+
+// The file system's stat failing for one path, with one errno.
+class FailingStat final : public io::SystemCalls {
+public:
+    FailingStat(std::string path, int reason) : path_(std::move(path)), reason_(reason) {}
+
+    int stat(const char* path, struct stat* info) override {
+        if (path_ == path) {
+            errno = reason_;
+            return -1;
+        }
+        return io::SystemCalls::stat(path, info);
+    }
+
+private:
+    std::string path_;
+    int reason_;
+};
+
+TEST_F(FileToolTest, AStatThatFailsStopsEachCommandBeforeItWrites) {
+    const std::string database = put("in.db", numbered(0, 3).str());
+    const std::string csv = put("in.csv", "name,group,rating\na,1,1.1\n");
+    const std::string output = put("out", "old");
+    struct Case {
+        std::string failing;
+        int reason;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"in", EIO, ": Input/output error\n"},
+        {output, EIO,
+         "recdb-file: cannot tell whether " + output +
+             " is the input file itself: Input/output error; nothing was written\n"},
+        {output, ELOOP,
+         "recdb-file: cannot tell whether " + output +
+             " is the input file itself: Too many levels of symbolic links; nothing was written\n"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string_view command : {"import", "export", "salvage"}) {
+            const std::string input = command == "import" ? csv : database;
+            FailingStat calls(c.failing == "in" ? input : c.failing, c.reason);
+            const io::SystemCallsOverride failing(calls);
+            std::ostringstream out;
+            std::ostringstream err;
+            ToolMessages messages(err);
+            const int status = command == "import"   ? importFile(ImportRequest(input, output), messages).status
+                               : command == "export" ? exportFile(ExportRequest(input, output), messages).status
+                                                     : salvageFile(input, output, out, err).status;
+            EXPECT_EQ(status, 2) << command;
+            const std::string expected = c.failing == "in" ? "recdb-file: cannot read " + input + c.message : c.message;
+            EXPECT_EQ(err.str(), expected) << command;
+            EXPECT_EQ(read(output), "old") << command;
+        }
+    }
+    // An output that is not there yet, or behind a directory that cannot be
+    // searched, is no reason to stop: the writing says what it meets.
+    FailingStat absent(path("new.db"), ENOENT);
+    const io::SystemCallsOverride failing(absent);
+    std::ostringstream err;
+    EXPECT_EQ(importStatus(ImportRequest(csv, path("new.db")), err), 0) << err.str();
+    EXPECT_EQ(read(path("new.db")), Bytes().record("a", 1, 1, 1).str());
+}
+
+// The records that export --where and --sort find: each as name:group, and
+// whether the whole file had to be loaded for the trees' shapes.
+TEST_F(FileToolTest, SelectionsLoadTheWholeFileOnlyWhereTheTreesShow) {
+    Bytes file;
+    file.record("Alder", 3, 4, 5, "tall")
+        .record("Birch", 2, 1, 2)
+        .record("Alder", 1, 2, 4, "x")
+        .record("Cedar", 2, 1, 2)
+        .record("Alder", 2, 1, 2);
+    const std::string database = put("trees.db", file.str());
+    struct Case {
+        std::string where;
+        std::optional<RecordOrder> order;
+        bool rereadable;
+        std::vector<std::string> records;  // empty: only the count is known
+        std::size_t count;
+        bool whole;
+    };
+    const std::vector<Case> cases = {
+        {"group=2", {}, true, {"Birch:2", "Cedar:2", "Alder:2"}, 3, false},
+        {"  group=2-3   rating=1.2-*",
+         RecordOrder::ByGroup,
+         true,
+         {"Alder:2", "Birch:2", "Cedar:2", "Alder:3"},
+         4,
+         false},
+        {"name=Birch", {}, true, {"Birch:2"}, 1, false},
+        {"name=Birch", {}, false, {"Birch:2"}, 1, true},
+        {"name=Alder", {}, true, {}, 1, true},
+        {"name=Al*", RecordOrder::ByRating, true, {}, 3, false},
+        {"rating=1.2 group=2", RecordOrder::ByName, true, {"Alder:2", "Birch:2", "Cedar:2"}, 3, false},
+        {"rating=1.2", RecordOrder::ByName, true, {}, 4, true},
+        {"rating=1.2", {}, true, {"Birch:2", "Alder:1", "Cedar:2", "Alder:2"}, 4, false},
+        {"", RecordOrder::ByName, true, {}, 5, false},
+        {"group=7", RecordOrder::ByName, true, {}, 0, false},
+    };
+    for (const Case& c : cases) {
+        io::InputFile input;
+        ASSERT_TRUE(input.open(database));
+        std::string line = c.where;
+        normalizeRequest(line);
+        SelectedRecords selected(parseConditions(line), c.order);
+        ReadTally tally;
+        ASSERT_TRUE(selected.read(input, c.rereadable, tally)) << c.where;
+        std::vector<std::string> found;
+        selected.forEach([&found](const RecordView& record, bool) {
+            found.push_back(std::string(record.name) + ":" + std::to_string(record.group));
+        });
+        EXPECT_EQ(found.size(), c.count) << c.where;
+        if (!c.records.empty()) {
+            EXPECT_EQ(found, c.records) << c.where;
+        }
+        EXPECT_EQ(selected.loadedWhole(), c.whole) << c.where;
+        EXPECT_EQ(tally.read, 5U) << c.where;
+    }
+}
+
+TEST_F(FileToolTest, ExportWritesTheSelectionAndCountsIt) {
+    Bytes file;
+    file.record("b", 2, 1, 2).record("a", 1, 1, 2).record("c", 3, 2, 2);
+    const std::string database = put("in.db", file.str());
+    std::ostringstream err;
+    ToolMessages messages(err);
+    ExportRequest request(database, path("out.tsv"), ExportFormat::Tsv);
+    request.where = "group=1-2";
+    request.order = RecordOrder::ByName;
+    const ToolOutcome outcome = exportFile(request, messages);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.recordsWritten, 2U);
+    EXPECT_EQ(read(path("out.tsv")), "name\tgroup\trating\tinfo\na\t1\t1.2\t\\N\nb\t2\t1.2\t\\N\n");
+    request.where = "name=zzz";
+    EXPECT_EQ(exportFile(request, messages).recordsWritten, 0U);
+    EXPECT_EQ(read(path("out.tsv")), "name\tgroup\trating\tinfo\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(FileToolTest, ImportTakesColumnsByNameAndSaysWhatItSkipped) {
+    const std::string csv = put("in.csv",
+                                "code,city,score,title\n"
+                                "AB,Oslo,1.2,first\n"
+                                "\n"
+                                "CD,Rome,3.4,\n"
+                                "\r\n");
+    ColumnChoice choice;
+    ASSERT_FALSE(readColumnMaps({"name=code", "group=score", "rating=score", "info=title"}, choice));
+    std::ostringstream err;
+    EXPECT_EQ(importStatus(ImportRequest(csv, path("out.db"), TableFormat::Csv, choice), err), 1);
+    EXPECT_EQ(err.str(), "recdb-file: " + csv +
+                             " line 1, column 2: the header has \"city\", which no field takes "
+                             "(--ignore-other-columns passes over such columns)\n"
+                             "recdb-file: 1 row refused; nothing was written\n");
+    choice.ignoreOthers = true;
+    std::ostringstream refused;
+    EXPECT_EQ(importStatus(ImportRequest(csv, path("out.db"), TableFormat::Csv, choice), refused), 1);
+    EXPECT_EQ(refused.str(), "recdb-file: " + csv +
+                                 " line 2, column 3 (group): the group \"1.2\" is not a whole number of 32 bits\n"
+                                 "recdb-file: " +
+                                 csv +
+                                 " line 4, column 3 (group): the group \"3.4\" is not a whole number of 32 bits\n"
+                                 "recdb-file: 2 rows refused; nothing was written\n");
+    ColumnChoice fixed;
+    fixed.ignoreOthers = true;
+    ASSERT_FALSE(readColumnMaps({"name=code", "rating=score", "info=title", "group=group"}, fixed));
+    put("in.csv", "code,group,city,score,title\nAB,1,Oslo,1.2,first\n\nCD,2,Rome,3.4,\n");
+    std::ostringstream warned;
+    ToolMessages messages(warned);
+    const ToolOutcome outcome = importFile(ImportRequest(csv, path("out.db"), TableFormat::Csv, fixed), messages);
+    EXPECT_EQ(outcome.status, 0) << warned.str();
+    EXPECT_EQ(outcome.recordsWritten, 2U);
+    EXPECT_EQ(read(path("out.db")), Bytes().record("AB", 1, 1, 2, "first").record("CD", 2, 3, 4).str());
+    EXPECT_EQ(warned.str(), "recdb-file: warning: " + csv + " has 1 empty line, passed over (the first at line 3)\n");
+    std::ostringstream quiet;
+    ToolMessages quietMessages(quiet, true);
+    EXPECT_EQ(importFile(ImportRequest(csv, path("out.db"), TableFormat::Csv, fixed), quietMessages).status, 0);
+    EXPECT_EQ(quiet.str(), "");
+}
+
+TEST(FileToolCommandLine, FormatsFromNamesAndColumnMaps) {
+    const std::vector<std::pair<std::string, ExportFormat>> names = {
+        {"a.tsv", ExportFormat::Tsv},  {"dir.tsv/A.TSV", ExportFormat::Tsv}, {"b.jsonl", ExportFormat::Jsonl},
+        {"c.csv", ExportFormat::Csv},  {"tsv", ExportFormat::Csv},           {"d.tsv.gz", ExportFormat::Csv},
+        {"e.json", ExportFormat::Csv},
+    };
+    for (const auto& [name, format] : names) {
+        EXPECT_EQ(formatOfName(name), format) << name;
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> maps = {
+        {{"name=a", "info=b=c"}, ""},
+        {{"rating="}, ""},
+        {{"title=a"}, "--map takes FIELD=COLUMN, FIELD one of name, group, rating and info, not \"title=a\""},
+        {{"name"}, "--map takes FIELD=COLUMN, FIELD one of name, group, rating and info, not \"name\""},
+        {{"group=a", "group=b"}, "--map gives the group twice"},
+    };
+    for (const auto& [words, problem] : maps) {
+        ColumnChoice choice;
+        EXPECT_EQ(readColumnMaps(words, choice).value_or(""), problem);
+    }
+    ColumnChoice choice;
+    ASSERT_FALSE(readColumnMaps({"name=a", "info=b=c"}, choice));
+    EXPECT_EQ(choice.headers, (std::array<std::string, 4>{"a", "group", "rating", "b=c"}));
+    EXPECT_TRUE(choice.infoAskedFor);
 }
 
 }  // namespace
