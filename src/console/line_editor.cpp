@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "console/completion.hpp"
-#include "request/number.hpp"
+#include "console/line_reader.hpp"
 
 namespace recdb {
 
@@ -98,20 +98,6 @@ unsigned char complete(EditLine* editor, int) {
     return CC_REDISPLAY;
 }
 
-// The request in a typed line, as the piped input takes it, written into
-// line without allocating (its room is made once).
-void takeRequest(std::string_view typed, std::string& line) {
-    while (!typed.empty() && isWhiteSpace(typed.front())) {
-        typed.remove_prefix(1);
-    }
-    typed = typed.substr(0, typed.find('\n'));
-    if (typed.ends_with('\r')) {
-        typed.remove_suffix(1);
-    }
-    typed = typed.substr(0, typed.find('\0'));
-    line.assign(typed.substr(0, MaxRequestLength));
-}
-
 }  // namespace
 
 EditedRequests::EditedRequests() : editor_(el_init("recdb", stdin, stdout, stderr)), history_(history_init()) {
@@ -154,7 +140,7 @@ bool EditedRequests::readRequest(std::string& line) {
             }
             return false;
         }
-        takeRequest(std::string_view(typed, static_cast<std::size_t>(count)), line);
+        takeTypedRequest(std::string_view(typed, static_cast<std::size_t>(count)), line);
         if (!line.empty()) {
             HistEvent event{};
             ::history(history_, &event, H_ENTER, line.c_str());

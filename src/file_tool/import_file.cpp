@@ -1,6 +1,5 @@
 #include "file_tool/import_file.hpp"
 
-#include <sys/stat.h>
 #include <array>
 #include <cerrno>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include "file_tool/output_target.hpp"
 #include "file_tool/tool_status.hpp"
 #include "io/input_file.hpp"
+#include "io/system_calls.hpp"
 #include "store/record_writer.hpp"
 
 namespace recdb {
@@ -67,8 +67,8 @@ int importFile(const ImportRequest& request, std::ostream& err) {
     // The names are counted within a budget as the rows go out; further
     // passes, where needed, read the written file again. An output that
     // cannot be read again (a device) is counted in one pass.
-    struct stat target {};
-    const bool rereadable = ::stat(request.output.c_str(), &target) != 0 || S_ISREG(target.st_mode);
+    io::FileStatus target{};
+    const bool rereadable = io::systemCalls().stat(request.output.c_str(), &target) != 0 || S_ISREG(target.st_mode);
     NameTally names(rereadable ? NameTally::Budget : NameTally::Unbounded);
     std::uint64_t written = 0;
     bool readFailed = false;

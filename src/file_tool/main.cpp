@@ -1,7 +1,6 @@
 // recdb-file: checks, rescues, exports and imports recdb database files. A
 // thin command line over the commands of the file tool library.
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -12,6 +11,7 @@
 #include "file_tool/import_file.hpp"
 #include "file_tool/salvage.hpp"
 #include "file_tool/tool_status.hpp"
+#include "io/process.hpp"
 
 namespace {
 
@@ -19,6 +19,8 @@ int run(int argc, char** argv) {
     CLI::App app("Checks, rescues, exports and imports recdb database files.", "recdb-file");
     app.set_version_flag("--version", std::string("recdb-file ") + RECDB_VERSION);
     app.require_subcommand(1);
+    // Options begin with "-" on every system: "/data/x.db" is a file.
+    app.allow_windows_style_options(false);
 
     std::string file;
     std::string output;
@@ -77,9 +79,12 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     // A file-size limit must make a write fail, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    recdb::io::letWritesFail(false);
+    // File names and messages are UTF-8 on every system.
+    const recdb::io::Utf8Console console;
+    recdb::io::CommandLine arguments(argc, argv);
     try {
-        return run(argc, argv);
+        return run(arguments.count(), arguments.values());
     } catch (const std::bad_alloc&) {
         std::cerr << "recdb-file: out of memory; no output file was replaced\n";
     } catch (const std::exception& error) {

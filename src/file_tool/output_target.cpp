@@ -1,18 +1,18 @@
 #include "file_tool/output_target.hpp"
 
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
 
 #include "io/file_writer.hpp"
+#include "io/system_calls.hpp"
 
 namespace recdb {
 
 bool sameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    io::FileStatus a{};
+    io::FileStatus b{};
+    return io::systemCalls().stat(first.c_str(), &a) == 0 && io::systemCalls().stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool writeOutput(const std::string& path, const std::function<void(io::OutputFile&)>& fill, std::ostream& err) {

@@ -1,26 +1,21 @@
 #include "io/file_writer.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <climits>
+#include <ctime>
 #include <optional>
 #include <random>
 #include <string_view>
 
 #include "io/descriptor.hpp"
+#include "io/paths.hpp"
 #include "io/system_calls.hpp"
 
 namespace recdb::io {
 
 namespace {
 
-// The directory part of a path, with its final slash; empty for a bare name.
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+constexpr std::size_t MaxLinkLength = 4096;
 
 // The path that writing to path reaches: symbolic links followed, also when
 // the last one names a file that does not exist yet. False on a loop or when
@@ -28,7 +23,7 @@ std::string directoryOf(const std::string& path) {
 bool resolveLinks(const std::string& path, std::string& resolved) {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
+        FileStatus info{};
         if (systemCalls().lstat(current.c_str(), &info) != 0) {
             resolved = current;
             return errno == ENOENT;
@@ -37,13 +32,13 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
             resolved = current;
             return true;
         }
-        char target[PATH_MAX];
+        char target[MaxLinkLength];
         const ssize_t length = systemCalls().readlink(current.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
             return false;
         }
         const std::string_view link(target, static_cast<std::size_t>(length));
-        std::string next = link.front() == '/' ? std::string() : directoryOf(current);
+        std::string next = isAbsolutePath(link) ? std::string() : directoryOf(current);
         next += link;
         current = std::move(next);
     }
@@ -51,9 +46,9 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
 }
 
 mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
+    const auto mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return static_cast<mode_t>(0666 & ~mask);
 }
 
 // A file created under a fresh name beside the target; removed again unless
@@ -114,12 +109,12 @@ bool syncDirectory(const std::string& directory) {
     return synced && closed;
 }
 
-WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill, Content content) {
     Descriptor file(systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.get() < 0) {
         return WriteOutcome::CannotOpen;
     }
-    OutputFile out(file.get());
+    OutputFile out(file.get(), OutputFile::DefaultBufferSize, content);
     fill(out);
     const bool flushed = out.flush();
     return file.close() && flushed ? WriteOutcome::Written : WriteOutcome::Failed;
@@ -127,12 +122,12 @@ WriteOutcome writeDirectly(const std::string& path, const std::function<void(Out
 
 }  // namespace
 
-WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill, Content content) {
     std::string target;
     if (path.empty() || !resolveLinks(path, target)) {
         return WriteOutcome::CannotOpen;
     }
-    struct stat existing {};
+    FileStatus existing{};
     const bool exists = systemCalls().stat(target.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT) {
         return WriteOutcome::CannotOpen;
@@ -141,7 +136,7 @@ WriteOutcome writeFile(const std::string& path, const std::function<void(OutputF
         return WriteOutcome::CannotOpen;
     }
     if (exists && !S_ISREG(existing.st_mode)) {
-        return writeDirectly(target, fill);
+        return writeDirectly(target, fill, content);
     }
     if (exists) {
         // The file is replaced only where it could have been written.
@@ -158,7 +153,7 @@ WriteOutcome writeFile(const std::string& path, const std::function<void(OutputF
     if (systemCalls().fchmod(temporary.fd(), exists ? existing.st_mode & 07777 : newFileMode()) != 0) {
         return WriteOutcome::Failed;
     }
-    OutputFile out(temporary.fd());
+    OutputFile out(temporary.fd(), OutputFile::DefaultBufferSize, content);
     fill(out);
     if (!out.flush() || systemCalls().fsync(temporary.fd()) != 0 || !temporary.close()) {
         return WriteOutcome::Failed;

@@ -22,7 +22,9 @@ enum class WriteOutcome {
 // creates its target); an existing file keeps its permission bits, and one
 // that the caller could not open for writing is refused. A directory that
 // cannot be written is refused too: the file is never rewritten in place.
-// Devices and pipes are written directly.
-[[nodiscard]] WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill);
+// Devices and pipes are written directly. Text is written with the system's
+// line ends (see Content).
+[[nodiscard]] WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill,
+                                     Content content = Content::Binary);
 
 }  // namespace recdb::io

@@ -1,7 +1,5 @@
 #include "io/input_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <algorithm>
 #include <cstring>
 
@@ -22,7 +20,7 @@ bool InputFile::open(const std::string& path) {
     if (!file_.isOpen()) {
         return false;
     }
-    struct stat info {};
+    FileStatus info{};
     if (systemCalls().fstat(file_.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         file_.reset();
         return false;

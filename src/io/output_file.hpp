@@ -6,6 +6,18 @@
 
 namespace recdb::io {
 
+// The line end of text: a carriage return and a line feed on Windows, a line
+// feed elsewhere.
+#ifdef _WIN32
+inline constexpr std::string_view TextLineEnd = "\r\n";
+#else
+inline constexpr std::string_view TextLineEnd = "\n";
+#endif
+
+// How bytes reach a file: as they are, or as text, each line feed written as
+// TextLineEnd.
+enum class Content { Binary, Text };
+
 // Writes to an open descriptor through a buffer (1 MiB unless told other).
 // Every write and flush is checked; after the first failure nothing more is
 // written and failed() tells. Nothing is allocated after construction.
@@ -13,7 +25,7 @@ class OutputFile {
 public:
     static constexpr std::size_t DefaultBufferSize = std::size_t{1} << 20;
 
-    explicit OutputFile(int fd, std::size_t bufferSize = DefaultBufferSize);
+    explicit OutputFile(int fd, std::size_t bufferSize = DefaultBufferSize, Content content = Content::Binary);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -28,7 +40,10 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    [[nodiscard]] bool put(const char* data, std::size_t size) const;
+
     int fd_;
+    Content content_;
     std::size_t bufferSize_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

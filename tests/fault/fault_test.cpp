@@ -4,7 +4,6 @@
 // index must hold together, and the database and files must be as before.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
@@ -95,7 +94,7 @@ public:
         loop_.handle(select);
     }
     ~Console() {
-        ::close(outputFd_);
+        io::systemCalls().close(outputFd_);
         fs::remove_all(dir_);
     }
 
@@ -104,8 +103,7 @@ public:
     template <typename Fault>
     std::string run(std::string line, Fault& fault) {
         output_.flush();
-        ::ftruncate(outputFd_, 0);
-        ::lseek(outputFd_, 0, SEEK_SET);
+        const auto before = static_cast<std::size_t>(io::systemCalls().lseek(outputFd_, 0, SEEK_CUR));
         const fs::path previous = fs::current_path();
         fs::current_path(dir_);
         fault.arm();
@@ -113,7 +111,7 @@ public:
         fault.disarm();
         output_.flush();
         fs::current_path(previous);
-        return readFile(dir_ / ".replies");
+        return readFile(dir_ / ".replies").substr(before);
     }
     std::string run(std::string line) {
         struct NoFault {
@@ -162,7 +160,7 @@ private:
     int openOutput() {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        outputFd_ = ::open((dir_ / ".replies").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        outputFd_ = io::systemCalls().open((dir_ / ".replies").string().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         return outputFd_;
     }
 
@@ -303,8 +301,10 @@ public:
         }
         return SystemCalls::close(fd);
     }
-    int stat(const char* path, struct stat* info) override { return fail("stat") ? -1 : SystemCalls::stat(path, info); }
-    int lstat(const char* path, struct stat* info) override {
+    int stat(const char* path, io::FileStatus* info) override {
+        return fail("stat") ? -1 : SystemCalls::stat(path, info);
+    }
+    int lstat(const char* path, io::FileStatus* info) override {
         return fail("lstat") ? -1 : SystemCalls::lstat(path, info);
     }
     int fchmod(int fd, mode_t mode) override { return fail("fchmod") ? -1 : SystemCalls::fchmod(fd, mode); }

@@ -261,8 +261,15 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
                            std::to_string(bytes.size()) + " bytes; skipped 1 stretch of 4 bytes\n");
     EXPECT_EQ(read(path("salvaged.db")), numbered(0, 10).str());
 
-    fs::create_symlink(path("damaged.db"), path("link.db"));
-    for (const std::string& output : {path("damaged.db"), path("link.db")}) {
+    // Through a symbolic link too, where one can be made (Windows asks a
+    // privilege for it).
+    std::vector<std::string> outputs{path("damaged.db")};
+    std::error_code cannotLink;
+    fs::create_symlink(path("damaged.db"), path("link.db"), cannotLink);
+    if (!cannotLink) {
+        outputs.push_back(path("link.db"));
+    }
+    for (const std::string& output : outputs) {
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err), 2);

@@ -1,0 +1,108 @@
+#include "console/windows/console_requests.hpp"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "console/line_reader.hpp"
+#include "console/terminal.hpp"
+#include "io/system_calls.hpp"
+
+namespace recdb {
+
+namespace {
+
+// Set by Ctrl-C, on the thread that Windows starts for it; taken by the
+// reader, which thereby holds a Ctrl-C pressed while a request runs until
+// it next prompts.
+std::atomic<bool> interrupted{false};
+HANDLE interruptEvent = nullptr;
+
+BOOL WINAPI noteControl(DWORD type) {
+    if (type != CTRL_C_EVENT) {
+        return FALSE;
+    }
+    interrupted = true;
+    SetEvent(interruptEvent);
+    return TRUE;
+}
+
+// A Ctrl-C cuts the console's read off before Windows has called the
+// handler: it is waited for briefly, so that it is not taken again later.
+constexpr DWORD HandlerWait = 100;
+
+HANDLE consoleInput() { return GetStdHandle(STD_INPUT_HANDLE); }
+
+}  // namespace
+
+ConsoleRequests::ConsoleRequests(ConsoleOutput& output) : output_(output) {
+    interruptEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(noteControl, TRUE);
+    DWORD mode = 0;
+    if (GetConsoleMode(consoleInput(), &mode) != 0) {
+        previousMode_ = mode;
+        modeSet_ =
+            SetConsoleMode(consoleInput(), mode | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT) != 0;
+    }
+}
+
+ConsoleRequests::~ConsoleRequests() {
+    if (modeSet_) {
+        SetConsoleMode(consoleInput(), previousMode_);
+    }
+    SetConsoleCtrlHandler(noteControl, FALSE);
+    CloseHandle(interruptEvent);
+}
+
+ConsoleRequests::Read ConsoleRequests::readLine(std::string& typed) {
+    for (;;) {
+        const std::size_t feed = unread_.find('\n');
+        if (feed != std::string::npos) {
+            typed.assign(unread_, 0, feed + 1);
+            unread_.erase(0, feed + 1);
+            return Read::Line;
+        }
+        char buffer[4096];
+        const ssize_t got = io::systemCalls().read(StandardInput, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            WaitForSingleObject(interruptEvent, HandlerWait);
+            unread_.clear();
+            return Read::Interrupted;
+        }
+        if (got <= 0) {
+            // The end, or a console that cannot be read: a last line
+            // without its line end is still a request.
+            typed.swap(unread_);
+            unread_.clear();
+            return typed.empty() ? Read::Ended : Read::Line;
+        }
+        unread_.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool ConsoleRequests::readRequest(std::string& line) {
+    std::string typed;
+    for (;;) {
+        output_.write(">");
+        output_.flush();
+        const Read read = interrupted ? Read::Interrupted : readLine(typed);
+        if (read == Read::Interrupted) {
+            // Ctrl-C: the half-typed line is dropped.
+            interrupted = false;
+            ResetEvent(interruptEvent);
+            output_.write("\n");
+            output_.flush();
+            continue;
+        }
+        if (read == Read::Ended) {
+            return false;
+        }
+        takeTypedRequest(typed, line);
+        if (!line.empty()) {
+            return true;
+        }
+    }
+}
+
+}  // namespace recdb
