@@ -1,8 +1,8 @@
 #include "console/line_editor.hpp"
 
 #include <histedit.h>
-#include <poll.h>
 #include <signal.h>
+#include <sys/select.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
@@ -41,8 +41,10 @@ int readCharacter(EditLine*, wchar_t* character) {
         if (interrupted != 0) {
             return -1;
         }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (::ppoll(&input, 1, nullptr, &waitingMask) < 0) {
+        fd_set input;
+        FD_ZERO(&input);
+        FD_SET(STDIN_FILENO, &input);
+        if (::pselect(STDIN_FILENO + 1, &input, nullptr, nullptr, nullptr, &waitingMask) < 0) {
             if (errno == EINTR) {
                 continue;
             }

@@ -46,12 +46,12 @@ private:
 class Utf8Console {
 public:
     Utf8Console();
-    ~Utf8Console();
+    ~Utf8Console();  // NOLINT(performance-trivially-destructible): it puts the code page back on Windows
     Utf8Console(const Utf8Console&) = delete;
     Utf8Console& operator=(const Utf8Console&) = delete;
 
 private:
-    unsigned previousCodePage_ = 0;
+    [[maybe_unused]] unsigned previousCodePage_ = 0;  // on Windows; 0 when nothing was changed
 };
 
 }  // namespace recdb::io

@@ -83,8 +83,10 @@ expect 2 "" "is the input file itself" "$tool" salvage cut.db cut.db
 # Outputs that cannot be written whole leave nothing behind.
 rm -f saved.db
 expect 2 "" "cannot create or open nowhere/out.db" "$tool" import trees.csv nowhere/out.db
-expect 2 "" "No space left on device" "$tool" export trees.db /dev/full
-expect 2 "" "No space left on device" sh -c "'$tool' export trees.db > /dev/full"
+if [ -e /dev/full ]; then
+    expect 2 "" "No space left on device" "$tool" export trees.db /dev/full
+    expect 2 "" "No space left on device" sh -c "'$tool' export trees.db > /dev/full"
+fi
 awk 'BEGIN { print "name,group,rating,info"; for (k = 0; k < 2000; k++) printf "n%d,%d,1.2,info\n", k, k }' > big.csv
 expect 0 "" "" "$tool" import big.csv whole.db
 printf 'old' > big.db

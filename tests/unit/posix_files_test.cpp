@@ -59,10 +59,12 @@ TEST_F(FilesTest, LimitsPermissionsAndFullDevicesLeaveTheOldFileAlone) {
     ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
     EXPECT_EQ(readFile(path("keep")), "old contents");
 
-    ASSERT_EQ(store(db, "/dev/full"), StoreOutcome::WriteFailed);
+    // A full device, where the system has one (Linux; not macOS).
     struct stat info {};
-    ASSERT_EQ(::stat("/dev/full", &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    if (::stat("/dev/full", &info) == 0) {
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
+        EXPECT_EQ(store(db, "/dev/full"), StoreOutcome::WriteFailed);
+    }
 }
 
 TEST_F(FilesTest, StoresKeepPermissionsAndFollowLinks) {
@@ -85,7 +87,9 @@ TEST_F(FilesTest, StoresKeepPermissionsAndFollowLinks) {
 }
 
 TEST_F(ReportTest, FailingReportsKeepTheOldFile) {
-    EXPECT_EQ(print("/dev/full", PrintType::Text, 1, 0), PrintOutcome::WriteFailed);
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_EQ(print("/dev/full", PrintType::Text, 1, 0), PrintOutcome::WriteFailed);
+    }
     writeFile(path("old.txt"), "old report");
     EXPECT_TRUE(inChild(
         [&] {

@@ -1,23 +1,14 @@
 #include "console/terminal.hpp"
 
-#include <windows.h>
-
-#include <io.h>
-
 #include "console/terminal_screen.hpp"
 #include "console/windows/console_requests.hpp"
+#include "io/windows/win32.hpp"
 
 namespace recdb {
 
-namespace {
-
-HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
-
-}  // namespace
-
 bool isTerminal(int fd) {
     DWORD mode = 0;
-    return GetConsoleMode(handleOf(fd), &mode) != 0;
+    return GetConsoleMode(io::win32::handleOf(fd), &mode) != 0;
 }
 
 std::unique_ptr<RequestSource> typedRequests(ConsoleOutput& output) {
@@ -28,10 +19,11 @@ std::unique_ptr<RequestSource> typedRequests(ConsoleOutput& output) {
 // shows, and the screen buffer is at least as wide.
 std::size_t TerminalScreen::columns() {
     CONSOLE_SCREEN_BUFFER_INFO screen{};
-    if (GetConsoleScreenBufferInfo(handleOf(fd_), &screen) == 0) {
+    if (GetConsoleScreenBufferInfo(io::win32::handleOf(fd_), &screen) == 0) {
         return 0;
     }
-    return static_cast<std::size_t>(screen.srWindow.Right - screen.srWindow.Left + 1);
+    const int width = screen.srWindow.Right - screen.srWindow.Left + 1;
+    return width > 0 ? static_cast<std::size_t>(width) : 0;
 }
 
 }  // namespace recdb

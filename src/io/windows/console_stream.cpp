@@ -101,7 +101,7 @@ ssize_t readConsole(HANDLE console, char* buffer, std::size_t size) {
         return 0;
     }
     const std::size_t count = std::min(size, input.pending.size() - input.taken);
-    std::memcpy(buffer, input.pending.data() + input.taken, count);
+    std::copy_n(input.pending.data() + input.taken, count, buffer);
     input.taken += count;
     return static_cast<ssize_t>(count);
 }

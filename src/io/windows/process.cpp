@@ -18,6 +18,7 @@ std::vector<std::string> argumentsOf(int argc, char** argv) {
         return {argv, argv + argc};
     }
     std::vector<std::string> arguments;
+    arguments.reserve(static_cast<std::size_t>(count));
     for (int k = 0; k < count; ++k) {
         arguments.push_back(toUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide[k]))));
     }

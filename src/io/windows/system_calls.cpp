@@ -182,7 +182,9 @@ int SystemCalls::open(const char* path, int flags, mode_t mode) {
         CloseHandle(handle);
         return -1;
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), (flags & O_ACCMODE) == O_RDONLY ? _O_RDONLY : 0);
+    // The descriptor only carries the handle: every call here works on the
+    // handle itself, so the C library's own flags do not matter.
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
     if (fd < 0) {
         CloseHandle(handle);
         errno = EMFILE;

@@ -8,6 +8,7 @@
 namespace recdb::io::win32 {
 
 HANDLE handleOf(int fd) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the C library keeps handles as intptr_t
     const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
         errno = EBADF;
