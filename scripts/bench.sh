@@ -322,9 +322,13 @@ wine_bench() {
         > /dev/null
     cmake --build "$windows" --target recdb recdb-file > /dev/null
     wine="$root/scripts/wine-run $windows/wine"
+    wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+    # The first run makes the prefix; its server is waited for, and one that
+    # stays is started in its place.
     $wine "$windows/recdb.exe" < /dev/null > /dev/null
-    WINEPREFIX=$windows/wine /usr/lib/wine/wineserver -p
-    trap 'WINEPREFIX=$windows/wine /usr/lib/wine/wineserver -k; rm -rf "$work"' EXIT
+    WINEPREFIX=$windows/wine "$wineserver" -w
+    WINEPREFIX=$windows/wine "$wineserver" -p
+    trap 'WINEPREFIX=$windows/wine "$wineserver" -k; rm -rf "$work"' EXIT
     printf '%-52s %9s %9s %7s\n' "work (seconds)" "Linux" "Wine" "ratio"
     # row LABEL INPUT PROGRAM [ARGUMENT...]: the Linux build's PROGRAM, then
     # the Windows build's under Wine.

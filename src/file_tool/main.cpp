@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     recdb::io::letWritesFail(false);
     // File names and messages are UTF-8 on every system.
     const recdb::io::Utf8Console console;
-    recdb::io::CommandLine arguments(argc, argv);
     try {
+        recdb::io::CommandLine arguments(argc, argv);
         return run(arguments.count(), arguments.values());
     } catch (const std::bad_alloc&) {
         std::cerr << "recdb-file: out of memory; no output file was replaced\n";
