@@ -28,6 +28,12 @@ BOOL WINAPI noteControl(DWORD type) {
     return TRUE;
 }
 
+// Takes a Ctrl-C noted since the last call: whether there was one.
+bool takeInterrupt() {
+    ResetEvent(interruptEvent);
+    return interrupted.exchange(false);
+}
+
 // A Ctrl-C cuts the console's read off before Windows has called the
 // handler: it is waited for briefly, so that it is not taken again later.
 constexpr DWORD HandlerWait = 100;
@@ -67,6 +73,7 @@ ConsoleRequests::Read ConsoleRequests::readLine(std::string& typed) {
         const ssize_t got = io::systemCalls().read(StandardInput, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             WaitForSingleObject(interruptEvent, HandlerWait);
+            static_cast<void>(takeInterrupt());
             unread_.clear();
             return Read::Interrupted;
         }
@@ -86,15 +93,18 @@ bool ConsoleRequests::readRequest(std::string& line) {
     for (;;) {
         output_.write(">");
         output_.flush();
-        const Read read = interrupted ? Read::Interrupted : readLine(typed);
+        // A Ctrl-C held while the last request ran drops the line now being
+        // begun, as at a POSIX terminal.
+        const Read read = takeInterrupt() ? Read::Interrupted : readLine(typed);
         if (read == Read::Interrupted) {
-            // Ctrl-C: the half-typed line is dropped.
-            interrupted = false;
-            ResetEvent(interruptEvent);
+            // Ctrl-C cut the read off: the half-typed line is dropped.
             output_.write("\n");
             output_.flush();
             continue;
         }
+        // A console that drops the half-typed line itself and reads on (as
+        // Wine's does) has given the line typed after the Ctrl-C.
+        static_cast<void>(takeInterrupt());
         if (read == Read::Ended) {
             return false;
         }
