@@ -66,9 +66,11 @@ windows:
 	@cd $(WINDOWS_DIR) && cpack -G "ZIP;NSIS" >&2
 	@ls $(WINDOWS_DIR)/recdb-*-win64.zip $(WINDOWS_DIR)/recdb-*-win64.exe
 
-# The tests run under Wine, headless (scripts/wine-run); the count of those
-# run, and the reason of each skipped, close the run.
+# The tests run under Wine, headless (scripts/wine-run), after a first run
+# that makes Wine's prefix; the count of those run, and the reason of each
+# skipped, close the run.
 windows-test: windows
+	@scripts/wine-run $(WINDOWS_DIR)/wine $(WINDOWS_DIR)/recdb.exe < /dev/null > /dev/null
 	@ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS) --output-junit wine-tests.xml
 	@awk -F'"' '/^\ttests=/ { tests = $$2 } /^\tskipped=/ { skipped = $$2 } \
 		END { print "Windows build under Wine: " tests - skipped " tests passed, " skipped " skipped" }' \
