@@ -18,6 +18,10 @@
 #   scripts/bench.sh salvage [COUNT] [SEEDS] [DAMAGES]
 #                                        the share of records that salvage
 #                                        brings back from damaged files
+#   scripts/bench.sh wine [COUNT] [LARGE] the Windows build under Wine beside
+#                                        the Linux build: loads and sorted
+#                                        reports of COUNT and LARGE records,
+#                                        recdb-file export and import of COUNT
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -306,6 +310,51 @@ file_bench() {
     row "peak memory of check, MiB" "$((check_kib / 1024))" "" ""
 }
 
+# The Windows build under Wine beside the Linux build, in the same run on
+# the same files; each time the fastest of RUNS (3 unless set). A Wine
+# server is kept running meanwhile, as a Windows machine keeps its system
+# running: the first row shows what starting a program costs.
+wine_bench() {
+    count=$1
+    large=$2
+    windows=$root/build-windows
+    cmake -S . -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+        > /dev/null
+    cmake --build "$windows" --target recdb recdb-file > /dev/null
+    wine="$root/scripts/wine-run $windows/wine"
+    wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+    # The first run makes the prefix; its server is waited for, and one that
+    # stays is started in its place.
+    $wine "$windows/recdb.exe" < /dev/null > /dev/null
+    WINEPREFIX=$windows/wine "$wineserver" -w
+    WINEPREFIX=$windows/wine "$wineserver" -p
+    trap 'WINEPREFIX=$windows/wine "$wineserver" -k; rm -rf "$work"' EXIT
+    printf '%-52s %9s %9s %7s\n' "work (seconds)" "Linux" "Wine" "ratio"
+    # row LABEL INPUT PROGRAM [ARGUMENT...]: the Linux build's PROGRAM, then
+    # the Windows build's under Wine.
+    row() {
+        label=$1 input=$2 program=$3
+        shift 3
+        linux=$(fastest "$input" "$build/$program" "$@" | cut -d' ' -f1)
+        windows_seconds=$(fastest "$input" $wine "$windows/$program.exe" "$@" | cut -d' ' -f1)
+        printf '%-52s %9s %9s %7s\n' "$label" "$linux" "$windows_seconds" "$(ratio "$windows_seconds" "$linux")"
+    }
+    printf 'exit\n' > "$work/exit.in"
+    row "start and exit" "$work/exit.in" recdb
+    for records in "$count" "$large"; do
+        "$build/recdb_make_database" "$records" "$work/scale.db"
+        printf 'DBload scale.db\nexit\n' > "$work/load.in"
+        row "DBload, $records records" "$work/load.in" recdb
+        printf 'DBload scale.db\nselect\nfileprint name group rating info sort name end all.txt\nexit\n' \
+            > "$work/report.in"
+        row "DBload, select, report sorted by name, $records" "$work/report.in" recdb
+    done
+    make_records "$count"
+    "$build/recdb-file" import "$work/file.csv" "$work/records.db"
+    row "recdb-file export (CSV), $count records" /dev/null recdb-file export records.db
+    row "recdb-file import (CSV), $count records" /dev/null recdb-file import file.csv imported.db
+}
+
 case "${1:-}" in
 orders)
     orders "${2:-100000}"
@@ -328,8 +377,11 @@ file)
 salvage)
     "$build/recdb_salvage_measure" "${2:-100000}" "${3:-5}" "${4:-20}"
     ;;
+wine)
+    wine_bench "${2:-1000000}" "${3:-10000000}"
+    ;;
 *)
-    echo "usage: $0 orders|sqlite|operations|scale|names|file|salvage [COUNT]" >&2
+    echo "usage: $0 orders|sqlite|operations|scale|names|file|salvage|wine [COUNT]" >&2
     exit 2
     ;;
 esac

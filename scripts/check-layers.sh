@@ -28,8 +28,9 @@ for directory in src/*/; do
         status=1
         continue
     fi
-    for file in "$directory"*.cpp "$directory"*.hpp; do
-        [ -e "$file" ] || continue
+    # The files of the layer, those of each system's own (posix/, windows/)
+    # among them.
+    for file in $(find "$directory" -name '*.cpp' -o -name '*.hpp'); do
         for used in $(sed -n 's|^#include "\([a-z_]*\)/.*|\1|p' "$file" | sort -u); do
             case " $layer $uses " in
             *" $used "*) ;;

@@ -2,7 +2,8 @@
 
 namespace recdb {
 
-ConsoleOutput::ConsoleOutput(int fd, bool interactive) : out_(fd, std::size_t{1} << 16), interactive_(interactive) {}
+ConsoleOutput::ConsoleOutput(int fd, bool interactive)
+    : out_(fd, std::size_t{1} << 16, io::Content::Text), interactive_(interactive) {}
 
 ConsoleOutput::~ConsoleOutput() { flush(); }
 

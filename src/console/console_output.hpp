@@ -7,7 +7,7 @@
 
 namespace recdb {
 
-// Standard output through a fixed buffer. On a terminal every line is flushed
+// Standard output, a text stream (see io::Content), through a fixed buffer. On a terminal every line is flushed
 // at its end; otherwise the buffer is flushed when it fills, when the console
 // is about to wait for input, and at destruction. Nothing here allocates
 // after construction. Write errors are not reported: the dialogue goes on,

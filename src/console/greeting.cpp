@@ -1,9 +1,13 @@
 #include "console/greeting.hpp"
 
+#include <cstdlib>
+
+#include "console/manual_page.hpp"
+
 namespace recdb {
 
-std::string_view greeting(bool manualPageInstalled) {
-    if (manualPageInstalled) {
+std::string_view greeting() {
+    if (manualPageInstalled(std::getenv("PATH"), std::getenv("MANPATH"))) {
         return "recdb " RECDB_VERSION
                ": type help for the requests (\"man recdb\" tells all); Tab completes, Ctrl-D ends.\n";
     }

@@ -1,8 +1,8 @@
 #include "console/line_editor.hpp"
 
 #include <histedit.h>
-#include <poll.h>
 #include <signal.h>
+#include <sys/select.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "console/completion.hpp"
-#include "request/number.hpp"
+#include "console/line_reader.hpp"
 
 namespace recdb {
 
@@ -47,8 +47,10 @@ int readCharacter(EditLine*, wchar_t* character) {
         if (interrupted != 0) {
             return -1;
         }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (::ppoll(&input, 1, nullptr, &waitingMask) < 0) {
+        fd_set input;
+        FD_ZERO(&input);
+        FD_SET(STDIN_FILENO, &input);
+        if (::pselect(STDIN_FILENO + 1, &input, nullptr, nullptr, nullptr, &waitingMask) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -107,20 +109,6 @@ unsigned char complete(EditLine* editor, int) {
     return CC_REDISPLAY;
 }
 
-// The request in a typed line, as the piped input takes it, written into
-// line without allocating (its room is made once).
-void takeRequest(std::string_view typed, std::string& line) {
-    while (!typed.empty() && isWhiteSpace(typed.front())) {
-        typed.remove_prefix(1);
-    }
-    typed = typed.substr(0, typed.find('\n'));
-    if (typed.ends_with('\r')) {
-        typed.remove_suffix(1);
-    }
-    typed = typed.substr(0, typed.find('\0'));
-    line.assign(typed.substr(0, MaxRequestLength));
-}
-
 }  // namespace
 
 EditedRequests::EditedRequests() : editor_(el_init("recdb", stdin, stdout, stderr)), history_(history_init()) {
@@ -167,7 +155,7 @@ bool EditedRequests::readRequest(std::string& line) {
             }
             return false;
         }
-        takeRequest(std::string_view(typed, static_cast<std::size_t>(count)), line);
+        takeTypedRequest(std::string_view(typed, static_cast<std::size_t>(count)), line);
         if (!line.empty()) {
             HistEvent event{};
             ::history(history_, &event, H_ENTER, line.c_str());
@@ -187,7 +175,7 @@ Answer EditedRequests::ask(std::string_view question, std::string& answer) {
     el_set(editor_, EL_SETFP, 1, stdout);
     prompt_.assign(1, '>');
     if (typed != nullptr && count > 0) {
-        takeRequest(std::string_view(typed, static_cast<std::size_t>(count)), answer);
+        takeTypedRequest(std::string_view(typed, static_cast<std::size_t>(count)), answer);
         return Answer::Given;
     }
     if (interrupted != 0) {

@@ -34,6 +34,18 @@ bool LineReader::refill() {
     return true;
 }
 
+void takeTypedRequest(std::string_view typed, std::string& line) {
+    while (!typed.empty() && isWhiteSpace(typed.front())) {
+        typed.remove_prefix(1);
+    }
+    typed = typed.substr(0, typed.find('\n'));
+    if (typed.ends_with('\r')) {
+        typed.remove_suffix(1);
+    }
+    typed = typed.substr(0, typed.find('\0'));
+    line.assign(typed.substr(0, MaxRequestLength));
+}
+
 bool LineReader::readRequest(std::string& line) {
     for (;;) {
         if (pos_ == end_ && !refill()) {

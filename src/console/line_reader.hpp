@@ -2,12 +2,17 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "console/console_output.hpp"
 #include "console/request_source.hpp"
 
 namespace recdb {
+
+// The request in a line typed at a terminal, as the piped input takes it,
+// written into line without allocating (its room is made once).
+void takeTypedRequest(std::string_view typed, std::string& line);
 
 // Reads request lines from a descriptor in large blocks, as from a pipe or a
 // file. Before each block is read it calls beforeRead, so that the console

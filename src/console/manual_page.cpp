@@ -28,7 +28,7 @@ std::vector<std::string_view> entriesOf(std::string_view list) {
 }
 
 bool isFile(const std::string& path, bool executable) {
-    struct stat info {};
+    io::FileStatus info{};
     return io::systemCalls().stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            (!executable || (info.st_mode & 0111) != 0);
 }

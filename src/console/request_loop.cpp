@@ -58,7 +58,7 @@ namespace {
 // with the file's bytes on the screen. A path that cannot be looked at is
 // taken for a file, which the request then reports on.
 bool isDevice(const std::string& path) {
-    struct stat info {};
+    io::FileStatus info{};
     return io::systemCalls().stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode));
 }
 

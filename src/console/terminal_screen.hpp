@@ -4,7 +4,8 @@
 
 namespace recdb {
 
-// A terminal's descriptor as a progress screen, with the steady clock.
+// A terminal's descriptor as a progress screen, with the steady clock; its
+// width is asked of the system (in the terminal.cpp of each system).
 // Writes that fail are passed over: progress is only a courtesy.
 class TerminalScreen final : public ProgressScreen {
 public:

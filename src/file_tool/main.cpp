@@ -1,7 +1,6 @@
 // recdb-file: checks, rescues, exports and imports recdb database files. A
 // thin command line over the commands of the file tool library.
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -14,6 +13,7 @@
 #include "file_tool/salvage.hpp"
 #include "file_tool/tool_messages.hpp"
 #include "file_tool/tool_status.hpp"
+#include "io/process.hpp"
 
 namespace {
 
@@ -69,6 +69,8 @@ int run(int argc, char** argv) {
     app.set_version_flag("--version", std::string(recdb::ToolName) + " " + RECDB_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
+    // Options begin with "-" on every system: "/data/x.db" is a file.
+    app.allow_windows_style_options(false);
 
     Arguments arguments;
     app.add_flag("-q,--quiet", arguments.quiet,
@@ -139,9 +141,12 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     // A file-size limit must make a write fail, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    recdb::io::letWritesFail(false);
+    // File names and messages are UTF-8 on every system.
+    const recdb::io::Utf8Console console;
     try {
-        return run(argc, argv);
+        recdb::io::CommandLine arguments(argc, argv);
+        return run(arguments.count(), arguments.values());
     } catch (const std::bad_alloc&) {
         recdb::toolMessage(std::cerr) << "out of memory; no output file was replaced\n";
     } catch (const std::exception& error) {

@@ -1,6 +1,5 @@
 #include "file_tool/output_target.hpp"
 
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
 
@@ -35,8 +34,8 @@ bool openInput(io::InputFile& file, const std::string& path, std::ostream& err) 
 
 std::optional<OutputTarget> examineOutput(const std::string& input, const std::string& output, std::ostream& err,
                                           std::string_view selfRefusal) {
-    struct stat in {};
-    struct stat out {};
+    io::FileStatus in{};
+    io::FileStatus out{};
     errno = 0;
     if (io::systemCalls().stat(input.c_str(), &in) != 0) {
         reportUnreadable(input, err);

@@ -1,6 +1,8 @@
 #include "io/descriptor.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "io/system_calls.hpp"
 
@@ -28,6 +30,38 @@ bool writeAll(int fd, const char* data, std::size_t size) {
         size -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+bool writeLines(int fd, const char* data, std::size_t size, std::string_view lineEnd) {
+    char translated[1 << 14];
+    std::size_t used = 0;
+    const auto append = [&](const char* bytes, std::size_t count) {
+        while (count > 0) {
+            if (used == sizeof translated) {
+                if (!writeAll(fd, translated, used)) {
+                    return false;
+                }
+                used = 0;
+            }
+            const std::size_t taken = std::min(count, sizeof translated - used);
+            std::memcpy(translated + used, bytes, taken);
+            used += taken;
+            bytes += taken;
+            count -= taken;
+        }
+        return true;
+    };
+    const char* const end = data + size;
+    while (data != end) {
+        const auto* feed = static_cast<const char*>(std::memchr(data, '\n', static_cast<std::size_t>(end - data)));
+        const char* const lineEnds = feed != nullptr ? feed : end;
+        if (!append(data, static_cast<std::size_t>(lineEnds - data)) ||
+            (feed != nullptr && !append(lineEnd.data(), lineEnd.size()))) {
+            return false;
+        }
+        data = feed != nullptr ? feed + 1 : end;
+    }
+    return used == 0 || writeAll(fd, translated, used);
 }
 
 bool Descriptor::close() {

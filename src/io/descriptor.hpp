@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 #include <cstddef>
+#include <string_view>
 
 namespace recdb::io {
 
@@ -12,6 +13,10 @@ ssize_t readSome(int fd, char* buffer, std::size_t size);
 // Writes every byte, again after a signal or a short write: false on an
 // error (errno tells which).
 bool writeAll(int fd, const char* data, std::size_t size);
+
+// Writes text with each line feed written as lineEnd, through a buffer of
+// its own on the stack: false on an error (errno tells which).
+bool writeLines(int fd, const char* data, std::size_t size, std::string_view lineEnd);
 
 // An open descriptor, closed when it goes unless closed before.
 class Descriptor {

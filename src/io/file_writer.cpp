@@ -1,26 +1,21 @@
 #include "io/file_writer.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <climits>
+#include <ctime>
 #include <optional>
 #include <random>
 #include <string_view>
 
 #include "io/descriptor.hpp"
+#include "io/paths.hpp"
 #include "io/system_calls.hpp"
 
 namespace recdb::io {
 
 namespace {
 
-// The directory part of a path, with its final slash; empty for a bare name.
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+constexpr std::size_t MaxLinkLength = 4096;
 
 // The path that writing to path reaches: symbolic links followed, also when
 // the last one names a file that does not exist yet. False on a loop or when
@@ -28,7 +23,7 @@ std::string directoryOf(const std::string& path) {
 bool resolveLinks(const std::string& path, std::string& resolved) {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
+        FileStatus info{};
         if (systemCalls().lstat(current.c_str(), &info) != 0) {
             resolved = current;
             return errno == ENOENT;
@@ -37,7 +32,7 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
             resolved = current;
             return true;
         }
-        char target[PATH_MAX];
+        char target[MaxLinkLength];
         const ssize_t length = systemCalls().readlink(current.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
             if (length >= 0) {
@@ -46,7 +41,7 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
             return false;
         }
         const std::string_view link(target, static_cast<std::size_t>(length));
-        std::string next = link.front() == '/' ? std::string() : directoryOf(current);
+        std::string next = isAbsolutePath(link) ? std::string() : directoryOf(current);
         next += link;
         current = std::move(next);
     }
@@ -55,9 +50,9 @@ bool resolveLinks(const std::string& path, std::string& resolved) {
 }
 
 mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
+    const auto mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return static_cast<mode_t>(0666 & ~mask);
 }
 
 // A file created under a fresh name beside the target; removed again unless
@@ -125,12 +120,13 @@ WriteOutcome failure(WriteOutcome outcome, int& error, int cause) {
     return outcome;
 }
 
-WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill, int& error) {
+WriteOutcome writeDirectly(const std::string& path, const std::function<void(OutputFile&)>& fill, Content content,
+                           int& error) {
     Descriptor file(systemCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.get() < 0) {
         return failure(WriteOutcome::CannotOpen, error, errno);
     }
-    OutputFile out(file.get());
+    OutputFile out(file.get(), OutputFile::DefaultBufferSize, content);
     fill(out);
     if (!out.flush()) {
         return failure(WriteOutcome::Failed, error, out.error());
@@ -138,7 +134,8 @@ WriteOutcome writeDirectly(const std::string& path, const std::function<void(Out
     return file.close() ? WriteOutcome::Written : failure(WriteOutcome::Failed, error, errno);
 }
 
-WriteOutcome writeReplacing(const std::string& path, const std::function<void(OutputFile&)>& fill, int& error) {
+WriteOutcome writeReplacing(const std::string& path, const std::function<void(OutputFile&)>& fill, Content content,
+                            int& error) {
     std::string target;
     if (path.empty()) {
         return failure(WriteOutcome::CannotOpen, error, ENOENT);
@@ -146,7 +143,7 @@ WriteOutcome writeReplacing(const std::string& path, const std::function<void(Ou
     if (!resolveLinks(path, target)) {
         return failure(WriteOutcome::CannotOpen, error, errno);
     }
-    struct stat existing {};
+    FileStatus existing{};
     const bool exists = systemCalls().stat(target.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT) {
         return failure(WriteOutcome::CannotOpen, error, errno);
@@ -155,7 +152,7 @@ WriteOutcome writeReplacing(const std::string& path, const std::function<void(Ou
         return failure(WriteOutcome::CannotOpen, error, EISDIR);
     }
     if (exists && !S_ISREG(existing.st_mode)) {
-        return writeDirectly(target, fill, error);
+        return writeDirectly(target, fill, content, error);
     }
     if (exists) {
         // The file is replaced only where it could have been written.
@@ -172,7 +169,7 @@ WriteOutcome writeReplacing(const std::string& path, const std::function<void(Ou
     if (systemCalls().fchmod(temporary.fd(), exists ? existing.st_mode & 07777 : newFileMode()) != 0) {
         return failure(WriteOutcome::Failed, error, errno);
     }
-    OutputFile out(temporary.fd());
+    OutputFile out(temporary.fd(), OutputFile::DefaultBufferSize, content);
     fill(out);
     if (!out.flush()) {
         return failure(WriteOutcome::Failed, error, out.error());
@@ -209,10 +206,10 @@ WriteOutcome writeReplacing(const std::string& path, const std::function<void(Ou
 
 }  // namespace
 
-WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill) {
+WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill, Content content) {
     int error = 0;
     // The temporary file is gone, and errno free to be set, once this returns.
-    const WriteOutcome outcome = writeReplacing(path, fill, error);
+    const WriteOutcome outcome = writeReplacing(path, fill, content, error);
     if (outcome != WriteOutcome::Written) {
         errno = error;
     }

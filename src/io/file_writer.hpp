@@ -22,9 +22,11 @@ enum class WriteOutcome {
 // creates its target); an existing file keeps its permission bits, and one
 // that the caller could not open for writing is refused. A directory that
 // cannot be written is refused too: the file is never rewritten in place.
-// Devices and pipes are written directly. After a failure errno holds the
-// system's error number of the call that failed (EISDIR for a directory,
-// ELOOP for a loop of links, ENOENT for an empty path).
-[[nodiscard]] WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill);
+// Devices and pipes are written directly. Text is written with the system's
+// line ends (see Content). After a failure errno holds the system's error
+// number of the call that failed (EISDIR for a directory, ELOOP for a loop of
+// links, ENOENT for an empty path).
+[[nodiscard]] WriteOutcome writeFile(const std::string& path, const std::function<void(OutputFile&)>& fill,
+                                     Content content = Content::Binary);
 
 }  // namespace recdb::io

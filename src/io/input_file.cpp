@@ -1,7 +1,5 @@
 #include "io/input_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -25,7 +23,7 @@ bool InputFile::open(const std::string& path) {
         error_ = errno;
         return false;
     }
-    struct stat info {};
+    FileStatus info{};
     if (systemCalls().fstat(file_.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         error_ = S_ISDIR(info.st_mode) ? EISDIR : errno;
         file_.reset();

@@ -7,15 +7,25 @@
 
 namespace recdb::io {
 
-OutputFile::OutputFile(int fd, std::size_t bufferSize)
-    : fd_(fd), bufferSize_(bufferSize), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
+OutputFile::OutputFile(int fd, std::size_t bufferSize, Content content)
+    : fd_(fd),
+      content_(content),
+      bufferSize_(bufferSize),
+      buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
+
+bool OutputFile::put(const char* data, std::size_t size) const {
+    if (TextLineEnd != "\n" && content_ == Content::Text) {
+        return writeLines(fd_, data, size, TextLineEnd);
+    }
+    return writeAll(fd_, data, size);
+}
 
 void OutputFile::write(std::string_view bytes) {
     if (used_ + bytes.size() > bufferSize_) {
         static_cast<void>(flush());
         if (bytes.size() > bufferSize_) {
             if (!failed_) {
-                takeResult(writeAll(fd_, bytes.data(), bytes.size()));
+                takeResult(put(bytes.data(), bytes.size()));
             }
             return;
         }
@@ -43,7 +53,7 @@ void OutputFile::writeInt32(std::int32_t value) {
 
 bool OutputFile::flush() {
     if (!failed_ && used_ > 0) {
-        takeResult(writeAll(fd_, buffer_.get(), used_));
+        takeResult(put(buffer_.get(), used_));
     }
     used_ = 0;
     return !failed_;

@@ -6,6 +6,18 @@
 
 namespace recdb::io {
 
+// The line end of text: a carriage return and a line feed on Windows, a line
+// feed elsewhere.
+#ifdef _WIN32
+inline constexpr std::string_view TextLineEnd = "\r\n";
+#else
+inline constexpr std::string_view TextLineEnd = "\n";
+#endif
+
+// How bytes reach a file: as they are, or as text, each line feed written as
+// TextLineEnd.
+enum class Content { Binary, Text };
+
 // Writes to an open descriptor through a buffer (1 MiB unless told other).
 // Every write and flush is checked; after the first failure nothing more is
 // written, failed() tells, and error() keeps the system's error number.
@@ -14,7 +26,7 @@ class OutputFile {
 public:
     static constexpr std::size_t DefaultBufferSize = std::size_t{1} << 20;
 
-    explicit OutputFile(int fd, std::size_t bufferSize = DefaultBufferSize);
+    explicit OutputFile(int fd, std::size_t bufferSize = DefaultBufferSize, Content content = Content::Binary);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -30,9 +42,11 @@ public:
     int error() const { return error_; }
 
 private:
+    [[nodiscard]] bool put(const char* data, std::size_t size) const;
     void takeResult(bool written);
 
     int fd_;
+    Content content_;
     std::size_t bufferSize_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

@@ -110,17 +110,20 @@ PrintResult filePrintSelection(const std::string& fileName, PrintType printType,
     // and the file is left as it was.
     struct OutOfMemory {};
     try {
-        const io::WriteOutcome written = io::writeFile(fileName, [&](io::OutputFile& file) {
-            if (!sortForListing(records, selection, sortKey, progress)) {
-                throw OutOfMemory{};
-            }
-            io::ProgressMeter meter(progress, "writing report", selection.records.size());
-            if (printType == PrintType::Html) {
-                writeHtmlReport(file, records, selection, fields, meter);
-            } else {
-                writeTextReport(file, records, selection, fields, meter);
-            }
-        });
+        const io::WriteOutcome written = io::writeFile(
+            fileName,
+            [&](io::OutputFile& file) {
+                if (!sortForListing(records, selection, sortKey, progress)) {
+                    throw OutOfMemory{};
+                }
+                io::ProgressMeter meter(progress, "writing report", selection.records.size());
+                if (printType == PrintType::Html) {
+                    writeHtmlReport(file, records, selection, fields, meter);
+                } else {
+                    writeTextReport(file, records, selection, fields, meter);
+                }
+            },
+            io::Content::Text);
         switch (written) {
         case io::WriteOutcome::Written:
             return {PrintOutcome::Printed};

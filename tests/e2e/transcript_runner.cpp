@@ -9,27 +9,30 @@
 //   given NAME    a file put into recdb's working directory beforehand
 //   expect NAME   a file that recdb must have written there
 // "hex" means the section holds its bytes as hexadecimal digits; "noeol" that
-// its last line has no line feed.
-#include <sys/wait.h>
-#include <unistd.h>
-#include <cstdio>
-#include <cstdlib>
+// its last line has no line feed. The output and every expected file not
+// given in hex are text: each line feed stands for the system's line end.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../line_ends.hpp"
+#include "run_program.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
+using recdb::testing::asText;
 
 struct Section {
     std::string kind;
     std::string name;
     std::string bytes;
+    bool hex = false;
 };
 
 std::string readFile(const fs::path& path) {
@@ -69,6 +72,7 @@ std::vector<Section> parse(const std::string& text) {
             return;
         }
         std::string& bytes = sections.back().bytes;
+        sections.back().hex = hex;
         if (hex) {
             bytes = fromHex(bytes);
         } else if (noEndOfLine && !bytes.empty()) {
@@ -125,6 +129,17 @@ void reportDifference(const std::string& what, const std::string& expected, cons
               << "\n  actual:   " << lineAt(actual) << '\n';
 }
 
+// A fresh directory for one run.
+fs::path makeRunDirectory() {
+    std::random_device seed;
+    for (;;) {
+        fs::path base = fs::temp_directory_path() / ("recdb-transcript-" + std::to_string(seed()));
+        if (fs::create_directory(base)) {
+            return base;
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,12 +149,7 @@ int main(int argc, char** argv) {
     }
     const fs::path binary = fs::absolute(argv[1]);
     const std::vector<Section> sections = parse(readFile(argv[2]));
-    char pattern[] = "/tmp/recdb-transcript-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
-        std::perror("mkdtemp");
-        return 2;
-    }
-    const fs::path base(pattern);
+    const fs::path base = makeRunDirectory();
     const fs::path run = base / "run";
     fs::create_directory(run);
     std::string input;
@@ -148,24 +158,13 @@ int main(int argc, char** argv) {
         if (section.kind == "input") {
             input = section.bytes;
         } else if (section.kind == "output") {
-            output = section.bytes;
+            output = asText(section.bytes);
         } else if (section.kind == "given") {
             std::ofstream(run / section.name, std::ios::binary) << section.bytes;
         }
     }
     std::ofstream(base / "stdin", std::ios::binary) << input;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(run.c_str()) != 0 || std::freopen((base / "stdin").c_str(), "rb", stdin) == nullptr ||
-            std::freopen((base / "stdout").c_str(), "wb", stdout) == nullptr) {
-            ::_exit(127);
-        }
-        ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    bool passed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    bool passed = runProgram(binary, run, base / "stdin", base / "stdout") == 0;
     if (!passed) {
         std::cerr << "recdb did not exit with status 0\n";
     }
@@ -177,8 +176,9 @@ int main(int argc, char** argv) {
     for (const Section& section : sections) {
         if (section.kind == "expect") {
             const std::string written = readFile(run / section.name);
-            if (written != section.bytes) {
-                reportDifference(section.name, section.bytes, written);
+            const std::string expected = section.hex ? section.bytes : asText(section.bytes);
+            if (written != expected) {
+                reportDifference(section.name, expected, written);
                 passed = false;
             }
         }

@@ -4,7 +4,6 @@
 // index must hold together, and the database and files must be as before.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "../line_ends.hpp"
 #include "console/line_reader.hpp"
 #include "console/progress_line.hpp"
 #include "console/request_loop.hpp"
@@ -97,7 +97,7 @@ public:
         loop_.handle(select);
     }
     ~Console() {
-        ::close(outputFd_);
+        io::systemCalls().close(outputFd_);
         fs::remove_all(dir_);
     }
 
@@ -106,8 +106,7 @@ public:
     template <typename Fault>
     std::string run(std::string line, Fault& fault) {
         output_.flush();
-        ::ftruncate(outputFd_, 0);
-        ::lseek(outputFd_, 0, SEEK_SET);
+        const auto before = static_cast<std::size_t>(io::systemCalls().lseek(outputFd_, 0, SEEK_CUR));
         const fs::path previous = fs::current_path();
         fs::current_path(dir_);
         fault.arm();
@@ -115,7 +114,7 @@ public:
         fault.disarm();
         output_.flush();
         fs::current_path(previous);
-        return readFile(dir_ / ".replies");
+        return readFile(dir_ / ".replies").substr(before);
     }
     std::string run(std::string line) {
         struct NoFault {
@@ -164,7 +163,7 @@ private:
     int openOutput() {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        outputFd_ = ::open((dir_ / ".replies").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+        outputFd_ = io::systemCalls().open((dir_ / ".replies").string().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         return outputFd_;
     }
 
@@ -305,8 +304,10 @@ public:
         }
         return SystemCalls::close(fd);
     }
-    int stat(const char* path, struct stat* info) override { return fail("stat") ? -1 : SystemCalls::stat(path, info); }
-    int lstat(const char* path, struct stat* info) override {
+    int stat(const char* path, io::FileStatus* info) override {
+        return fail("stat") ? -1 : SystemCalls::stat(path, info);
+    }
+    int lstat(const char* path, io::FileStatus* info) override {
         return fail("lstat") ? -1 : SystemCalls::lstat(path, info);
     }
     int fchmod(int fd, mode_t mode) override { return fail("fchmod") ? -1 : SystemCalls::fchmod(fd, mode); }
@@ -402,9 +403,14 @@ TEST(FileFaults, AFailedLookAtTheRequestFileChangesOnlyTheProgressLine) {
         bool failLook;
         bool progressShown;
     };
+#ifdef _WIN32
+    const char* const device = "NUL";
+#else
+    const char* const device = "/dev/null";
+#endif
     const LookCase cases[] = {
-        {"/dev/null", false, false},
-        {"/dev/null", true, true},
+        {device, false, false},
+        {device, true, true},
         {"target", false, true},
         {"target", true, true},
     };
@@ -413,7 +419,7 @@ TEST(FileFaults, AFailedLookAtTheRequestFileChangesOnlyTheProgressLine) {
         fs::create_directories(dir);
         const fs::path replies = dir / ".replies";
         {
-            const int fd = ::open(replies.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+            const int fd = io::systemCalls().open(replies.string().c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
             Database database;
             Selection selection;
             ConsoleOutput output(fd, false);
@@ -423,7 +429,7 @@ TEST(FileFaults, AFailedLookAtTheRequestFileChangesOnlyTheProgressLine) {
             RequestLoop loop(database, selection, input, output, &progress);
             std::string insert = "insert name=a group=1 rating=1.2";
             loop.handle(insert);
-            std::string store = "DBstore " + (c.target[0] == '/' ? std::string(c.target) : (dir / c.target).string());
+            std::string store = "DBstore " + (c.target == device ? std::string(c.target) : (dir / c.target).string());
             output.flush();
             FailingCalls calls(1);
             if (c.failLook) {
@@ -432,14 +438,15 @@ TEST(FileFaults, AFailedLookAtTheRequestFileChangesOnlyTheProgressLine) {
             loop.handle(store);
             calls.disarm();
             output.flush();
-            ::close(fd);
+            io::systemCalls().close(fd);
             EXPECT_EQ(calls.failed() != nullptr ? std::string(calls.failed()) : "", c.failLook ? "stat" : "")
                 << c.target;
             EXPECT_EQ(!screen.written.empty(), c.progressShown) << c.target << ": " << screen.written;
         }
-        EXPECT_EQ(readFile(replies), ":: New Data is inserted successfully.\n:: The DataBase is stored successfully.\n")
+        EXPECT_EQ(readFile(replies),
+                  testing::asText(":: New Data is inserted successfully.\n:: The DataBase is stored successfully.\n"))
             << c.target << (c.failLook ? ", the look failing" : "");
-        if (c.target[0] != '/') {
+        if (c.target != device) {
             EXPECT_EQ(readFile(dir / c.target).size(), 4u + 1 + 16) << c.target;
         }
         fs::remove_all(dir);

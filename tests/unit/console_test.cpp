@@ -1,10 +1,8 @@
 // The console's help for a person at a terminal: the request guides and the
-// words they give the completion and the manual page, the hints, the notes
-// on standard error, the question before unstored changes are dropped, and
-// how the manual page is found.
+// words they give the manual page, the hints, the notes on standard error,
+// and the question before unstored changes are dropped.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -12,18 +10,15 @@
 #include <functional>
 #include <iterator>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "console/completion.hpp"
-#include "console/manual_page.hpp"
+#include "../line_ends.hpp"
 #include "console/request_guide.hpp"
 #include "console/request_loop.hpp"
 #include "console/terminal_notes.hpp"
-#include "io/system_calls.hpp"
 
 namespace recdb {
 namespace {
@@ -57,31 +52,6 @@ TEST(RequestGuide, NearestWordCatchesSlipsButNotStrangers) {
     for (const auto& [word, meant] : cases) {
         const std::optional<std::string_view> nearest = nearestWord(word);
         EXPECT_EQ(nearest.value_or("(none)"), meant != nullptr ? meant : "(none)") << word;
-    }
-}
-
-TEST(Completion, OffersTheWordsOfTheGuides) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"", {"DBload", "DBstore", "insert", "remove", "select", "reselect", "print", "fileprint", "exit", "help"}},
-        {"re", {"remove", "reselect"}},
-        {"he", {"help"}},
-        {"help ", {"DBload", "DBstore", "insert", "remove", "select", "reselect", "print", "fileprint", "exit"}},
-        {"help ins", {"insert"}},
-        {"help insert ", {}},
-        {"insert name=a ", {"name=", "group=", "rating=", "info=", "end"}},
-        {"remove ", {"name=", "end"}},
-        {"select g", {"group="}},
-        {"select end ", {}},
-        {"print ", {"name", "group", "rating", "info", "sort"}},
-        {"print name end ", {}},
-        {"fileprint name ", {"name", "group", "rating", "info", "sort", "end"}},
-        {"fileprint name end x ", {"HTML"}},
-        {"fileprint name end x HTML ", {}},
-        {"exit ", {}},
-        {"bogus ", {}},
-    };
-    for (const auto& [typed, expected] : cases) {
-        EXPECT_EQ(completionsFor(typed), expected) << '"' << typed << '"';
     }
 }
 
@@ -423,75 +393,9 @@ TEST(RequestLoop, AsksBeforeDroppingUnstoredChanges) {
     for (const LoopCase& c : cases) {
         const LoopRun run = runLoop(c.lines, c.answers, true);
         EXPECT_EQ(run.questions, c.questions) << c.label;
-        EXPECT_EQ(run.replies, c.replies) << c.label;
+        EXPECT_EQ(run.replies, testing::asText(c.replies)) << c.label;
         EXPECT_EQ(run.records, c.records) << c.label;
     }
-}
-
-// Stat calls that find only the files and programs given.
-class FakeFiles final : public io::SystemCalls {
-public:
-    FakeFiles(std::set<std::string> programs, std::set<std::string> files)
-        : programs_(std::move(programs)), files_(std::move(files)) {}
-
-    int stat(const char* path, struct stat* info) override {
-        ++calls;
-        *info = {};
-        if (programs_.contains(path) || files_.contains(path)) {
-            info->st_mode = S_IFREG | (programs_.contains(path) ? 0755 : 0644);
-            return 0;
-        }
-        errno = ENOENT;
-        return -1;
-    }
-
-    int calls = 0;
-
-private:
-    std::set<std::string> programs_;
-    std::set<std::string> files_;
-};
-
-TEST(ManualPage, IsFoundWhereManWouldFindIt) {
-    struct PageCase {
-        const char* label;
-        const char* path;
-        const char* manPath;
-        std::set<std::string> programs;
-        std::set<std::string> files;
-        bool found;
-    };
-    const PageCase cases[] = {
-        {"the system's manual", "/usr/bin:/bin", nullptr, {"/usr/bin/man"}, {"/usr/share/man/man1/recdb.1.gz"}, true},
-        {"no man program", "/usr/bin:/bin", nullptr, {}, {"/usr/share/man/man1/recdb.1.gz"}, false},
-        {"man that cannot run", "/usr/bin", nullptr, {}, {"/usr/bin/man", "/usr/share/man/man1/recdb.1"}, false},
-        {"no page", "/usr/bin", nullptr, {"/usr/bin/man"}, {"/usr/share/man/man1/other.1"}, false},
-        {"beside a bin directory of PATH",
-         "/opt/r/bin:/usr/bin",
-         nullptr,
-         {"/usr/bin/man"},
-         {"/opt/r/share/man/man1/recdb.1"},
-         true},
-        {"MANPATH without the page", "/usr/bin", "/m", {"/usr/bin/man"}, {"/usr/share/man/man1/recdb.1"}, false},
-        {"MANPATH with the page", "/usr/bin", "/m", {"/usr/bin/man"}, {"/m/man1/recdb.1"}, true},
-        {"an empty MANPATH entry is the usual ones",
-         "/usr/bin",
-         "/m:",
-         {"/usr/bin/man"},
-         {"/usr/local/share/man/man1/recdb.1"},
-         true},
-        {"no PATH", nullptr, nullptr, {"/usr/bin/man"}, {"/usr/share/man/man1/recdb.1"}, false},
-    };
-    for (const PageCase& c : cases) {
-        FakeFiles files(c.programs, c.files);
-        const io::SystemCallsOverride override(files);
-        EXPECT_EQ(manualPageInstalled(c.path, c.manPath), c.found) << c.label;
-    }
-    // A long PATH costs a few stat calls a directory, no more.
-    FakeFiles files({"/8/bin/man"}, {});
-    const io::SystemCallsOverride override(files);
-    EXPECT_FALSE(manualPageInstalled("/1/bin:/2/bin:/3/bin:/4/bin:/5/bin:/6/bin:/7/bin:/8/bin", nullptr));
-    EXPECT_LE(files.calls, 8 + 2 * (2 * 8 + 2));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
 #include <unistd.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -15,32 +17,39 @@
 #include "exchange/table_reader.hpp"
 #include "exchange/tsv_writer.hpp"
 #include "io/input_file.hpp"
+#include "io/system_calls.hpp"
 
 namespace recdb {
 namespace {
 
-// An anonymous file in memory, for writers to write to and readers to read.
-class MemoryFile {
+// A file of the test's own, for writers to write to and readers to read.
+class ScratchFile {
 public:
-    MemoryFile() : fd_(::memfd_create("exchange-test", 0)) {}
-    ~MemoryFile() { ::close(fd_); }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
+    ScratchFile() {
+        static int made = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("recdb-exchange-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
+    }
+    ~ScratchFile() { std::filesystem::remove(path_); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
 
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+    std::string path() const { return path_.string(); }
     std::string write(const std::function<void(io::OutputFile&)>& fill) const {
+        const int fd = io::systemCalls().open(path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_GE(fd, 0);
         {
-            io::OutputFile out(fd_);
+            io::OutputFile out(fd);
             fill(out);
             EXPECT_TRUE(out.flush());
         }
-        std::string bytes(static_cast<std::size_t>(::lseek(fd_, 0, SEEK_END)), '\0');
-        EXPECT_EQ(::pread(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-        return bytes;
+        EXPECT_EQ(io::systemCalls().close(fd), 0);
+        std::ifstream in(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
 private:
-    int fd_;
+    std::filesystem::path path_;
 };
 
 RecordView view(std::string_view name, std::int32_t group, std::int32_t num, std::int32_t den,
@@ -78,9 +87,9 @@ TEST(ExchangeWriters, EachCaseInEveryForm) {
     };
     for (const WriterCase& c : cases) {
         SCOPED_TRACE(c.csv);
-        MemoryFile csv;
-        MemoryFile tsv;
-        MemoryFile json;
+        ScratchFile csv;
+        ScratchFile tsv;
+        ScratchFile json;
         EXPECT_EQ(csv.write([&](io::OutputFile& out) { CsvWriter(out).writeRecord(c.record); }), c.csv);
         EXPECT_EQ(tsv.write([&](io::OutputFile& out) { TsvWriter(out).writeRecord(c.record); }), c.tsv);
         EXPECT_EQ(json.write([&](io::OutputFile& out) { JsonlWriter(out).writeRecord(c.record); }), c.json + "\n");
@@ -105,7 +114,7 @@ TEST(ExchangeWriters, JsonReplacesEachBadSequenceOnceAndCountsIt) {
         {"\xF0\x9F\x98\x80", {"\xF0\x9F\x98\x80", 0}},
     };
     for (const auto& [text, expected] : cases) {
-        MemoryFile file;
+        ScratchFile file;
         std::uint64_t replaced = 0;
         const std::string written = file.write([&](io::OutputFile& out) {
             JsonlWriter writer(out);
@@ -170,7 +179,7 @@ TEST(ExchangeNumbers, OnlyWholeDecimalNumbersOf32Bits) {
 // line than the row's first).
 std::vector<std::string> readRows(const std::string& text, TableFormat format, std::uint64_t* emptyLines = nullptr,
                                   std::uint64_t* firstEmptyLine = nullptr) {
-    MemoryFile file;
+    ScratchFile file;
     file.write([&](io::OutputFile& out) { out.write(text); });
     io::InputFile input;
     EXPECT_TRUE(input.open(file.path()));

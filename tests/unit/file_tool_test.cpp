@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -278,8 +279,15 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
                            std::to_string(bytes.size()) + " bytes; skipped 1 stretch of 4 bytes\n");
     EXPECT_EQ(read(path("salvaged.db")), numbered(0, 10).str());
 
-    fs::create_symlink(path("damaged.db"), path("link.db"));
-    for (const std::string& output : {path("damaged.db"), path("link.db")}) {
+    // Through a symbolic link too, where one can be made (Windows asks a
+    // privilege for it).
+    std::vector<std::string> outputs{path("damaged.db")};
+    std::error_code cannotLink;
+    fs::create_symlink(path("damaged.db"), path("link.db"), cannotLink);
+    if (!cannotLink) {
+        outputs.push_back(path("link.db"));
+    }
+    for (const std::string& output : outputs) {
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err).status, 2);
@@ -394,7 +402,7 @@ class FailingStat final : public io::SystemCalls {
 public:
     FailingStat(std::string path, int reason) : path_(std::move(path)), reason_(reason) {}
 
-    int stat(const char* path, struct stat* info) override {
+    int stat(const char* path, io::FileStatus* info) override {
         if (path_ == path) {
             errno = reason_;
             return -1;
@@ -416,14 +424,14 @@ TEST_F(FileToolTest, AStatThatFailsStopsEachCommandBeforeItWrites) {
         int reason;
         std::string message;
     };
+    const auto cannotTell = [&](int reason) {
+        return "recdb-file: cannot tell whether " + output + " is the input file itself: " + std::strerror(reason) +
+               "; nothing was written\n";
+    };
     const std::vector<Case> cases = {
-        {"in", EIO, ": Input/output error\n"},
-        {output, EIO,
-         "recdb-file: cannot tell whether " + output +
-             " is the input file itself: Input/output error; nothing was written\n"},
-        {output, ELOOP,
-         "recdb-file: cannot tell whether " + output +
-             " is the input file itself: Too many levels of symbolic links; nothing was written\n"},
+        {"in", EIO, std::string(": ") + std::strerror(EIO) + "\n"},
+        {output, EIO, cannotTell(EIO)},
+        {output, ELOOP, cannotTell(ELOOP)},
     };
     for (const Case& c : cases) {
         for (const std::string_view command : {"import", "export", "salvage"}) {
