@@ -5,8 +5,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "file_tool/check.hpp"
@@ -14,6 +16,7 @@
 #include "file_tool/import_file.hpp"
 #include "file_tool/name_tally.hpp"
 #include "file_tool/salvage.hpp"
+#include "store/record_reader.hpp"
 
 namespace recdb {
 namespace {
@@ -78,11 +81,26 @@ protected:
         const int status = checkFile(put("checked.db", bytes), out, err);
         return {status, out.str(), err.str()};
     }
-    Run salvage(const std::string& bytes) const {
+    Run salvage(const std::string& bytes, const SalvageLimits& limits = {}) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err);
+        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err, limits);
         return {status, out.str(), err.str()};
+    }
+    // The names of the records that salvage keeps, in order.
+    std::string namesOf(const std::string& bytes) const {
+        salvage(bytes);
+        const std::string kept = read(path("salvaged.db"));
+        std::string names;
+        for (std::string_view rest = kept; !rest.empty();) {
+            const DecodedRecord decoded = decodeRecord(rest);
+            if (decoded.result != RecordRead::Complete) {
+                return names + "(unsound)";
+            }
+            names.append(decoded.record.name).append(" ");
+            rest.remove_prefix(decoded.size);
+        }
+        return names;
     }
 
     fs::path dir_;
@@ -214,13 +232,6 @@ Bytes numbered(int from, int to) {
     return bytes;
 }
 
-std::string namesOf(const std::string& file) {
-    std::string names;
-    scanRecords(
-        file, [&](const RecordView& record) { names.append(record.name).append(" "); }, [](const SkippedStretch&) {});
-    return names;
-}
-
 TEST_F(FileToolTest, SalvageKeepsEverySoundRecordAroundDamage) {
     const std::string before = numbered(0, 10).str();
     const std::string after = numbered(11, 20).str();
@@ -268,6 +279,82 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
         EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err), 2);
         EXPECT_NE(err.str().find("is the input file itself"), std::string::npos);
         EXPECT_EQ(read(path("damaged.db")), bytes);
+    }
+}
+
+// Damaged files with records longer than small windows: kept long records,
+// lengths that reach past the window or past the end, long texts free of
+// zero bytes, and more stretches than a short list holds.
+std::vector<std::string> damagedFiles() {
+    const std::string clean = numbered(0, 30).str();
+    Bytes longInfos;
+    for (int k = 1; k <= 6; ++k) {
+        longInfos.record("long" + std::to_string(k), k, 1, 2, std::string(static_cast<std::size_t>(k) * 150, 'L'));
+    }
+    const std::string longs = longInfos.str();
+    Bytes swallowing;
+    swallowing.int32(3).text("big").int32(1).int32(1).int32(1).int32(2000);
+    std::string stretches;
+    for (int k = 0; k < 40; ++k) {
+        stretches += numbered(k, k + 1).str() + std::string(static_cast<std::size_t>(k % 3 + 1), '\x7f');
+    }
+    std::string noise(3000, '\0');
+    std::mt19937 random(7);
+    for (char& byte : noise) {
+        byte = static_cast<char>(random() % 4 == 0 ? 0 : random() % 256);
+    }
+    return {clean,
+            longs + "junk" + clean,
+            clean.substr(0, 100) + swallowing.str() + longs + clean.substr(100),
+            swallowing.str() + std::string(2500, 'z') + clean,
+            longs.substr(0, longs.size() - 5),
+            clean + longs.substr(0, 700),
+            std::string(300, '\0') + longs,
+            stretches,
+            noise + clean + noise.substr(0, 500)};
+}
+
+// Runs a command on a pipe (by its name in /proc) that a thread fills.
+template <typename Command>
+auto throughPipe(const std::string& bytes, Command command) {
+    int ends[2];
+    EXPECT_EQ(::pipe(ends), 0);
+    std::thread writer([&bytes, end = ends[1]] {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t wrote = ::write(end, bytes.data() + done, bytes.size() - done);
+            if (wrote <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(wrote);
+        }
+        ::close(end);
+    });
+    auto result = command("/proc/self/fd/" + std::to_string(ends[0]));
+    writer.join();
+    ::close(ends[0]);
+    return result;
+}
+
+TEST_F(FileToolTest, SalvageGivesTheSameInAnyWindowAndFromAPipe) {
+    for (const std::string& bytes : damagedFiles()) {
+        const Run whole = salvage(bytes);
+        const std::string written = read(path("salvaged.db"));
+        for (const SalvageLimits limits :
+             {SalvageLimits{1, 0}, SalvageLimits{7, 1}, SalvageLimits{83, 3}, SalvageLimits{400, 1000}}) {
+            const Run run = salvage(bytes, limits);
+            EXPECT_EQ(run.out, whole.out) << limits.reach << ' ' << limits.listedStretches;
+            EXPECT_EQ(run.status, whole.status);
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(read(path("salvaged.db")), written);
+        }
+        const Run piped = throughPipe(bytes, [&](const std::string& input) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = salvageFile(input, path("piped.db"), out, err, {1, 0});
+            return Run{status, out.str(), err.str()};
+        });
+        EXPECT_EQ(piped.out, whole.out);
+        EXPECT_EQ(read(path("piped.db")), written);
     }
 }
 
