@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include "file_tool/check.hpp"
 #include "file_tool/export_file.hpp"
 #include "file_tool/import_file.hpp"
+#include "file_tool/name_sieve.hpp"
 #include "file_tool/name_tally.hpp"
 #include "file_tool/salvage.hpp"
 #include "store/record_reader.hpp"
@@ -75,10 +77,10 @@ protected:
         std::string out;
         std::string err;
     };
-    Run check(const std::string& bytes) const {
+    Run check(const std::string& bytes, const CheckLimits& limits = {}) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = checkFile(put("checked.db", bytes), out, err);
+        const int status = checkFile(put("checked.db", bytes), out, err, limits);
         return {status, out.str(), err.str()};
     }
     Run salvage(const std::string& bytes, const SalvageLimits& limits = {}) const {
@@ -187,6 +189,18 @@ TEST_F(FileToolTest, CheckCountsRepeatedNames) {
               "16 records, 336 bytes, 0 problems, 5 notes: DBload loads all of them unchanged\n");
 }
 
+// Tallies names[k] as record k + 1 at place 10 * k, in as many passes as it
+// asks for.
+NameTally tallied(const std::vector<std::string>& names, std::size_t budget, int hashBits = 64) {
+    NameTally tally(budget, hashBits);
+    do {
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            tally.add(names[k], k + 1, 10 * k);
+        }
+    } while (!tally.endPass());
+    return tally;
+}
+
 TEST(NameTally, ExactInAnyBudget) {
     std::vector<std::string> names;
     for (int k = 0; k < 20000; ++k) {
@@ -200,14 +214,15 @@ TEST(NameTally, ExactInAnyBudget) {
     for (const auto& entry : counts) {
         repeated += entry.second > 1 ? 1 : 0;
     }
-    for (const std::size_t budget : {std::size_t{1} << 30, std::size_t{256} << 10, std::size_t{32} << 10}) {
-        NameTally tally(budget);
-        do {
-            for (std::size_t k = 0; k < names.size(); ++k) {
-                tally.add(names[k], k + 1, 10 * k);
-            }
-        } while (!tally.endPass());
-        EXPECT_EQ(tally.repeatedNames(), repeated) << budget;
+    // Small budgets narrow the exact count and the sieve; short hashes make
+    // names share fingerprints (12 bits) and whole hashes (0 bits).
+    const std::vector<std::pair<std::size_t, int>> limits = {{std::size_t{1} << 30, 64},   {std::size_t{256} << 10, 64},
+                                                             {std::size_t{32} << 10, 64},  {std::size_t{4} << 10, 64},
+                                                             {std::size_t{256} << 10, 40}, {std::size_t{32} << 10, 12},
+                                                             {std::size_t{256} << 10, 0}};
+    for (const auto& [budget, hashBits] : limits) {
+        const NameTally tally = tallied(names, budget, hashBits);
+        EXPECT_EQ(tally.repeatedNames(), repeated) << budget << ' ' << hashBits;
         EXPECT_EQ(tally.passes() > 1, budget < (std::size_t{1} << 20)) << budget;
         ASSERT_EQ(tally.firstRepeats().size(), NameTally::Listed);
         for (std::size_t k = 0; k < NameTally::Listed; ++k) {
@@ -217,6 +232,66 @@ TEST(NameTally, ExactInAnyBudget) {
             EXPECT_EQ(repeat.count, counts[names[k]]);
             EXPECT_EQ(repeat.firstPlace, 10 * k);
         }
+    }
+}
+
+TEST(NameTally, ReadsOnceWhatFitsAndTwiceWhatTheSieveHolds) {
+    // A budget of 128 KiB counts 2048 names exactly and sieves 24576.
+    const std::size_t budget = std::size_t{128} << 10;
+    const auto distinct = [](int count, int repeatedFirst) {
+        std::vector<std::string> names;
+        for (int k = 0; k < count + repeatedFirst; ++k) {
+            names.push_back(std::to_string(k < count ? k : k - count));
+        }
+        return names;
+    };
+    std::vector<std::string> early = distinct(30, 30);  // met twice before the sieve starts
+    const std::vector<std::string> later = distinct(20000, 0);
+    early.insert(early.end(), later.begin() + 30, later.end());
+    // Past the sieve's capacity, each range it takes costs two passes at most.
+    const struct {
+        std::vector<std::string> names;
+        std::size_t maxPasses;
+        std::uint64_t repeated;
+    } cases[] = {
+        {distinct(2000, 30), 1, 30},
+        {distinct(20000, 100), 2, 100},
+        {early, 2, 30},
+        {std::vector<std::string>(50000, "same"), 1, 1},
+        {distinct(60000, 7), 6, 7},
+    };
+    for (const auto& [names, maxPasses, repeated] : cases) {
+        const NameTally tally = tallied(names, budget);
+        EXPECT_LE(tally.passes(), maxPasses) << names.size();
+        EXPECT_EQ(tally.repeatedNames(), repeated) << names.size();
+    }
+}
+
+TEST(NameSieve, MarksWhatCameTwiceAfterGivingUpARange) {
+    std::mt19937_64 random(11);
+    std::vector<std::uint64_t> hashes(700);
+    for (std::uint64_t& hash : hashes) {
+        hash = random();
+    }
+    // 1024 slots, 700 of them taken: dropping half the range breaks chains
+    // that the fingerprints left must still be found along.
+    for (const std::uint64_t high : {std::uint64_t{1} << 63, std::uint64_t{1} << 61, ~std::uint64_t{0}}) {
+        NameSieve sieve(4096);
+        sieve.start();
+        for (const std::uint64_t hash : hashes) {
+            sieve.add(hash);
+        }
+        sieve.dropAbove(high);
+        std::vector<std::uint32_t> expected;
+        for (std::size_t k = 0; k < hashes.size(); k += 3) {
+            if (hashes[k] <= high) {
+                sieve.add(hashes[k]);
+                expected.push_back(NameSieve::fingerprint(hashes[k]));
+            }
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(sieve.marked(), expected.size());
+        EXPECT_EQ(sieve.takeMarked().prints(), expected) << high;
     }
 }
 
@@ -355,6 +430,48 @@ TEST_F(FileToolTest, SalvageGivesTheSameInAnyWindowAndFromAPipe) {
         });
         EXPECT_EQ(piped.out, whole.out);
         EXPECT_EQ(read(path("piped.db")), written);
+    }
+}
+
+// Files whose names repeat in many ways, with more than a hundred findings.
+std::vector<std::string> repeatingFiles() {
+    Bytes pool;
+    Bytes distinct;
+    Bytes one;
+    Bytes findings;
+    Bytes early;  // names met twice only before a small budget is full
+    for (int k = 0; k < 3000; ++k) {
+        early.record(std::to_string(k / 2 + (k < 80 ? 0 : k)));
+        pool.record(std::to_string(k * 7919 % 700), k);
+        distinct.record(std::to_string(k), k, 1, 1, k % 2 == 0 ? std::optional<std::string_view>("i") : std::nullopt);
+        one.record(k % 1000 == 0 ? "other" : "one");
+        findings.record(k % 20 == 0 ? "" : std::to_string(k % 900), 1, 1, 1, std::string(k % 7 == 0 ? "a\0b" : "ab"));
+    }
+    distinct.text(numbered(0, 10).str());
+    Bytes badEnd;
+    badEnd.text(pool.str()).int32(64).text("after");
+    return {pool.str(),   distinct.str(), one.str(), findings.str(), distinct.str().substr(0, distinct.size() - 3),
+            badEnd.str(), early.str()};
+}
+
+TEST_F(FileToolTest, CheckGivesTheSameInAnyBudgetAndFromAPipe) {
+    // Budgets that narrow the exact count and the sieve; hashes cut short so
+    // that names share fingerprints, and whole hashes.
+    const CheckLimits limits[] = {{4096, 64}, {32768, 64}, {65536, 40}, {20000, 12}, {100000, 0}};
+    for (const std::string& bytes : repeatingFiles()) {
+        const Run whole = check(bytes);
+        for (const CheckLimits& limit : limits) {
+            const Run run = check(bytes, limit);
+            EXPECT_EQ(run.out, whole.out) << limit.budget << ' ' << limit.hashBits;
+            EXPECT_EQ(run.status, whole.status);
+        }
+        const Run piped = throughPipe(bytes, [](const std::string& input) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = checkFile(input, out, err, {4096, 12});
+            return Run{status, out.str(), err.str()};
+        });
+        EXPECT_EQ(piped.out, whole.out);
     }
 }
 
