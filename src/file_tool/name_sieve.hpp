@@ -33,7 +33,10 @@ private:
 // exactly takes some 700 MB.
 class NameSieve {
 public:
-    static std::uint32_t fingerprint(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 34); }
+    static constexpr int FingerprintShift = 34;
+    static std::uint32_t fingerprint(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> FingerprintShift);
+    }
 
     // A table of the largest power of two of slots within the budget, made
     // when the sieve starts.

@@ -24,9 +24,10 @@ std::uint64_t hashName(std::string_view name) {
     return hash;
 }
 
-// The most fingerprints the exact passes count in a filtered way: a quarter
-// of the budget. More marked names than that are counted as the first pass
-// counts them, all of them, which then costs hardly more.
+// The marked fingerprints that the exact passes may look names up in take
+// at most a tenth of the budget (a million in 64 MiB, with their bitmap).
+// Where more are marked, most names repeat, and the exact passes count every
+// name of the range instead, which then costs hardly more.
 constexpr std::size_t MarkedShare = 16;
 
 }  // namespace
@@ -81,20 +82,21 @@ void NameTally::sieve(std::uint64_t hash, bool repeated) {
 
 void NameTally::startSieve() {
     // The names counted so far go into the sieve, those met twice marked.
-    // Their hashes are set aside first (the lowest bit, which no
-    // fingerprint uses, saying which), so that the count's memory is given
-    // back before the sieve's is taken.
-    std::vector<std::uint64_t> counted;
+    // Their fingerprints are set aside first, each with its mark in a
+    // lowest bit, so that the count's memory is given back before the
+    // sieve's is taken.
+    std::vector<std::uint32_t> counted;
     counted.reserve(exact_.size());
     for (const ExactNames::Entry& entry : exact_.entries()) {
-        counted.push_back((entry.hash & ~std::uint64_t{1}) | (entry.count > 1 ? 1 : 0));
+        counted.push_back(NameSieve::fingerprint(entry.hash) << 1 | (entry.count > 1 ? 1 : 0));
     }
     exact_.clear();
     sieving_ = true;
     sieve_.start();
-    for (const std::uint64_t word : counted) {
-        if ((word & ~std::uint64_t{1}) <= high_) {
-            sieve(word & ~std::uint64_t{1}, (word & 1) != 0);
+    for (const std::uint32_t word : counted) {
+        const std::uint64_t hash = std::uint64_t{word >> 1} << NameSieve::FingerprintShift;
+        if (hash <= high_) {
+            sieve(hash, (word & 1) != 0);
         }
     }
 }
@@ -170,9 +172,10 @@ void NameTally::collectRepeats() {
 template <typename Fits>
 std::uint64_t NameTally::plan(std::uint64_t low, std::uint64_t limit, const std::vector<Share>& counts,
                               Fits fits) const {
-    // The names the first pass met in each share of the hashes bound the
-    // distinct names of a range from above, so a range made of shares that
-    // fit needs no narrowing.
+    // The names the first pass met in a share of the hashes bound its
+    // distinct names from above, so a range planned from them needs no
+    // narrowing; the marked fingerprints only estimate the names an exact
+    // pass takes, which narrowing then corrects.
     std::uint64_t names = 0;
     std::uint64_t bytes = 0;
     std::size_t share = low >> ShareShift;
@@ -190,7 +193,7 @@ std::uint64_t NameTally::plan(std::uint64_t low, std::uint64_t limit, const std:
 std::vector<NameTally::Share> NameTally::markedShares() const {
     std::vector<Share> estimates(Shares);
     for (const std::uint32_t print : marked_.prints()) {
-        ++estimates[print >> (ShareShift - 34)].names;
+        ++estimates[print >> (ShareShift - NameSieve::FingerprintShift)].names;
     }
     for (std::size_t share = 0; share < Shares; ++share) {
         const Share& met = shares_[share];

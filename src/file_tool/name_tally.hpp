@@ -76,12 +76,12 @@ private:
     // Goes on to the next range, or ends.
     bool nextRange();
     void collectRepeats();
-    // The end of the range from low on that the counts say surely fits
-    // (at least one share), at most limit.
+    // The end of the range from low on whose shares' counts fit (at least
+    // one share), at most limit.
     template <typename Fits>
     std::uint64_t plan(std::uint64_t low, std::uint64_t limit, const std::vector<Share>& counts, Fits fits) const;
-    // The marked fingerprints in each share, as names, with the average
-    // bytes of the share's names.
+    // The marked fingerprints of each share, taken for names of the
+    // share's average size.
     std::vector<Share> markedShares() const;
 
     std::size_t budget_;
