@@ -14,7 +14,8 @@
 #                                        share, beside names all different
 #   scripts/bench.sh file [COUNT]        recdb-file export and import of COUNT
 #                                        records beside the sqlite3 shell, and
-#                                        the peak memory of check and export
+#                                        the time and peak memory of check and
+#                                        export beside DBload of the same file
 #   scripts/bench.sh salvage [COUNT] [SEEDS] [DAMAGES]
 #                                        the share of records that salvage
 #                                        brings back from damaged files
@@ -22,6 +23,11 @@
 #                                        the Linux build: loads and sorted
 #                                        reports of COUNT and LARGE records,
 #                                        recdb-file export and import of COUNT
+#   scripts/bench.sh rescue [COUNT] [DAMAGES]
+#                                        the time and peak memory of salvage
+#                                        of one file of COUNT records damaged
+#                                        in DAMAGES places (300,000,000 make
+#                                        about 10 GB; it is deleted after)
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -281,6 +287,9 @@ file_bench() {
     cmp -s "$work/file.csv" "$work/exported.csv" || echo "warning: the export differs from the imported CSV"
     set -- $(fastest /dev/null "$tool" check records.db)
     check_seconds=$1 check_kib=$2
+    printf 'DBload records.db\nexit\n' > "$work/load.in"
+    set -- $(fastest "$work/load.in" "$recdb")
+    load_seconds=$1 load_kib=$2
     echo "$count records, $(wc -c < "$work/records.db") bytes in the database file; the fastest of ${RUNS:-3} runs"
     row() { printf '%-44s %11s %11s %7s\n' "$@"; }
     if ! command -v sqlite3 > /dev/null 2>&1; then
@@ -306,8 +315,22 @@ file_bench() {
         row "peak memory of export, MiB" "$((export_kib / 1024))" "$((sqlite_export_kib / 1024))" \
             "$(ratio "$export_kib" "$sqlite_export_kib")"
     fi
-    row "check, s" "$check_seconds" "" ""
-    row "peak memory of check, MiB" "$((check_kib / 1024))" "" ""
+    row "check, s (recdb: DBload)" "$check_seconds" "$load_seconds" "$(ratio "$check_seconds" "$load_seconds")"
+    row "peak memory of check, MiB (recdb: DBload)" "$((check_kib / 1024))" "$((load_kib / 1024))" \
+        "$(ratio "$check_kib" "$load_kib")"
+}
+
+# Salvage of one large damaged file, written to /dev/null so that the disk
+# holds one file of that size only.
+rescue() {
+    count=$1
+    "$build/recdb_make_database" "$count" "$work/large.db"
+    "$build/recdb_salvage_measure" damage "$work/large.db" "$2"
+    echo "$count records damaged in $2 places, $(wc -c < "$work/large.db") bytes"
+    set -- $(measured /dev/null "$build/recdb-file" salvage large.db /dev/null)
+    rm -f "$work/large.db"
+    echo "salvage: $1 s, peak $(($2 / 1024)) MiB"
+    tail -1 "$work/out"
 }
 
 # The Windows build under Wine beside the Linux build, in the same run on
@@ -380,8 +403,11 @@ salvage)
 wine)
     wine_bench "${2:-1000000}" "${3:-10000000}"
     ;;
+rescue)
+    rescue "${2:-300000000}" "${3:-100}"
+    ;;
 *)
-    echo "usage: $0 orders|sqlite|operations|scale|names|file|salvage|wine [COUNT]" >&2
+    echo "usage: $0 orders|sqlite|operations|scale|names|file|salvage|rescue|wine [COUNT]" >&2
     exit 2
     ;;
 esac

@@ -93,50 +93,48 @@ std::string truncation(const RecordReader& reader) {
     return text + "; DBload drops this record";
 }
 
-}  // namespace
-
-int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
-    io::InputFile file;
-    if (!openInput(file, path, err)) {
-        return CannotProceed;
-    }
-    // A file that cannot be read again is tallied in one pass.
-    const bool seekable = file.rewind();
-    NameTally names(seekable ? NameTally::Budget : NameTally::Unbounded);
-    Findings findings(out);
-    RecordReader reader(file);
+// What reading the records met.
+struct Reading {
     std::uint64_t records = 0;
-    RecordRead read = RecordRead::Complete;
-    while ((read = reader.next()) == RecordRead::Complete) {
-        ++records;
-        inspect(reader, records, findings);
-        names.add(reader.record().name, records, reader.recordOffset());
-    }
-    const std::uint64_t number = records + 1;
+    RecordRead end = RecordRead::End;
+};
+
+// The problem of a record that cannot be read whole, where the reading ends.
+void noteEnd(const RecordReader& reader, const Reading& reading, Findings& findings) {
+    const std::uint64_t number = reading.records + 1;
     const std::uint64_t offset = reader.recordOffset();
-    switch (read) {
-    case RecordRead::Truncated:
+    if (reading.end == RecordRead::Truncated) {
         findings.problem(number, offset, truncation(reader));
-        break;
-    case RecordRead::BadNameLength:
+    } else if (reading.end == RecordRead::BadNameLength) {
         findings.problem(
             number, offset,
             badNameLength(reader.nameLength()) + "; DBload refuses the whole file, and check reads no further");
-        break;
-    case RecordRead::Failed:
-        reportUnreadable(path, err);
-        return CannotProceed;
-    default:
-        break;
     }
-    std::uint64_t bytes = file.position();
+}
+
+// Reads the records as a load does, noting their findings and names.
+Reading readRecords(io::InputFile& file, Findings& findings, NameTally& names) {
+    RecordReader reader(file);
+    Reading reading;
+    while ((reading.end = reader.next()) == RecordRead::Complete) {
+        ++reading.records;
+        inspect(reader, reading.records, findings);
+        names.add(reader.record().name, reading.records, reader.recordOffset());
+    }
+    noteEnd(reader, reading, findings);
+    return reading;
+}
+
+// The size of the file: where the reading stopped, and the bytes after it.
+bool measure(io::InputFile& file, std::uint64_t& bytes) {
+    bytes = file.position();
     for (std::string_view rest; !(rest = file.readChunk()).empty();) {
         bytes += rest.size();
     }
-    if (file.failed() || !finishTally(file, names)) {
-        reportUnreadable(path, err);
-        return CannotProceed;
-    }
+    return !file.failed();
+}
+
+void noteRepeats(const NameTally& names, Findings& findings, std::ostream& out) {
     for (const NameTally::Repeat& repeat : names.firstRepeats()) {
         findings.note(
             repeat.firstRecord, repeat.firstPlace,
@@ -146,16 +144,39 @@ int checkFile(const std::string& path, std::ostream& out, std::ostream& err) {
         out << "note: " << counted(names.repeatedNames(), "name") << " occur more than once; the first "
             << names.firstRepeats().size() << " are listed\n";
     }
-    findings.closeList();
-    out << counted(records, "record") << ", " << counted(bytes, "byte") << ", "
+}
+
+void summarize(const Reading& reading, std::uint64_t bytes, const Findings& findings, std::ostream& out) {
+    out << counted(reading.records, "record") << ", " << counted(bytes, "byte") << ", "
         << counted(findings.problems(), "problem") << ", " << counted(findings.notes(), "note") << ": ";
-    if (read == RecordRead::BadNameLength) {
+    if (reading.end == RecordRead::BadNameLength) {
         out << "DBload refuses the whole file\n";
     } else if (findings.problems() > 0) {
         out << "DBload does not load all of them unchanged\n";
     } else {
         out << "DBload loads all of them unchanged\n";
     }
+}
+
+}  // namespace
+
+int checkFile(const std::string& path, std::ostream& out, std::ostream& err, const CheckLimits& limits) {
+    io::InputFile file;
+    if (!openInput(file, path, err)) {
+        return CannotProceed;
+    }
+    // A file that cannot be read again is tallied in one pass.
+    NameTally names(file.rewind() ? limits.budget : NameTally::Unbounded, limits.hashBits);
+    Findings findings(out);
+    const Reading reading = readRecords(file, findings, names);
+    std::uint64_t bytes = 0;
+    if (reading.end == RecordRead::Failed || !measure(file, bytes) || !finishTally(file, names)) {
+        reportUnreadable(path, err);
+        return CannotProceed;
+    }
+    noteRepeats(names, findings, out);
+    findings.closeList();
+    summarize(reading, bytes, findings, out);
     return findings.problems() > 0 ? HasProblems : AllWell;
 }
 

@@ -9,7 +9,8 @@ namespace recdb {
 namespace {
 
 // FNV-1a, then a 64-bit finaliser so that the high bits, which choose the
-// pass, are as well mixed as the low bits, which choose the slot.
+// pass and make the fingerprint, are as well mixed as the low bits, which
+// choose the slot.
 std::uint64_t hashName(std::string_view name) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
     for (const char byte : name) {
@@ -23,34 +24,22 @@ std::uint64_t hashName(std::string_view name) {
     return hash;
 }
 
-constexpr std::size_t FirstSlots = 1024;
-constexpr std::size_t MaxNameBytes = MaxNameLength;
+// The marked fingerprints that the exact passes may look names up in take
+// at most a tenth of the budget (a million in 64 MiB, with their bitmap).
+// Where more are marked, most names repeat, and the exact passes count every
+// name of the range instead, which then costs hardly more.
+constexpr std::size_t MarkedShare = 16;
 
 }  // namespace
 
-// A budget goes three quarters to the entries with their slots (two per
-// entry at most) and a quarter to the names' bytes.
-NameTally::NameTally(std::size_t budgetBytes)
-    : maxEntries_(budgetBytes == Unbounded ? Unbounded
-                                           : budgetBytes / 4 * 3 / (sizeof(Entry) + 2 * sizeof(std::uint32_t))),
-      maxNameBytes_(budgetBytes == Unbounded ? Unbounded : budgetBytes / 4) {}
-
-void NameTally::makeRoom(std::size_t nameSize) {
-    // Small tallies grow as usual; past an eighth of the budget the whole
-    // of it is taken at once, so that growing never holds two large copies.
-    if (maxEntries_ == Unbounded) {
-        return;
-    }
-    if (entries_.size() == entries_.capacity() && entries_.size() >= maxEntries_ / 8) {
-        entries_.reserve(maxEntries_ + 1);
-    }
-    if (names_.size() + nameSize > names_.capacity() && names_.size() >= maxNameBytes_ / 8) {
-        names_.reserve(maxNameBytes_ + MaxNameBytes);
-    }
-}
+NameTally::NameTally(std::size_t budgetBytes, int hashBits)
+    : budget_(budgetBytes),
+      hashMask_(hashBits >= 64 ? Last : ~(Last >> hashBits)),
+      exact_(budgetBytes),
+      sieve_(budgetBytes) {}
 
 void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t place) {
-    const std::uint64_t hash = hashName(name);
+    const std::uint64_t hash = hashName(name) & hashMask_;
     if (passes_ == 1) {
         Share& share = shares_[hash >> ShareShift];
         ++share.names;
@@ -59,81 +48,117 @@ void NameTally::add(std::string_view name, std::uint64_t record, std::uint64_t p
     if (hash < low_ || hash > high_) {
         return;
     }
-    insert(hash, name, record, place);
+    if (sieving_) {
+        sieve(hash, false);
+    } else if (!filtered_ || marked_.contains(NameSieve::fingerprint(hash))) {
+        count(hash, name, record, place);
+    }
+}
+
+void NameTally::count(std::uint64_t hash, std::string_view name, std::uint64_t record, std::uint64_t place) {
+    exact_.add(hash, name, record, place);
+    if (!exact_.overBudget()) {
+        return;
+    }
+    if (passes_ == 1 && budget_ != Unbounded) {
+        startSieve();
+        return;
+    }
     // One name is always held: a range that holds only one is not narrowed.
-    while (overBudget() && entries_.size() > 1 && high_ > low_) {
-        narrow();
+    while (exact_.overBudget() && exact_.size() > 1 && high_ > low_) {
+        high_ = low_ + (high_ - low_) / 2;
+        exact_.dropAbove(high_);
     }
 }
 
-void NameTally::insert(std::uint64_t hash, std::string_view name, std::uint64_t record, std::uint64_t place) {
-    if (slots_.empty()) {
-        slots_.assign(FirstSlots, 0);
+void NameTally::sieve(std::uint64_t hash, bool repeated) {
+    sieve_.add(hash, repeated);
+    // The range shrinks to one fingerprint at most, which always fits.
+    while (sieve_.full() && high_ > low_) {
+        high_ = low_ + (high_ - low_) / 2;
+        sieve_.dropAbove(high_);
     }
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t held = slots_[slot];
-        if (held == 0) {
-            makeRoom(name.size());
-            slots_[slot] = static_cast<std::uint32_t>(entries_.size() + 1);
-            entries_.push_back({hash, record, place, names_.size(), 1, static_cast<std::uint32_t>(name.size())});
-            names_.append(name);
-            if (2 * entries_.size() > slots_.size()) {
-                reindex(2 * slots_.size());
-            }
-            return;
-        }
-        Entry& entry = entries_[held - 1];
-        if (entry.hash == hash && nameOf(entry) == name) {
-            if (entry.count != std::numeric_limits<std::uint32_t>::max()) {
-                ++entry.count;
-            }
-            return;
+}
+
+void NameTally::startSieve() {
+    // The names counted so far go into the sieve, those met twice marked.
+    // Their fingerprints are set aside first, each with its mark in a
+    // lowest bit, so that the count's memory is given back before the
+    // sieve's is taken.
+    std::vector<std::uint32_t> counted;
+    counted.reserve(exact_.size());
+    for (const ExactNames::Entry& entry : exact_.entries()) {
+        counted.push_back(NameSieve::fingerprint(entry.hash) << 1 | (entry.count > 1 ? 1 : 0));
+    }
+    exact_.clear();
+    sieving_ = true;
+    sieve_.start();
+    for (const std::uint32_t word : counted) {
+        const std::uint64_t hash = std::uint64_t{word >> 1} << NameSieve::FingerprintShift;
+        if (hash <= high_) {
+            sieve(hash, (word & 1) != 0);
         }
     }
 }
 
-void NameTally::reindex(std::size_t slots) {
-    slots_.assign(slots, 0);
-    const std::size_t mask = slots - 1;
-    for (std::size_t k = 0; k < entries_.size(); ++k) {
-        std::size_t slot = entries_[k].hash & mask;
-        while (slots_[slot] != 0) {
-            slot = (slot + 1) & mask;
-        }
-        slots_[slot] = static_cast<std::uint32_t>(k + 1);
+bool NameTally::endPass() { return sieving_ ? endSieve() : endCount(); }
+
+bool NameTally::endSieve() {
+    sieving_ = false;
+    rangeHigh_ = high_;
+    if (sieve_.marked() == 0) {
+        sieve_.clear();
+        return nextRange();
     }
+    filtered_ = sieve_.marked() <= budget_ / sizeof(std::uint32_t) / MarkedShare;
+    if (filtered_) {
+        marked_ = sieve_.takeMarked();
+        estimates_ = markedShares();
+    } else {
+        sieve_.clear();
+        estimates_ = shares_;
+    }
+    exact_ = ExactNames(budget_ - marked_.bytes());
+    high_ = plan(low_, rangeHigh_, estimates_, [this](auto names, auto bytes) { return exact_.fits(names, bytes); });
+    ++passes_;
+    return false;
 }
 
-void NameTally::narrow() {
-    high_ = low_ + (high_ - low_) / 2;
-    // Entries and their names stand in the order they came, so each moves
-    // only towards the front.
-    std::size_t kept = 0;
-    std::size_t nameEnd = 0;
-    for (const Entry& entry : entries_) {
-        if (entry.hash <= high_) {
-            Entry moved = entry;
-            std::copy_n(names_.begin() + static_cast<std::ptrdiff_t>(entry.nameStart), entry.nameSize,
-                        names_.begin() + static_cast<std::ptrdiff_t>(nameEnd));
-            moved.nameStart = nameEnd;
-            nameEnd += entry.nameSize;
-            entries_[kept++] = moved;
-        }
+bool NameTally::endCount() {
+    collectRepeats();
+    exact_.clear();
+    if (high_ == rangeHigh_) {
+        return nextRange();
     }
-    entries_.resize(kept);
-    names_.resize(nameEnd);
-    reindex(slots_.size());
+    low_ = high_ + 1;
+    high_ = plan(low_, rangeHigh_, estimates_, [this](auto names, auto bytes) { return exact_.fits(names, bytes); });
+    ++passes_;
+    return false;
 }
 
-bool NameTally::endPass() {
-    for (const Entry& entry : entries_) {
+bool NameTally::nextRange() {
+    marked_ = MarkedPrints();
+    filtered_ = false;
+    if (rangeHigh_ == Last) {
+        return true;
+    }
+    low_ = rangeHigh_ + 1;
+    high_ = plan(low_, Last, shares_, [this](auto names, auto) { return names <= sieve_.capacity(); });
+    rangeHigh_ = high_;
+    sieving_ = true;
+    sieve_.start();
+    ++passes_;
+    return false;
+}
+
+void NameTally::collectRepeats() {
+    const auto earlier = [](const Repeat& a, const Repeat& b) { return a.firstRecord < b.firstRecord; };
+    for (const ExactNames::Entry& entry : exact_.entries()) {
         if (entry.count < 2) {
             continue;
         }
         ++repeatedNames_;
-        const auto earlier = [](const Repeat& a, const Repeat& b) { return a.firstRecord < b.firstRecord; };
-        Repeat repeat{std::string(nameOf(entry)), entry.count, entry.firstRecord, entry.firstPlace};
+        Repeat repeat{std::string(exact_.nameOf(entry)), entry.count, entry.firstRecord, entry.firstPlace};
         const auto at = std::upper_bound(firstRepeats_.begin(), firstRepeats_.end(), repeat, earlier);
         if (at - firstRepeats_.begin() < static_cast<std::ptrdiff_t>(Listed)) {
             firstRepeats_.insert(at, std::move(repeat));
@@ -142,33 +167,40 @@ bool NameTally::endPass() {
             }
         }
     }
-    entries_.clear();
-    names_.clear();
-    slots_.clear();
-    if (high_ == std::numeric_limits<std::uint64_t>::max()) {
-        return true;
-    }
-    low_ = high_ + 1;
-    planPass();
-    ++passes_;
-    return false;
 }
 
-void NameTally::planPass() {
-    // The names the first pass met in each share of the hashes bound the
-    // distinct names of a range from above, so a range made of shares that
-    // fit the budget needs no narrowing; at least one share is taken.
+template <typename Fits>
+std::uint64_t NameTally::plan(std::uint64_t low, std::uint64_t limit, const std::vector<Share>& counts,
+                              Fits fits) const {
+    // The names the first pass met in a share of the hashes bound its
+    // distinct names from above, so a range planned from them needs no
+    // narrowing; the marked fingerprints only estimate the names an exact
+    // pass takes, which narrowing then corrects.
     std::uint64_t names = 0;
     std::uint64_t bytes = 0;
-    std::size_t share = low_ >> ShareShift;
+    std::size_t share = low >> ShareShift;
     for (; share < Shares; ++share) {
-        names += shares_[share].names;
-        bytes += shares_[share].bytes;
-        if ((names > maxEntries_ || bytes > maxNameBytes_) && (share << ShareShift) > low_) {
+        names += counts[share].names;
+        bytes += counts[share].bytes;
+        if (!fits(names, bytes) && (std::uint64_t{share} << ShareShift) > low) {
             break;
         }
     }
-    high_ = share == Shares ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{share} << ShareShift) - 1;
+    const std::uint64_t high = share == Shares ? Last : (std::uint64_t{share} << ShareShift) - 1;
+    return std::min(high, limit);
+}
+
+std::vector<NameTally::Share> NameTally::markedShares() const {
+    std::vector<Share> estimates(Shares);
+    for (const std::uint32_t print : marked_.prints()) {
+        ++estimates[print >> (ShareShift - NameSieve::FingerprintShift)].names;
+    }
+    for (std::size_t share = 0; share < Shares; ++share) {
+        const Share& met = shares_[share];
+        const std::uint64_t average = met.names == 0 ? 0 : (met.bytes + met.names - 1) / met.names;
+        estimates[share].bytes = estimates[share].names * average;
+    }
+    return estimates;
 }
 
 bool finishTally(io::InputFile& file, NameTally& names) {

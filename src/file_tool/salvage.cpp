@@ -1,148 +1,105 @@
 #include "file_tool/salvage.hpp"
 
+#include <cerrno>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "file_tool/output_target.hpp"
+#include "file_tool/record_search.hpp"
 #include "file_tool/tool_status.hpp"
 #include "io/input_file.hpp"
-#include "store/record_reader.hpp"
-#include "store/record_writer.hpp"
 
 namespace recdb {
 
 namespace {
 
-// The records in a row that make a place to go on from.
-constexpr std::size_t Run = 4;
-
-class Scanner {
-public:
-    Scanner(std::string_view bytes, const std::function<void(const RecordView&)>& keep,
-            const std::function<void(const SkippedStretch&)>& skip)
-        : bytes_(bytes), keep_(keep), skip_(skip) {}
-
-    void scan() {
-        std::size_t at = 0;
-        while (at < bytes_.size()) {
-            if (const std::size_t size = acceptedAt(at); size > 0) {
-                keep_(decodeRecord(bytes_.substr(at, size)).record);
-                at += size;
-                continue;
-            }
-            const std::size_t from = findRun(at + 1);
-            skip_({at, from - at});
-            at = from;
-        }
-    }
-
-private:
-    // The size of the record at offset when it is sound, else 0. strict
-    // asks also for a name and an info length of at least -1.
-    std::size_t soundAt(std::size_t offset, bool strict) const {
-        const DecodedRecord decoded = decodeRecord(bytes_.substr(offset));
-        if (decoded.result != RecordRead::Complete || decoded.record.name.size() != decoded.rawName.size() ||
-            (decoded.rawInfo && decoded.record.info->size() != decoded.rawInfo->size())) {
-            return 0;
-        }
-        if (strict && (decoded.rawName.empty() || decoded.infoLength < -1)) {
-            return 0;
-        }
-        return decoded.size;
-    }
-
-    std::size_t acceptedAt(std::size_t offset) const {
-        if (const std::size_t size = soundAt(offset, true); size > 0) {
-            return size;
-        }
-        const std::size_t size = soundAt(offset, false);
-        const bool followed = size > 0 && (offset + size == bytes_.size() || soundAt(offset + size, true) > 0);
-        return followed ? size : 0;
-    }
-
-    // Whether Run strictly sound records in a row start at offset, or fewer
-    // that reach the end of the data exactly.
-    bool runAt(std::size_t offset) const {
-        std::size_t count = 0;
-        while (offset < bytes_.size()) {
-            const std::size_t size = soundAt(offset, true);
-            if (size == 0) {
-                return false;
-            }
-            offset += size;
-            if (++count == Run) {
-                return true;
-            }
-        }
-        return count > 0;
-    }
-
-    // The first offset from from on where a run starts, or the end.
-    std::size_t findRun(std::size_t from) const {
-        for (std::size_t offset = from; offset < bytes_.size(); ++offset) {
-            if (runAt(offset)) {
-                return offset;
-            }
-        }
-        return bytes_.size();
-    }
-
-    std::string_view bytes_;
-    const std::function<void(const RecordView&)>& keep_;
-    const std::function<void(const SkippedStretch&)>& skip_;
+// What a search of the whole input found.
+struct Findings {
+    std::uint64_t kept = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t stretches = 0;
+    std::uint64_t skippedBytes = 0;
+    std::vector<SkippedStretch> listed;     // the first stretches
+    std::optional<std::uint64_t> resumeAt;  // where the first one not listed begins
 };
 
-bool readWhole(const std::string& path, std::string& bytes, std::ostream& err) {
-    io::InputFile file;
-    if (!openInput(file, path, err)) {
-        return false;
+void note(const SkippedStretch& stretch, std::size_t listedStretches, Findings& findings) {
+    if (findings.listed.size() < listedStretches) {
+        findings.listed.push_back(stretch);
+    } else if (!findings.resumeAt) {
+        findings.resumeAt = stretch.offset;
     }
-    for (std::string_view chunk; !(chunk = file.readChunk()).empty();) {
-        bytes.append(chunk);
-    }
-    if (file.failed()) {
-        reportUnreadable(path, err);
-        return false;
-    }
-    return true;
+    ++findings.stretches;
+    findings.skippedBytes += stretch.length;
 }
 
-}  // namespace
-
-void scanRecords(std::string_view bytes, const std::function<void(const RecordView&)>& keep,
-                 const std::function<void(const SkippedStretch&)>& skip) {
-    Scanner(bytes, keep, skip).scan();
+// Writes every sound record of the input to output.
+void rescue(io::InputFile& file, io::OutputFile& output, const SalvageLimits& limits, Findings& findings) {
+    ByteWindow window(file, 0, limits.reach);
+    RecordSearch search(window);
+    findings = {};
+    findings.bytes = search.run(
+        0,
+        [&](const SoundRecord& record) {
+            search.write(record, output);
+            ++findings.kept;
+        },
+        [&](const SkippedStretch& stretch) { note(stretch, limits.listedStretches, findings); });
 }
 
-ToolOutcome salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err) {
-    std::string bytes;
-    if (!examineOutput(input, output, err, "; salvage never writes over its input") || !readWhole(input, bytes, err)) {
-        return ToolOutcome(CannotProceed);
+void reportStretch(const SkippedStretch& stretch, std::ostream& out) {
+    out << "skipped " << counted(stretch.length, "byte") << " at byte " << stretch.offset << '\n';
+}
+
+void report(io::InputFile& file, const Findings& findings, const SalvageLimits& limits, std::ostream& out) {
+    for (const SkippedStretch& stretch : findings.listed) {
+        reportStretch(stretch, out);
     }
-    std::vector<SkippedStretch> skipped;
-    std::uint64_t kept = 0;
-    const auto fill = [&](io::OutputFile& file) {
-        skipped.clear();
-        kept = 0;
-        scanRecords(
-            bytes,
-            [&](const RecordView& record) {
-                writeRecord(file, record);
-                ++kept;
-            },
-            [&](const SkippedStretch& stretch) { skipped.push_back(stretch); });
+    if (findings.resumeAt) {
+        ByteWindow window(file, *findings.resumeAt, limits.reach);
+        RecordSearch(window).run(
+            *findings.resumeAt, [](const SoundRecord&) {},
+            [&out](const SkippedStretch& stretch) { reportStretch(stretch, out); });
+    }
+    out << "kept " << counted(findings.kept, "record") << " of " << counted(findings.bytes, "byte") << "; skipped "
+        << counted(findings.stretches, "stretch", "stretches") << " of " << counted(findings.skippedBytes, "byte")
+        << '\n';
+}
+
+ToolOutcome salvageOpened(io::InputFile& file, const std::string& output, std::ostream& out, std::ostream& err,
+                          SalvageLimits limits) {
+    // A file that cannot be read again is held whole, with all its stretches.
+    if (!file.rewind()) {
+        limits = {ByteWindow::Unbounded, std::numeric_limits<std::size_t>::max()};
+    }
+    Findings findings;
+    const auto fill = [&](io::OutputFile& written) {
+        rescue(file, written, limits, findings);
         return true;
     };
     if (writeOutput(output, fill, err) != OutputWritten::Written) {
         return ToolOutcome(CannotProceed);
     }
-    std::uint64_t skippedBytes = 0;
-    for (const SkippedStretch& stretch : skipped) {
-        out << "skipped " << counted(stretch.length, "byte") << " at byte " << stretch.offset << '\n';
-        skippedBytes += stretch.length;
+    report(file, findings, limits, out);
+    return ToolOutcome(findings.stretches == 0 ? AllWell : HasProblems, findings.kept);
+}
+
+}  // namespace
+
+ToolOutcome salvageFile(const std::string& input, const std::string& output, std::ostream& out, std::ostream& err,
+                        const SalvageLimits& limits) {
+    io::InputFile file;
+    if (!examineOutput(input, output, err, "; salvage never writes over its input") || !openInput(file, input, err)) {
+        return ToolOutcome(CannotProceed);
     }
-    out << "kept " << counted(kept, "record") << " of " << counted(bytes.size(), "byte") << "; skipped "
-        << counted(skipped.size(), "stretch", "stretches") << " of " << counted(skippedBytes, "byte") << '\n';
-    return ToolOutcome(skipped.empty() ? AllWell : HasProblems, kept);
+    try {
+        return salvageOpened(file, output, out, err, limits);
+    } catch (const InputFailed& failure) {
+        errno = failure.reason;
+        reportUnreadable(input, err);
+        return ToolOutcome(CannotProceed);
+    }
 }
 
 }  // namespace recdb

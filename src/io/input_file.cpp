@@ -44,6 +44,21 @@ bool InputFile::rewind() {
     return true;
 }
 
+bool InputFile::seek(std::uint64_t offset) {
+    if (!failed_ && offset >= consumedBefore_ && offset - consumedBefore_ <= end_) {
+        pos_ = static_cast<std::size_t>(offset - consumedBefore_);
+        return true;
+    }
+    const auto target = static_cast<off_t>(offset);
+    if (target < 0 || systemCalls().lseek(file_.get(), target, SEEK_SET) != target) {
+        return false;
+    }
+    pos_ = end_ = 0;
+    consumedBefore_ = offset;
+    failed_ = false;
+    return true;
+}
+
 bool InputFile::refill() {
     if (!file_.isOpen() || failed_) {
         return false;

@@ -61,6 +61,9 @@ public:
     std::uint64_t position() const { return consumedBefore_ + pos_; }
     // Goes back to the start of the file; false where the file cannot seek.
     [[nodiscard]] bool rewind();
+    // Goes to offset: within the buffered bytes without reading, else by
+    // seeking the file; false where the file cannot seek there.
+    [[nodiscard]] bool seek(std::uint64_t offset);
 
 private:
     bool refill();

@@ -1,26 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "file_tool/check.hpp"
 #include "file_tool/command_line.hpp"
 #include "file_tool/export_file.hpp"
 #include "file_tool/import_file.hpp"
+#include "file_tool/name_sieve.hpp"
 #include "file_tool/name_tally.hpp"
 #include "file_tool/salvage.hpp"
 #include "file_tool/selected_records.hpp"
 #include "io/system_calls.hpp"
 #include "request/conditions.hpp"
 #include "request/request_type.hpp"
+#include "store/record_reader.hpp"
 
 namespace recdb {
 namespace {
@@ -90,17 +95,32 @@ protected:
         std::string out;
         std::string err;
     };
-    Run check(const std::string& bytes) const {
+    Run check(const std::string& bytes, const CheckLimits& limits = {}) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = checkFile(put("checked.db", bytes), out, err);
+        const int status = checkFile(put("checked.db", bytes), out, err, limits);
         return {status, out.str(), err.str()};
     }
-    Run salvage(const std::string& bytes) const {
+    Run salvage(const std::string& bytes, const SalvageLimits& limits = {}) const {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err).status;
+        const int status = salvageFile(put("damaged.db", bytes), path("salvaged.db"), out, err, limits).status;
         return {status, out.str(), err.str()};
+    }
+    // The names of the records that salvage keeps, in order.
+    std::string namesOf(const std::string& bytes) const {
+        salvage(bytes);
+        const std::string kept = read(path("salvaged.db"));
+        std::string names;
+        for (std::string_view rest = kept; !rest.empty();) {
+            const DecodedRecord decoded = decodeRecord(rest);
+            if (decoded.result != RecordRead::Complete) {
+                return names + "(unsound)";
+            }
+            names.append(decoded.record.name).append(" ");
+            rest.remove_prefix(decoded.size);
+        }
+        return names;
     }
 
     fs::path dir_;
@@ -187,6 +207,18 @@ TEST_F(FileToolTest, CheckCountsRepeatedNames) {
               "16 records, 336 bytes, 0 problems, 5 notes: DBload loads all of them unchanged\n");
 }
 
+// Tallies names[k] as record k + 1 at place 10 * k, in as many passes as it
+// asks for.
+NameTally tallied(const std::vector<std::string>& names, std::size_t budget, int hashBits = 64) {
+    NameTally tally(budget, hashBits);
+    do {
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            tally.add(names[k], k + 1, 10 * k);
+        }
+    } while (!tally.endPass());
+    return tally;
+}
+
 TEST(NameTally, ExactInAnyBudget) {
     std::vector<std::string> names;
     for (int k = 0; k < 20000; ++k) {
@@ -200,14 +232,15 @@ TEST(NameTally, ExactInAnyBudget) {
     for (const auto& entry : counts) {
         repeated += entry.second > 1 ? 1 : 0;
     }
-    for (const std::size_t budget : {std::size_t{1} << 30, std::size_t{256} << 10, std::size_t{32} << 10}) {
-        NameTally tally(budget);
-        do {
-            for (std::size_t k = 0; k < names.size(); ++k) {
-                tally.add(names[k], k + 1, 10 * k);
-            }
-        } while (!tally.endPass());
-        EXPECT_EQ(tally.repeatedNames(), repeated) << budget;
+    // Small budgets narrow the exact count and the sieve; short hashes make
+    // names share fingerprints (12 bits) and whole hashes (0 bits).
+    const std::vector<std::pair<std::size_t, int>> limits = {{std::size_t{1} << 30, 64},   {std::size_t{256} << 10, 64},
+                                                             {std::size_t{32} << 10, 64},  {std::size_t{4} << 10, 64},
+                                                             {std::size_t{256} << 10, 40}, {std::size_t{32} << 10, 12},
+                                                             {std::size_t{256} << 10, 0}};
+    for (const auto& [budget, hashBits] : limits) {
+        const NameTally tally = tallied(names, budget, hashBits);
+        EXPECT_EQ(tally.repeatedNames(), repeated) << budget << ' ' << hashBits;
         EXPECT_EQ(tally.passes() > 1, budget < (std::size_t{1} << 20)) << budget;
         ASSERT_EQ(tally.firstRepeats().size(), NameTally::Listed);
         for (std::size_t k = 0; k < NameTally::Listed; ++k) {
@@ -217,6 +250,66 @@ TEST(NameTally, ExactInAnyBudget) {
             EXPECT_EQ(repeat.count, counts[names[k]]);
             EXPECT_EQ(repeat.firstPlace, 10 * k);
         }
+    }
+}
+
+TEST(NameTally, ReadsOnceWhatFitsAndTwiceWhatTheSieveHolds) {
+    // A budget of 128 KiB counts 2048 names exactly and sieves 24576.
+    const std::size_t budget = std::size_t{128} << 10;
+    const auto distinct = [](int count, int repeatedFirst) {
+        std::vector<std::string> names;
+        for (int k = 0; k < count + repeatedFirst; ++k) {
+            names.push_back(std::to_string(k < count ? k : k - count));
+        }
+        return names;
+    };
+    std::vector<std::string> early = distinct(30, 30);  // met twice before the sieve starts
+    const std::vector<std::string> later = distinct(20000, 0);
+    early.insert(early.end(), later.begin() + 30, later.end());
+    // Past the sieve's capacity, each range it takes costs two passes at most.
+    const struct {
+        std::vector<std::string> names;
+        std::size_t maxPasses;
+        std::uint64_t repeated;
+    } cases[] = {
+        {distinct(2000, 30), 1, 30},
+        {distinct(20000, 100), 2, 100},
+        {early, 2, 30},
+        {std::vector<std::string>(50000, "same"), 1, 1},
+        {distinct(60000, 7), 6, 7},
+    };
+    for (const auto& [names, maxPasses, repeated] : cases) {
+        const NameTally tally = tallied(names, budget);
+        EXPECT_LE(tally.passes(), maxPasses) << names.size();
+        EXPECT_EQ(tally.repeatedNames(), repeated) << names.size();
+    }
+}
+
+TEST(NameSieve, MarksWhatCameTwiceAfterGivingUpARange) {
+    std::mt19937_64 random(11);
+    std::vector<std::uint64_t> hashes(700);
+    for (std::uint64_t& hash : hashes) {
+        hash = random();
+    }
+    // 1024 slots, 700 of them taken: dropping half the range breaks chains
+    // that the fingerprints left must still be found along.
+    for (const std::uint64_t high : {std::uint64_t{1} << 63, std::uint64_t{1} << 61, ~std::uint64_t{0}}) {
+        NameSieve sieve(4096);
+        sieve.start();
+        for (const std::uint64_t hash : hashes) {
+            sieve.add(hash);
+        }
+        sieve.dropAbove(high);
+        std::vector<std::uint32_t> expected;
+        for (std::size_t k = 0; k < hashes.size(); k += 3) {
+            if (hashes[k] <= high) {
+                sieve.add(hashes[k]);
+                expected.push_back(NameSieve::fingerprint(hashes[k]));
+            }
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(sieve.marked(), expected.size());
+        EXPECT_EQ(sieve.takeMarked().prints(), expected) << high;
     }
 }
 
@@ -230,13 +323,6 @@ Bytes numbered(int from, int to) {
                      k % 3 == 0 ? std::nullopt : std::optional(std::string(static_cast<std::size_t>(k % 11), 'i')));
     }
     return bytes;
-}
-
-std::string namesOf(const std::string& file) {
-    std::string names;
-    scanRecords(
-        file, [&](const RecordView& record) { names.append(record.name).append(" "); }, [](const SkippedStretch&) {});
-    return names;
 }
 
 TEST_F(FileToolTest, SalvageKeepsEverySoundRecordAroundDamage) {
@@ -293,6 +379,131 @@ TEST_F(FileToolTest, SalvageReportsStretchesAndNeverWritesOverItsInput) {
         EXPECT_EQ(salvageFile(path("damaged.db"), output, out, err).status, 2);
         EXPECT_NE(err.str().find("is the input file itself"), std::string::npos);
         EXPECT_EQ(read(path("damaged.db")), bytes);
+    }
+}
+
+// Damaged files with records longer than small windows: kept long records,
+// lengths that reach past the window or past the end, long texts free of
+// zero bytes, and more stretches than a short list holds.
+std::vector<std::string> damagedFiles() {
+    const std::string clean = numbered(0, 30).str();
+    Bytes longInfos;
+    for (int k = 1; k <= 6; ++k) {
+        longInfos.record("long" + std::to_string(k), k, 1, 2, std::string(static_cast<std::size_t>(k) * 150, 'L'));
+    }
+    const std::string longs = longInfos.str();
+    Bytes swallowing;
+    swallowing.int32(3).text("big").int32(1).int32(1).int32(1).int32(2000);
+    std::string stretches;
+    for (int k = 0; k < 40; ++k) {
+        stretches += numbered(k, k + 1).str() + std::string(static_cast<std::size_t>(k % 3 + 1), '\x7f');
+    }
+    std::string noise(3000, '\0');
+    std::mt19937 random(7);
+    for (char& byte : noise) {
+        byte = static_cast<char>(random() % 4 == 0 ? 0 : random() % 256);
+    }
+    return {clean,
+            longs + "junk" + clean,
+            clean.substr(0, 100) + swallowing.str() + longs + clean.substr(100),
+            swallowing.str() + std::string(2500, 'z') + clean,
+            longs.substr(0, longs.size() - 5),
+            clean + longs.substr(0, 700),
+            std::string(300, '\0') + longs,
+            stretches,
+            noise + clean + noise.substr(0, 500)};
+}
+
+#ifndef _WIN32
+// Runs a command on a pipe (by its name in /dev/fd) that a thread fills.
+// Windows gives a pipe no such name: there, only files are tried.
+template <typename Command>
+auto throughPipe(const std::string& bytes, Command command) {
+    int ends[2];
+    EXPECT_EQ(::pipe(ends), 0);
+    std::thread writer([&bytes, end = ends[1]] {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t wrote = ::write(end, bytes.data() + done, bytes.size() - done);
+            if (wrote <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(wrote);
+        }
+        ::close(end);
+    });
+    auto result = command("/dev/fd/" + std::to_string(ends[0]));
+    writer.join();
+    ::close(ends[0]);
+    return result;
+}
+#endif
+
+TEST_F(FileToolTest, SalvageGivesTheSameInAnyWindowAndFromAPipe) {
+    for (const std::string& bytes : damagedFiles()) {
+        const Run whole = salvage(bytes);
+        const std::string written = read(path("salvaged.db"));
+        for (const SalvageLimits limits :
+             {SalvageLimits{1, 0}, SalvageLimits{7, 1}, SalvageLimits{83, 3}, SalvageLimits{400, 1000}}) {
+            const Run run = salvage(bytes, limits);
+            EXPECT_EQ(run.out, whole.out) << limits.reach << ' ' << limits.listedStretches;
+            EXPECT_EQ(run.status, whole.status);
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(read(path("salvaged.db")), written);
+        }
+#ifndef _WIN32
+        const Run piped = throughPipe(bytes, [&](const std::string& input) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = salvageFile(input, path("piped.db"), out, err, {1, 0}).status;
+            return Run{status, out.str(), err.str()};
+        });
+        EXPECT_EQ(piped.out, whole.out);
+        EXPECT_EQ(read(path("piped.db")), written);
+#endif
+    }
+}
+
+// Files whose names repeat in many ways, with more than a hundred findings.
+std::vector<std::string> repeatingFiles() {
+    Bytes pool;
+    Bytes distinct;
+    Bytes one;
+    Bytes findings;
+    Bytes early;  // names met twice only before a small budget is full
+    for (int k = 0; k < 3000; ++k) {
+        early.record(std::to_string(k / 2 + (k < 80 ? 0 : k)));
+        pool.record(std::to_string(k * 7919 % 700), k);
+        distinct.record(std::to_string(k), k, 1, 1, k % 2 == 0 ? std::optional<std::string_view>("i") : std::nullopt);
+        one.record(k % 1000 == 0 ? "other" : "one");
+        findings.record(k % 20 == 0 ? "" : std::to_string(k % 900), 1, 1, 1, std::string(k % 7 == 0 ? "a\0b" : "ab"));
+    }
+    distinct.text(numbered(0, 10).str());
+    Bytes badEnd;
+    badEnd.text(pool.str()).int32(64).text("after");
+    return {pool.str(),   distinct.str(), one.str(), findings.str(), distinct.str().substr(0, distinct.size() - 3),
+            badEnd.str(), early.str()};
+}
+
+TEST_F(FileToolTest, CheckGivesTheSameInAnyBudgetAndFromAPipe) {
+    // Budgets that narrow the exact count and the sieve; hashes cut short so
+    // that names share fingerprints, and whole hashes.
+    const CheckLimits limits[] = {{4096, 64}, {32768, 64}, {65536, 40}, {20000, 12}, {100000, 0}};
+    for (const std::string& bytes : repeatingFiles()) {
+        const Run whole = check(bytes);
+        for (const CheckLimits& limit : limits) {
+            const Run run = check(bytes, limit);
+            EXPECT_EQ(run.out, whole.out) << limit.budget << ' ' << limit.hashBits;
+            EXPECT_EQ(run.status, whole.status);
+        }
+#ifndef _WIN32
+        const Run piped = throughPipe(bytes, [](const std::string& input) {
+            std::ostringstream out;
+            std::ostringstream err;
+            const int status = checkFile(input, out, err, {4096, 12});
+            return Run{status, out.str(), err.str()};
+        });
+        EXPECT_EQ(piped.out, whole.out);
+#endif
     }
 }
 
