@@ -5,7 +5,7 @@
 
 namespace recdb {
 
-KeyOrder::Separator KeyOrder::separatorOf(NodeId id) const {
+KeyOrder::Separator KeyOrder::separatorOf(RecordId id) const {
     Separator separator;
     separator.key = names_.keyOf(id);
     const std::string_view name = names_.nameOf(id);
@@ -16,20 +16,20 @@ KeyOrder::Separator KeyOrder::separatorOf(NodeId id) const {
 
 // A place at the end of a leaf is the start of the next one.
 KeyOrder::Position KeyOrder::settled(Position position) const {
-    while (position.leaf != NoNode && position.slot == leaves_[position.leaf].count) {
+    while (position.leaf != NoRecord && position.slot == leaves_[position.leaf].count) {
         position = {leaves_[position.leaf].next, 0};
     }
     return position;
 }
 
-NodeId KeyOrder::idAt(Position position) const {
+RecordId KeyOrder::idAt(Position position) const {
     position = settled(position);
-    return position.leaf == NoNode ? NoNode : leafEntries(position.leaf)[position.slot];
+    return position.leaf == NoRecord ? NoRecord : leafEntries(position.leaf)[position.slot];
 }
 
 KeyOrder::Position KeyOrder::next(Position position) const {
     position = settled(position);
-    if (position.leaf == NoNode) {
+    if (position.leaf == NoRecord) {
         return {};
     }
     if (position.slot + 1 < leaves_[position.leaf].count) {
@@ -39,12 +39,12 @@ KeyOrder::Position KeyOrder::next(Position position) const {
 }
 
 KeyOrder::Position KeyOrder::previous(Position position) const {
-    if (position.leaf == NoNode) {
+    if (position.leaf == NoRecord) {
         return last();
     }
     while (position.slot == 0) {
         position.leaf = leaves_[position.leaf].previous;
-        if (position.leaf == NoNode) {
+        if (position.leaf == NoRecord) {
             return {};
         }
         position.slot = leaves_[position.leaf].count;
@@ -53,33 +53,33 @@ KeyOrder::Position KeyOrder::previous(Position position) const {
 }
 
 KeyOrder::Position KeyOrder::last() const {
-    if (lastLeaf_ == NoNode) {
+    if (lastLeaf_ == NoRecord) {
         return {};
     }
     return previous({lastLeaf_, leaves_[lastLeaf_].count});
 }
 
-NodeId KeyOrder::takeLeaf() {
+RecordId KeyOrder::takeLeaf() {
     assert(!freeLeaves_.empty());
-    const NodeId leaf = freeLeaves_.back();
+    const RecordId leaf = freeLeaves_.back();
     freeLeaves_.pop_back();
     leaves_[leaf] = Leaf{};
     return leaf;
 }
 
-NodeId KeyOrder::takeInner() {
+RecordId KeyOrder::takeInner() {
     assert(!freeInners_.empty());
-    const NodeId inner = freeInners_.back();
+    const RecordId inner = freeInners_.back();
     freeInners_.pop_back();
     inners_[inner].count = 0;
-    inners_[inner].parent = NoNode;
+    inners_[inner].parent = NoRecord;
     return inner;
 }
 
 // Freed nodes go back to the free lists, whose capacity was reserved when
 // the nodes were made, so releasing never allocates.
-void KeyOrder::releaseLeaf(NodeId leaf) { freeLeaves_.push_back(leaf); }
-void KeyOrder::releaseInner(NodeId inner) { freeInners_.push_back(inner); }
+void KeyOrder::releaseLeaf(RecordId leaf) { freeLeaves_.push_back(leaf); }
+void KeyOrder::releaseInner(RecordId inner) { freeInners_.push_back(inner); }
 
 namespace {
 
@@ -115,7 +115,7 @@ void KeyOrder::prepareInsert() {
     // plus a new root. The free lists keep room for every node, so that
     // giving a node back never allocates.
     if (freeLeaves_.empty()) {
-        const auto leaf = static_cast<NodeId>(leaves_.size());
+        const auto leaf = static_cast<RecordId>(leaves_.size());
         reserveMore(entries_, LeafCapacity);
         reserveMore(leaves_, 1);
         freeLeaves_.reserve(leaves_.capacity());
@@ -125,7 +125,7 @@ void KeyOrder::prepareInsert() {
     }
     const std::size_t innersNeeded = height_ + 1;
     while (freeInners_.size() < innersNeeded) {
-        const auto inner = static_cast<NodeId>(inners_.size());
+        const auto inner = static_cast<RecordId>(inners_.size());
         reserveMore(inners_, 1);
         freeInners_.reserve(inners_.capacity());
         inners_.emplace_back();
@@ -133,31 +133,31 @@ void KeyOrder::prepareInsert() {
     }
 }
 
-KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
+KeyOrder::Placement KeyOrder::insert(Position position, RecordId id) {
     ++size_;
-    if (root_ == NoNode) {
-        const NodeId leaf = takeLeaf();
+    if (root_ == NoRecord) {
+        const RecordId leaf = takeLeaf();
         leafEntries(leaf)[0] = id;
         leaves_[leaf].count = 1;
         root_ = firstLeaf_ = lastLeaf_ = leaf;
         height_ = 0;
-        return {leaf, NoNode};
+        return {leaf, NoRecord};
     }
-    const NodeId leaf = position.leaf;
-    assert(leaf != NoNode && position.slot <= leaves_[leaf].count);
-    NodeId* entries = leafEntries(leaf);
+    const RecordId leaf = position.leaf;
+    assert(leaf != NoRecord && position.slot <= leaves_[leaf].count);
+    RecordId* entries = leafEntries(leaf);
     std::uint32_t& count = leaves_[leaf].count;
     if (count < LeafCapacity) {
         std::copy_backward(entries + position.slot, entries + count, entries + count + 1);
         entries[position.slot] = id;
         ++count;
-        return {leaf, NoNode};
+        return {leaf, NoRecord};
     }
     // Split. Entries arriving at the end (or the start) of a leaf move alone
     // (or move the rest alone), so that keys in order fill the leaves.
-    const NodeId right = takeLeaf();
+    const RecordId right = takeLeaf();
     entries = leafEntries(leaf);
-    NodeId* rightEntries = leafEntries(right);
+    RecordId* rightEntries = leafEntries(right);
     std::uint32_t keep = LeafCapacity / 2;
     if (position.slot == LeafCapacity) {
         keep = LeafCapacity;
@@ -169,13 +169,13 @@ KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
     count = keep;
     leaves_[right].previous = leaf;
     leaves_[right].next = leaves_[leaf].next;
-    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = right;
+    (leaves_[leaf].next == NoRecord ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = right;
     leaves_[leaf].next = right;
     leaves_[right].parent = leaves_[leaf].parent;
     const bool toLeft = position.slot < keep || (position.slot == keep && keep == 0);
-    const NodeId target = toLeft ? leaf : right;
+    const RecordId target = toLeft ? leaf : right;
     const std::uint32_t slot = toLeft ? position.slot : position.slot - keep;
-    NodeId* targetEntries = leafEntries(target);
+    RecordId* targetEntries = leafEntries(target);
     std::uint32_t& targetCount = leaves_[target].count;
     std::copy_backward(targetEntries + slot, targetEntries + targetCount, targetEntries + targetCount + 1);
     targetEntries[slot] = id;
@@ -184,7 +184,7 @@ KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
     return {target, right};
 }
 
-std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
+std::uint32_t KeyOrder::childIndex(const Inner& inner, RecordId child) const {
     std::uint32_t index = 0;
     while (inner.children[index] != child) {
         ++index;
@@ -195,11 +195,11 @@ std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
 
 // Files right (a new node after left, at the same level) with its separator
 // in left's parent, splitting full inner nodes upwards as needed.
-void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
+void KeyOrder::insertIntoParent(RecordId left, bool isLeaf, const Separator& separator, RecordId right) {
     Separator pending = separator;
     for (;;) {
-        const NodeId parent = parentOf(left, isLeaf);
-        if (parent == NoNode) {
+        const RecordId parent = parentOf(left, isLeaf);
+        if (parent == NoRecord) {
             growRoot(left, isLeaf, pending, right);
             return;
         }
@@ -213,7 +213,7 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
             parentOf(right, isLeaf) = parent;
             return;
         }
-        const NodeId sibling = takeInner();
+        const RecordId sibling = takeInner();
         pending = splitInner(parent, sibling, index, right, pending, isLeaf);
         left = parent;
         isLeaf = false;
@@ -222,8 +222,8 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
 }
 
 // A new root above the old one (left) and its new sibling.
-void KeyOrder::growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
-    const NodeId root = takeInner();
+void KeyOrder::growRoot(RecordId left, bool isLeaf, const Separator& separator, RecordId right) {
+    const RecordId root = takeInner();
     Inner& inner = inners_[root];
     inner.count = 2;
     inner.children[0] = left;
@@ -239,11 +239,11 @@ void KeyOrder::growRoot(NodeId left, bool isLeaf, const Separator& separator, No
 // separator on its left: of the Fanout + 1 children in order, the lower half
 // stays and the upper half moves to the empty inner node half. Returns the
 // separator between the halves, which goes up a level.
-KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child,
+KeyOrder::Separator KeyOrder::splitInner(RecordId full, RecordId half, std::uint32_t index, RecordId child,
                                          const Separator& separator, bool childrenAreLeaves) {
     Inner& lower = inners_[full];
     Inner& upper = inners_[half];
-    NodeId children[Fanout + 1];
+    RecordId children[Fanout + 1];
     Separator separators[Fanout];
     std::copy_n(lower.children, Fanout, children);
     std::copy_n(lower.separators, Fanout - 1, separators);
@@ -268,8 +268,8 @@ KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t
 
 void KeyOrder::erase(Position position) {
     position = settled(position);
-    const NodeId leaf = position.leaf;
-    NodeId* entries = leafEntries(leaf);
+    const RecordId leaf = position.leaf;
+    RecordId* entries = leafEntries(leaf);
     std::uint32_t& count = leaves_[leaf].count;
     std::copy(entries + position.slot + 1, entries + count, entries + position.slot);
     --count;
@@ -277,10 +277,10 @@ void KeyOrder::erase(Position position) {
     if (count > 0) {
         return;
     }
-    (leaves_[leaf].previous == NoNode ? firstLeaf_ : leaves_[leaves_[leaf].previous].next) = leaves_[leaf].next;
-    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = leaves_[leaf].previous;
+    (leaves_[leaf].previous == NoRecord ? firstLeaf_ : leaves_[leaves_[leaf].previous].next) = leaves_[leaf].next;
+    (leaves_[leaf].next == NoRecord ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = leaves_[leaf].previous;
     if (height_ == 0) {
-        root_ = NoNode;
+        root_ = NoRecord;
     } else {
         removeFromParent(leaf, true);
     }
@@ -289,9 +289,9 @@ void KeyOrder::erase(Position position) {
 
 // Takes child out of its parent, with the separator on its left (or, for a
 // first child, on its right); an inner node left without children goes too.
-void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
+void KeyOrder::removeFromParent(RecordId child, bool isLeaf) {
     for (;;) {
-        const NodeId parent = parentOf(child, isLeaf);
+        const RecordId parent = parentOf(child, isLeaf);
         Inner& inner = inners_[parent];
         const std::uint32_t index = childIndex(inner, child);
         eraseAt(inner.children, inner.count, index);
@@ -304,7 +304,7 @@ void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
         }
         releaseInner(parent);
         if (parent == root_) {
-            root_ = NoNode;
+            root_ = NoRecord;
             height_ = 0;
             return;
         }
@@ -313,33 +313,33 @@ void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
     }
     // A root with one child gives way to it.
     while (height_ > 0 && inners_[root_].count == 1) {
-        const NodeId only = inners_[root_].children[0];
+        const RecordId only = inners_[root_].children[0];
         releaseInner(root_);
         root_ = only;
         --height_;
-        parentOf(only, height_ == 0) = NoNode;
+        parentOf(only, height_ == 0) = NoRecord;
     }
 }
 
 void KeyOrder::clear() {
-    std::vector<NodeId>().swap(entries_);
+    std::vector<RecordId>().swap(entries_);
     std::vector<Leaf>().swap(leaves_);
     std::vector<Inner>().swap(inners_);
-    std::vector<NodeId>().swap(freeLeaves_);
-    std::vector<NodeId>().swap(freeInners_);
-    root_ = firstLeaf_ = lastLeaf_ = NoNode;
+    std::vector<RecordId>().swap(freeLeaves_);
+    std::vector<RecordId>().swap(freeInners_);
+    root_ = firstLeaf_ = lastLeaf_ = NoRecord;
     height_ = 0;
     size_ = 0;
 }
 
-std::span<NodeId> KeyOrder::bulkEntries(std::size_t count) {
+std::span<RecordId> KeyOrder::bulkEntries(std::size_t count) {
     clear();
     const std::size_t leafCount = (count + LeafCapacity - 1) / LeafCapacity;
     entries_.resize(leafCount * LeafCapacity);
     return {entries_.data(), count};
 }
 
-NodeId KeyOrder::firstLeafOf(NodeId node, unsigned level) const {
+RecordId KeyOrder::firstLeafOf(RecordId node, unsigned level) const {
     for (; level > 0; --level) {
         node = inners_[node].children[0];
     }
@@ -358,15 +358,15 @@ void KeyOrder::finishBulk(std::size_t count) {
     for (std::size_t k = 0; k < leafCount; ++k) {
         Leaf& leaf = leaves_[k];
         leaf.count = static_cast<std::uint32_t>(std::min<std::size_t>(LeafCapacity, count - k * LeafCapacity));
-        leaf.previous = k == 0 ? NoNode : static_cast<NodeId>(k - 1);
-        leaf.next = k + 1 == leafCount ? NoNode : static_cast<NodeId>(k + 1);
+        leaf.previous = k == 0 ? NoRecord : static_cast<RecordId>(k - 1);
+        leaf.next = k + 1 == leafCount ? NoRecord : static_cast<RecordId>(k + 1);
     }
     firstLeaf_ = 0;
-    lastLeaf_ = static_cast<NodeId>(leafCount - 1);
+    lastLeaf_ = static_cast<RecordId>(leafCount - 1);
     // Build the inner levels bottom up, each node taking Fanout children.
-    std::vector<NodeId> level(leafCount);
+    std::vector<RecordId> level(leafCount);
     for (std::size_t k = 0; k < leafCount; ++k) {
-        level[k] = static_cast<NodeId>(k);
+        level[k] = static_cast<RecordId>(k);
     }
     // Room for every level's inner nodes at once: growing the array level
     // by level would copy it, holding it twice for a moment.
@@ -378,15 +378,15 @@ void KeyOrder::finishBulk(std::size_t count) {
     height_ = 0;
     while (level.size() > 1) {
         const std::size_t parents = (level.size() + Fanout - 1) / Fanout;
-        std::vector<NodeId> above;
+        std::vector<RecordId> above;
         above.reserve(parents);
         for (std::size_t start = 0; start < level.size(); start += Fanout) {
-            const auto parent = static_cast<NodeId>(inners_.size());
+            const auto parent = static_cast<RecordId>(inners_.size());
             inners_.emplace_back();
             Inner& inner = inners_.back();
             inner.count = static_cast<std::uint32_t>(std::min<std::size_t>(Fanout, level.size() - start));
             for (std::uint32_t k = 0; k < inner.count; ++k) {
-                const NodeId child = level[start + k];
+                const RecordId child = level[start + k];
                 inner.children[k] = child;
                 parentOf(child, height_ == 0) = parent;
                 if (k > 0) {
@@ -401,9 +401,9 @@ void KeyOrder::finishBulk(std::size_t count) {
     root_ = level[0];
 }
 
-std::vector<NodeId> KeyOrder::entries() const {
-    std::vector<NodeId> all;
-    for (NodeId leaf = firstLeaf_; leaf != NoNode; leaf = leaves_[leaf].next) {
+std::vector<RecordId> KeyOrder::entries() const {
+    std::vector<RecordId> all;
+    for (RecordId leaf = firstLeaf_; leaf != NoRecord; leaf = leaves_[leaf].next) {
         all.insert(all.end(), leafEntries(leaf), leafEntries(leaf) + leaves_[leaf].count);
     }
     return all;
@@ -412,11 +412,11 @@ std::vector<NodeId> KeyOrder::entries() const {
 bool KeyOrder::structureHolds() const {
     // Every leaf reachable from the root at the same depth, linked in the same
     // order as the leaf list, with parents pointing back and counts adding up.
-    if (root_ == NoNode) {
-        return size_ == 0 && firstLeaf_ == NoNode && lastLeaf_ == NoNode;
+    if (root_ == NoRecord) {
+        return size_ == 0 && firstLeaf_ == NoRecord && lastLeaf_ == NoRecord;
     }
-    std::vector<NodeId> leavesInOrder;
-    std::vector<std::pair<NodeId, unsigned>> pending{{root_, height_}};
+    std::vector<RecordId> leavesInOrder;
+    std::vector<std::pair<RecordId, unsigned>> pending{{root_, height_}};
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
@@ -429,8 +429,8 @@ bool KeyOrder::structureHolds() const {
             return false;
         }
         for (std::uint32_t k = inner.count; k-- > 0;) {
-            const NodeId child = inner.children[k];
-            const NodeId parent = level == 1 ? leaves_[child].parent : inners_[child].parent;
+            const RecordId child = inner.children[k];
+            const RecordId parent = level == 1 ? leaves_[child].parent : inners_[child].parent;
             if (parent != node) {
                 return false;
             }
@@ -438,9 +438,9 @@ bool KeyOrder::structureHolds() const {
         }
     }
     std::size_t total = 0;
-    NodeId expected = firstLeaf_;
-    NodeId previous = NoNode;
-    for (const NodeId leaf : leavesInOrder) {
+    RecordId expected = firstLeaf_;
+    RecordId previous = NoRecord;
+    for (const RecordId leaf : leavesInOrder) {
         if (leaf != expected || leaves_[leaf].previous != previous || leaves_[leaf].count == 0 ||
             leaves_[leaf].count > LeafCapacity) {
             return false;
@@ -449,12 +449,12 @@ bool KeyOrder::structureHolds() const {
         previous = leaf;
         expected = leaves_[leaf].next;
     }
-    return expected == NoNode && previous == lastLeaf_ && total == size_;
+    return expected == NoRecord && previous == lastLeaf_ && total == size_;
 }
 
 std::size_t KeyOrder::heldBytes() const {
-    return entries_.capacity() * sizeof(NodeId) + leaves_.capacity() * sizeof(Leaf) +
-           inners_.capacity() * sizeof(Inner) + (freeLeaves_.capacity() + freeInners_.capacity()) * sizeof(NodeId);
+    return entries_.capacity() * sizeof(RecordId) + leaves_.capacity() * sizeof(Leaf) +
+           inners_.capacity() * sizeof(Inner) + (freeLeaves_.capacity() + freeInners_.capacity()) * sizeof(RecordId);
 }
 
 }  // namespace recdb

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "index/index_key.hpp"
-#include "index/node_id.hpp"
-#include "index/record_keys.hpp"
+#include "order/index_key.hpp"
+#include "order/record_id.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
 
@@ -37,9 +37,9 @@ public:
         std::string_view nameView() const { return {name, nameLength}; }
     };
     // A place between entries: before entry slot of a leaf; slot may equal
-    // the leaf's count. The end of the order is the leaf NoNode.
+    // the leaf's count. The end of the order is the leaf NoRecord.
     struct Position {
-        NodeId leaf = NoNode;
+        RecordId leaf = NoRecord;
         std::uint32_t slot = 0;
     };
 
@@ -57,28 +57,28 @@ public:
     Position partitionPoint(Before before) const;
 
     // The record at a position (after moving past the end of its leaf), or
-    // NoNode at the end.
-    NodeId idAt(Position position) const;
+    // NoRecord at the end.
+    RecordId idAt(Position position) const;
     // The positions of the entry after and before the one at position.
     Position next(Position position) const;
     Position previous(Position position) const;
     Position last() const;
 
     // Where an insert put its record: the leaf that holds it, and a leaf
-    // that a split made (or NoNode), to which every record in it moved.
+    // that a split made (or NoRecord), to which every record in it moved.
     struct Placement {
-        NodeId leaf = NoNode;
-        NodeId split = NoNode;
+        RecordId leaf = NoRecord;
+        RecordId split = NoRecord;
     };
 
     void prepareInsert();
     // Whether prepareInsert has made room for the next insert.
     bool readyToInsert() const { return !freeLeaves_.empty() && freeInners_.size() > height_; }
     // Inserts before position (a partitionPoint since the last change).
-    Placement insert(Position position, NodeId id);
+    Placement insert(Position position, RecordId id);
     // The records of a leaf, in order.
-    std::span<const NodeId> idsIn(NodeId leaf) const { return {leafEntries(leaf), leaves_[leaf].count}; }
-    // The position of the first record, settled into its leaf (NoNode when
+    std::span<const RecordId> idsIn(RecordId leaf) const { return {leafEntries(leaf), leaves_[leaf].count}; }
+    // The position of the first record, settled into its leaf (NoRecord when
     // the order is empty).
     Position first() const { return settled({firstLeaf_, 0}); }
     // Erases the entry at position.
@@ -87,66 +87,66 @@ public:
 
     // Bulk building: storage for count entries, which the caller fills in
     // order; finishBulk then builds the tree.
-    std::span<NodeId> bulkEntries(std::size_t count);
+    std::span<RecordId> bulkEntries(std::size_t count);
     void finishBulk(std::size_t count);
 
     // Every entry in order, whether the structure holds together, and the
     // bytes held.
-    std::vector<NodeId> entries() const;
+    std::vector<RecordId> entries() const;
     bool structureHolds() const;
     std::size_t heldBytes() const;
 
 private:
     struct Leaf {
         std::uint32_t count = 0;
-        NodeId parent = NoNode;
-        NodeId previous = NoNode;
-        NodeId next = NoNode;
+        RecordId parent = NoRecord;
+        RecordId previous = NoRecord;
+        RecordId next = NoRecord;
     };
     struct Inner {
         std::uint32_t count = 0;  // children
-        NodeId parent = NoNode;
-        NodeId children[Fanout];
+        RecordId parent = NoRecord;
+        RecordId children[Fanout];
         Separator separators[Fanout - 1];
     };
 
-    Separator separatorOf(NodeId id) const;
+    Separator separatorOf(RecordId id) const;
     Position settled(Position position) const;
 
-    NodeId* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
-    const NodeId* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
-    NodeId& parentOf(NodeId node, bool isLeaf) { return isLeaf ? leaves_[node].parent : inners_[node].parent; }
-    NodeId takeLeaf();
-    NodeId takeInner();
-    void releaseLeaf(NodeId leaf);
-    void releaseInner(NodeId inner);
-    void insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
-    void growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
-    Separator splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child, const Separator& separator,
+    RecordId* leafEntries(RecordId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    const RecordId* leafEntries(RecordId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
+    RecordId& parentOf(RecordId node, bool isLeaf) { return isLeaf ? leaves_[node].parent : inners_[node].parent; }
+    RecordId takeLeaf();
+    RecordId takeInner();
+    void releaseLeaf(RecordId leaf);
+    void releaseInner(RecordId inner);
+    void insertIntoParent(RecordId left, bool isLeaf, const Separator& separator, RecordId right);
+    void growRoot(RecordId left, bool isLeaf, const Separator& separator, RecordId right);
+    Separator splitInner(RecordId full, RecordId half, std::uint32_t index, RecordId child, const Separator& separator,
                          bool childrenAreLeaves);
-    void removeFromParent(NodeId child, bool isLeaf);
-    std::uint32_t childIndex(const Inner& inner, NodeId child) const;
-    NodeId firstLeafOf(NodeId node, unsigned level) const;
+    void removeFromParent(RecordId child, bool isLeaf);
+    std::uint32_t childIndex(const Inner& inner, RecordId child) const;
+    RecordId firstLeafOf(RecordId node, unsigned level) const;
 
     const RecordKeys& names_;
-    std::vector<NodeId> entries_;
+    std::vector<RecordId> entries_;
     std::vector<Leaf> leaves_;
     std::vector<Inner> inners_;
-    std::vector<NodeId> freeLeaves_;
-    std::vector<NodeId> freeInners_;
-    NodeId root_ = NoNode;
+    std::vector<RecordId> freeLeaves_;
+    std::vector<RecordId> freeInners_;
+    RecordId root_ = NoRecord;
     unsigned height_ = 0;  // inner levels above the leaves
-    NodeId firstLeaf_ = NoNode;
-    NodeId lastLeaf_ = NoNode;
+    RecordId firstLeaf_ = NoRecord;
+    RecordId lastLeaf_ = NoRecord;
     std::size_t size_ = 0;
 };
 
 template <typename Before>
 KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
-    if (root_ == NoNode) {
+    if (root_ == NoRecord) {
         return {};
     }
-    NodeId node = root_;
+    RecordId node = root_;
     for (unsigned level = height_; level > 0; --level) {
         const Inner& inner = inners_[node];
         // Separators are in order: count those still before.
@@ -162,7 +162,7 @@ KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
         }
         node = inner.children[low];
     }
-    const NodeId* entries = leafEntries(node);
+    const RecordId* entries = leafEntries(node);
     std::uint32_t low = 0;
     std::uint32_t high = leaves_[node].count;
     while (low < high) {

@@ -14,45 +14,45 @@ OrderedIndex::Probe OrderedIndex::probeOf(std::string_view name, std::int32_t ra
     return {indexKeyOf(name, ratingNum, ratingDen), name};
 }
 
-NodeId OrderedIndex::onlyChild(NodeId node) const {
+RecordId OrderedIndex::onlyChild(RecordId node) const {
     const IndexNode& n = nodes_[node];
-    if ((n.left == NoNode) == (n.right == NoNode)) {
-        return NoNode;
+    if ((n.left == NoRecord) == (n.right == NoRecord)) {
+        return NoRecord;
     }
-    return n.left != NoNode ? n.left : n.right;
+    return n.left != NoRecord ? n.left : n.right;
 }
 
-bool OrderedIndex::isOnlyChild(NodeId node) const {
-    const NodeId parent = nodes_[node].parent;
-    return parent != NoNode && onlyChild(parent) == node;
+bool OrderedIndex::isOnlyChild(RecordId node) const {
+    const RecordId parent = nodes_[node].parent;
+    return parent != NoRecord && onlyChild(parent) == node;
 }
 
-NodeId OrderedIndex::sibling(NodeId node) const {
+RecordId OrderedIndex::sibling(RecordId node) const {
     const IndexNode& p = nodes_[nodes_[node].parent];
     return p.left == node ? p.right : p.left;
 }
 
 // The place of a record in the key order: in its leaf, by a scan of at most
 // a leaf's records.
-KeyOrder::Position OrderedIndex::positionOf(NodeId id) const {
-    const NodeId leaf = leafOf(id);
-    const std::span<const NodeId> ids = keys_.idsIn(leaf);
+KeyOrder::Position OrderedIndex::positionOf(RecordId id) const {
+    const RecordId leaf = leafOf(id);
+    const std::span<const RecordId> ids = keys_.idsIn(leaf);
     const auto slot = static_cast<std::uint32_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
     assert(slot < ids.size());
     return {leaf, slot};
 }
 
-void OrderedIndex::setLeaf(NodeId node, NodeId leaf) {
-    assert(leaf < (NodeId{1} << (32 - PlainBits)));
+void OrderedIndex::setLeaf(RecordId node, RecordId leaf) {
+    assert(leaf < (RecordId{1} << (32 - PlainBits)));
     std::uint32_t& word = nodes_[node].plainAndLeaf;
     word = (word & (Managed | PlainBlack)) | leaf << PlainBits;
 }
 
 // Records where an insert put its record, and where a split moved others.
-void OrderedIndex::noteInserted(NodeId id, KeyOrder::Placement placement) {
+void OrderedIndex::noteInserted(RecordId id, KeyOrder::Placement placement) {
     setLeaf(id, placement.leaf);
-    if (placement.split != NoNode) {
-        for (const NodeId moved : keys_.idsIn(placement.split)) {
+    if (placement.split != NoRecord) {
+        for (const RecordId moved : keys_.idsIn(placement.split)) {
             setLeaf(moved, placement.split);
         }
     }
@@ -70,14 +70,14 @@ void OrderedIndex::prepareInsert() {
     keys_.prepareInsert();
 }
 
-Colour OrderedIndex::colourOf(NodeId node) const {
+Colour OrderedIndex::colourOf(RecordId node) const {
     if (managed(node)) {
         return chains_.colour(node);
     }
     return (nodes_[node].plainAndLeaf & PlainBlack) != 0 ? Colour::Black : Colour::Red;
 }
 
-void OrderedIndex::paint(NodeId node, Colour colour) {
+void OrderedIndex::paint(RecordId node, Colour colour) {
     if (managed(node)) {
         chains_.setColour(node, colour);
         return;
@@ -99,18 +99,18 @@ bool OrderedIndex::makeChains() {
 }
 
 // Hands one node's colour to the chain set, as a chain of its own.
-void OrderedIndex::manage(NodeId node) {
+void OrderedIndex::manage(RecordId node) {
     chains_.makeSingle(node, colourOf(node));
     nodes_[node].plainAndLeaf |= Managed;
 }
 
 // Hands the plain chain that begins at top to the chain set, down to its end
 // or to a managed node, whose link to it is about to be joined.
-void OrderedIndex::manageDown(NodeId top) {
+void OrderedIndex::manageDown(RecordId top) {
     manage(top);
-    for (NodeId node = top;;) {
-        const NodeId child = onlyChild(node);
-        if (child == NoNode || managed(child)) {
+    for (RecordId node = top;;) {
+        const RecordId child = onlyChild(node);
+        if (child == NoRecord || managed(child)) {
             return;
         }
         manage(child);
@@ -120,28 +120,28 @@ void OrderedIndex::manageDown(NodeId top) {
 }
 
 // The same upwards from the plain chain's last node.
-void OrderedIndex::manageUp(NodeId bottom) {
+void OrderedIndex::manageUp(RecordId bottom) {
     manage(bottom);
-    for (NodeId node = bottom;;) {
+    for (RecordId node = bottom;;) {
         if (!isOnlyChild(node) || managed(nodes_[node].parent)) {
             return;
         }
-        const NodeId parent = nodes_[node].parent;
+        const RecordId parent = nodes_[node].parent;
         manage(parent);
         chains_.join(parent, node);
         node = parent;
     }
 }
 
-void OrderedIndex::manageChainOf(NodeId node) {
-    NodeId top = node;
+void OrderedIndex::manageChainOf(RecordId node) {
+    RecordId top = node;
     while (isOnlyChild(top)) {
         top = nodes_[top].parent;
     }
     manageDown(top);
 }
 
-void OrderedIndex::cutLink(NodeId lower) {
+void OrderedIndex::cutLink(RecordId lower) {
     if (managed(lower)) {
         chains_.cutAbove(lower);
     }
@@ -149,7 +149,7 @@ void OrderedIndex::cutLink(NodeId lower) {
 
 // A chain is managed as a whole or not at all: joining a managed chain to a
 // plain one hands the plain one to the chain set first.
-void OrderedIndex::joinLink(NodeId upper, NodeId lower) {
+void OrderedIndex::joinLink(RecordId upper, RecordId lower) {
     const bool upperManaged = managed(upper);
     const bool lowerManaged = managed(lower);
     if (!upperManaged && !lowerManaged) {
@@ -167,15 +167,15 @@ void OrderedIndex::joinLink(NodeId upper, NodeId lower) {
 // Cuts every chain link that touches node, leaving it a chain of its own.
 // Until a chain set exists no chain is managed, and neither this nor relink
 // has anything to do (nor any other node to read).
-void OrderedIndex::isolate(NodeId node) {
+void OrderedIndex::isolate(RecordId node) {
     if (!chains_.isMade()) {
         return;
     }
     if (isOnlyChild(node)) {
         cutLink(node);
     }
-    const NodeId child = onlyChild(node);
-    if (child != NoNode) {
+    const RecordId child = onlyChild(node);
+    if (child != NoRecord) {
         cutLink(child);
     }
 }
@@ -183,14 +183,14 @@ void OrderedIndex::isolate(NodeId node) {
 // After the tree changed around isolated nodes: joins every chain link that
 // the tree now has at these nodes (at most two each: to the parent and to the
 // only child).
-void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
+void OrderedIndex::relink(std::initializer_list<RecordId> nodes) {
     assert(nodes.size() <= 2);
     if (!chains_.isMade()) {
         return;
     }
-    std::pair<NodeId, NodeId> links[4];
+    std::pair<RecordId, RecordId> links[4];
     std::size_t count = 0;
-    const auto add = [&links, &count](NodeId upper, NodeId lower) {
+    const auto add = [&links, &count](RecordId upper, RecordId lower) {
         for (std::size_t k = 0; k < count; ++k) {
             if (links[k].first == upper) {
                 return;
@@ -199,12 +199,12 @@ void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
         assert(count < std::size(links));
         links[count++] = {upper, lower};
     };
-    for (const NodeId node : nodes) {
+    for (const RecordId node : nodes) {
         if (isOnlyChild(node)) {
             add(nodes_[node].parent, node);
         }
-        const NodeId child = onlyChild(node);
-        if (child != NoNode) {
+        const RecordId child = onlyChild(node);
+        if (child != NoRecord) {
             add(node, child);
         }
     }
@@ -213,28 +213,28 @@ void OrderedIndex::relink(std::initializer_list<NodeId> nodes) {
     }
 }
 
-void OrderedIndex::replaceChild(NodeId parent, NodeId oldChild, NodeId newChild) {
-    if (parent == NoNode) {
+void OrderedIndex::replaceChild(RecordId parent, RecordId oldChild, RecordId newChild) {
+    if (parent == NoRecord) {
         root_ = newChild;
     } else if (nodes_[parent].left == oldChild) {
         nodes_[parent].left = newChild;
     } else {
         nodes_[parent].right = newChild;
     }
-    if (newChild != NoNode) {
+    if (newChild != NoRecord) {
         nodes_[newChild].parent = parent;
     }
 }
 
 // Rotates the right (leftRotation) or left child of node up into its place.
-void OrderedIndex::rotate(NodeId node, bool leftRotation) {
+void OrderedIndex::rotate(RecordId node, bool leftRotation) {
     ++work_.rotations;
-    const NodeId up = leftRotation ? nodes_[node].right : nodes_[node].left;
+    const RecordId up = leftRotation ? nodes_[node].right : nodes_[node].left;
     isolate(node);
     isolate(up);
-    NodeId& inner = leftRotation ? nodes_[up].left : nodes_[up].right;
+    RecordId& inner = leftRotation ? nodes_[up].left : nodes_[up].right;
     (leftRotation ? nodes_[node].right : nodes_[node].left) = inner;
-    if (inner != NoNode) {
+    if (inner != NoRecord) {
         nodes_[inner].parent = node;
     }
     replaceChild(nodes_[node].parent, node, up);
@@ -246,29 +246,29 @@ void OrderedIndex::rotate(NodeId node, bool leftRotation) {
 // A new key attaches where a descent would end: as the right child of its
 // predecessor when that has none (the successor is then its ancestor), else
 // as the left child of its successor, which then has no left child.
-void OrderedIndex::attachBetween(NodeId id, NodeId predecessor, NodeId successor) {
-    const bool asRight = predecessor != NoNode && nodes_[predecessor].right == NoNode;
-    const NodeId parent = asRight ? predecessor : successor;
-    assert(parent != NoNode && (asRight || nodes_[parent].left == NoNode));
-    const NodeId other = chains_.isMade() ? onlyChild(parent) : NoNode;
-    if (other != NoNode) {
+void OrderedIndex::attachBetween(RecordId id, RecordId predecessor, RecordId successor) {
+    const bool asRight = predecessor != NoRecord && nodes_[predecessor].right == NoRecord;
+    const RecordId parent = asRight ? predecessor : successor;
+    assert(parent != NoRecord && (asRight || nodes_[parent].left == NoRecord));
+    const RecordId other = chains_.isMade() ? onlyChild(parent) : NoRecord;
+    if (other != NoRecord) {
         // The parent's chain went on into its other child and stops there now.
         cutLink(other);
     }
     (asRight ? nodes_[parent].right : nodes_[parent].left) = id;
     nodes_[id].parent = parent;
-    if (other == NoNode && chains_.isMade()) {
+    if (other == NoRecord && chains_.isMade()) {
         joinLink(parent, id);
     }
 }
 
-void OrderedIndex::insert(NodeId id) {
+void OrderedIndex::insert(RecordId id) {
     assert(id < nodes_.size() && keys_.readyToInsert() && (!chains_.isMade() || chains_.hasRoomFor(id)));
     nodes_[id] = IndexNode{};
     const IndexKey key = records_.keyOf(id);
     const Probe probe{key, records_.nameOf(id)};
     const KeyOrder::Position at = partitionPoint(probe, [](Relation r) { return isBelow(r); });
-    if (root_ == NoNode) {
+    if (root_ == NoRecord) {
         root_ = id;
         paint(id, Colour::Black);
         noteInserted(id, keys_.insert(at, id));
@@ -279,12 +279,12 @@ void OrderedIndex::insert(NodeId id) {
     repairInsert(id);
 }
 
-void OrderedIndex::repairInsert(NodeId x) {
+void OrderedIndex::repairInsert(RecordId x) {
     unsigned plainWalk = 0;
     for (;;) {
         ++work_.repairSteps;
-        const NodeId p = nodes_[x].parent;
-        if (p == NoNode) {
+        const RecordId p = nodes_[x].parent;
+        if (p == NoRecord) {
             paint(x, Colour::Black);
             return;
         }
@@ -292,8 +292,8 @@ void OrderedIndex::repairInsert(NodeId x) {
         if (colourOf(p) == Colour::Black) {
             return;
         }
-        const NodeId g = nodes_[p].parent;
-        if (g == NoNode) {
+        const RecordId g = nodes_[p].parent;
+        if (g == NoRecord) {
             // A red root does not arise; end the repair rather than rely on it.
             paint(p, Colour::Black);
             return;
@@ -313,7 +313,7 @@ void OrderedIndex::repairInsert(NodeId x) {
             x = g;
             continue;
         }
-        const NodeId uncle = sibling(p);
+        const RecordId uncle = sibling(p);
         if (colourOf(uncle) == Colour::Black) {
             restructure(x, p, g);
             return;
@@ -332,9 +332,9 @@ void OrderedIndex::repairInsert(NodeId x) {
 // stops below the deepest pair of blacks above p, or at the chain's top (the
 // stretch has even length: it starts black and ends at the red p). Returns
 // the red node where the repair goes on.
-NodeId OrderedIndex::climbChain(NodeId p) {
-    NodeId top = chains_.deepestBlackPairTo(p);
-    if (top == NoNode) {
+RecordId OrderedIndex::climbChain(RecordId p) {
+    RecordId top = chains_.deepestBlackPairTo(p);
+    if (top == NoRecord) {
         top = chains_.first(p);
         if (chains_.colour(top) == Colour::Red) {
             top = chains_.next(top);
@@ -345,8 +345,8 @@ NodeId OrderedIndex::climbChain(NodeId p) {
     return top;
 }
 
-void OrderedIndex::restructure(NodeId x, NodeId p, NodeId g) {
-    NodeId middle = p;
+void OrderedIndex::restructure(RecordId x, RecordId p, RecordId g) {
+    RecordId middle = p;
     if (nodes_[g].left == p) {
         if (nodes_[p].right == x) {
             rotate(p, true);
@@ -364,17 +364,17 @@ void OrderedIndex::restructure(NodeId x, NodeId p, NodeId g) {
     paint(g, Colour::Red);
 }
 
-void OrderedIndex::remove(NodeId d) {
+void OrderedIndex::remove(RecordId d) {
     const KeyOrder::Position at = positionOf(d);
-    if (nodes_[d].left == NoNode) {
-        const NodeId q = nodes_[d].parent;
-        const NodeId child = nodes_[d].right;
+    if (nodes_[d].left == NoRecord) {
+        const RecordId q = nodes_[d].parent;
+        const RecordId child = nodes_[d].right;
         const Colour taken = colourOf(d);
         isolate(d);
-        if (q == NoNode) {
+        if (q == NoRecord) {
             root_ = child;
-            if (child != NoNode) {
-                nodes_[child].parent = NoNode;
+            if (child != NoRecord) {
+                nodes_[child].parent = NoRecord;
                 paint(child, Colour::Black);
             }
             keys_.erase(at);
@@ -392,9 +392,9 @@ void OrderedIndex::remove(NodeId d) {
     // The predecessor s (the rightmost node of d's left subtree) leaves its
     // place to its left child and takes d's place and colour: the same tree
     // as d's place taking over s's record.
-    const NodeId s = keys_.idAt(keys_.previous(at));
-    const NodeId q = nodes_[s].parent;
-    const NodeId sChild = nodes_[s].left;
+    const RecordId s = keys_.idAt(keys_.previous(at));
+    const RecordId q = nodes_[s].parent;
+    const RecordId sChild = nodes_[s].left;
     const Colour taken = colourOf(s);
     const Colour dColour = colourOf(d);
     isolate(s);
@@ -406,13 +406,13 @@ void OrderedIndex::remove(NodeId d) {
     nodes_[s].left = place.left;
     nodes_[s].right = place.right;
     replaceChild(place.parent, d, s);
-    for (const NodeId child : {place.left, place.right}) {
-        if (child != NoNode) {
+    for (const RecordId child : {place.left, place.right}) {
+        if (child != NoRecord) {
             nodes_[child].parent = s;
         }
     }
     paint(s, dColour);
-    const NodeId start = q == d ? s : q;
+    const RecordId start = q == d ? s : q;
     relink({start, s});
     keys_.erase(at);
     if (taken == Colour::Black) {
@@ -422,7 +422,7 @@ void OrderedIndex::remove(NodeId d) {
 
 // A black node was taken out below parent: a red parent becomes black, a
 // black one double black, which the remove repair resolves.
-void OrderedIndex::passColourUp(NodeId parent) {
+void OrderedIndex::passColourUp(RecordId parent) {
     if (colourOf(parent) == Colour::Red) {
         paint(parent, Colour::Black);
         return;
@@ -432,19 +432,19 @@ void OrderedIndex::passColourUp(NodeId parent) {
 
 // x is double black; its stored colour is black throughout, since every way
 // out of the repair leaves it black.
-void OrderedIndex::repairRemove(NodeId x) {
+void OrderedIndex::repairRemove(RecordId x) {
     unsigned plainWalk = 0;
     for (;;) {
         ++work_.repairSteps;
-        const NodeId p = nodes_[x].parent;
-        if (p == NoNode) {
+        const RecordId p = nodes_[x].parent;
+        if (p == NoRecord) {
             return;
         }
         const bool xIsLeft = nodes_[p].left == x;
-        const NodeId s = xIsLeft ? nodes_[p].right : nodes_[p].left;
-        if (s == NoNode) {
+        const RecordId s = xIsLeft ? nodes_[p].right : nodes_[p].left;
+        if (s == NoRecord) {
             x = pushUpChain(x, plainWalk);
-            if (x == NoNode) {
+            if (x == NoRecord) {
                 return;
             }
             continue;
@@ -473,24 +473,24 @@ void OrderedIndex::repairRemove(NodeId x) {
 // in one chain. Every black node on the way up passes the double black on and
 // stays black; the first red one ends it by turning black. Along a managed
 // chain the deepest red above x is found at once, and past the chain's top
-// the double black goes on from there. Returns where it goes on, or NoNode
+// the double black goes on from there. Returns where it goes on, or NoRecord
 // when it has ended.
-NodeId OrderedIndex::pushUpChain(NodeId x, unsigned& plainWalk) {
+RecordId OrderedIndex::pushUpChain(RecordId x, unsigned& plainWalk) {
     if (!managed(x) && ++plainWalk > plainWalkLimit_ && makeChains()) {
         manageChainOf(x);
     }
     if (managed(x)) {
-        const NodeId red = chains_.deepestRedAbove(x);
-        if (red != NoNode) {
+        const RecordId red = chains_.deepestRedAbove(x);
+        if (red != NoRecord) {
             paint(red, Colour::Black);
-            return NoNode;
+            return NoRecord;
         }
         return chains_.first(x);
     }
-    const NodeId p = nodes_[x].parent;
+    const RecordId p = nodes_[x].parent;
     if (colourOf(p) == Colour::Red) {
         paint(p, Colour::Black);
-        return NoNode;
+        return NoRecord;
     }
     return p;
 }
@@ -498,11 +498,11 @@ NodeId OrderedIndex::pushUpChain(NodeId x, unsigned& plainWalk) {
 // With x double black under p and a black sibling s: when a child of s is
 // red, rotations end the repair (the far rotation, after a near rotation when
 // only the near child is red). False when both children of s are black.
-bool OrderedIndex::rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft) {
-    const NodeId nearChild = xIsLeft ? nodes_[s].left : nodes_[s].right;
-    NodeId farChild = xIsLeft ? nodes_[s].right : nodes_[s].left;
-    const bool farIsRed = farChild != NoNode && colourOf(farChild) == Colour::Red;
-    const bool nearIsRed = nearChild != NoNode && colourOf(nearChild) == Colour::Red;
+bool OrderedIndex::rotateRedNephewUp(RecordId p, RecordId s, bool xIsLeft) {
+    const RecordId nearChild = xIsLeft ? nodes_[s].left : nodes_[s].right;
+    RecordId farChild = xIsLeft ? nodes_[s].right : nodes_[s].left;
+    const bool farIsRed = farChild != NoRecord && colourOf(farChild) == Colour::Red;
+    const bool nearIsRed = nearChild != NoRecord && colourOf(nearChild) == Colour::Red;
     if (!farIsRed && !nearIsRed) {
         return false;
     }
@@ -531,17 +531,17 @@ bool OrderedIndex::rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft) {
 // last node inside the run that the walker met is the top. Walking both by
 // turns costs at most twice the shorter way to such a node.
 template <typename Classify>
-NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) const {
+RecordId OrderedIndex::topOfRange(RecordId first, RecordId last, Classify classify) const {
     struct Walker {
-        NodeId at;
-        NodeId top;     // the last node inside the run met so far
+        RecordId at;
+        RecordId top;   // the last node inside the run met so far
         Side passedAt;  // meeting a node on this side means the top is passed
     };
     // One step up; true once the walker knows the top.
     const auto climb = [this, &classify](Walker& walker) {
         ++work_.nodeVisits;
-        const NodeId up = nodes_[walker.at].parent;
-        if (up == NoNode) {
+        const RecordId up = nodes_[walker.at].parent;
+        if (up == NoRecord) {
             return true;
         }
         const Side side = classify(up);
@@ -566,67 +566,67 @@ NodeId OrderedIndex::topOfRange(NodeId first, NodeId last, Classify classify) co
     }
 }
 
-NodeId OrderedIndex::find(const Probe& key) const {
+RecordId OrderedIndex::find(const Probe& key) const {
     const KeyOrder::Position at = partitionPoint(key, [](Relation r) { return isBelow(r); });
-    const NodeId first = keys_.idAt(at);
-    if (first == NoNode || compareNode(first, key) != Relation::Same) {
-        return NoNode;
+    const RecordId first = keys_.idAt(at);
+    if (first == NoRecord || compareNode(first, key) != Relation::Same) {
+        return NoRecord;
     }
     // Most keys are unique: one look at the next record tells; only a run of
     // equal keys needs the search for its end.
-    const NodeId next = keys_.idAt(keys_.next(at));
-    if (next == NoNode || compareNode(next, key) != Relation::Same) {
+    const RecordId next = keys_.idAt(keys_.next(at));
+    if (next == NoRecord || compareNode(next, key) != Relation::Same) {
         return first;
     }
     const KeyOrder::Position end = partitionPoint(key, [](Relation r) { return !isAbove(r); });
-    const NodeId last = keys_.idAt(keys_.previous(end));
-    return topOfRange(first, last, [this, &key](NodeId node) {
+    const RecordId last = keys_.idAt(keys_.previous(end));
+    return topOfRange(first, last, [this, &key](RecordId node) {
         const Relation r = compareNode(node, key);
         return isBelow(r) ? Side::Below : isAbove(r) ? Side::Above : Side::Inside;
     });
 }
 
-void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const {
-    const auto sideOf = [this, &key](NodeId node) {
+void OrderedIndex::collectEqualPrimary(const Probe& key, std::vector<RecordId>& out) const {
+    const auto sideOf = [this, &key](RecordId node) {
         const Relation r = compareNode(node, key);
         return r == Relation::Below ? Side::Below : r == Relation::Above ? Side::Above : Side::Inside;
     };
     const KeyOrder::Position start = partitionPoint(key, [](Relation r) { return r == Relation::Below; });
-    const NodeId first = keys_.idAt(start);
-    if (first == NoNode || compareNode(first, key) == Relation::Above) {
+    const RecordId first = keys_.idAt(start);
+    if (first == NoRecord || compareNode(first, key) == Relation::Above) {
         return;
     }
     const KeyOrder::Position end = partitionPoint(key, [](Relation r) { return r != Relation::Above; });
-    const NodeId last = keys_.idAt(keys_.previous(end));
-    const NodeId top = topOfRange(first, last, sideOf);
+    const RecordId last = keys_.idAt(keys_.previous(end));
+    const RecordId top = topOfRange(first, last, sideOf);
     // Pre-order walk with an explicit stack. A subtree that lies wholly below
     // or above the key's primary field holds no match and is passed over,
     // which leaves the order of the matches unchanged.
-    std::vector<NodeId> pending{top};
+    std::vector<RecordId> pending{top};
     while (!pending.empty()) {
         ++work_.nodeVisits;
-        const NodeId node = pending.back();
+        const RecordId node = pending.back();
         pending.pop_back();
         const Side side = sideOf(node);
         if (side == Side::Inside) {
             out.push_back(node);
         }
-        if (side != Side::Above && nodes_[node].right != NoNode) {
+        if (side != Side::Above && nodes_[node].right != NoRecord) {
             pending.push_back(nodes_[node].right);
         }
-        if (side != Side::Below && nodes_[node].left != NoNode) {
+        if (side != Side::Below && nodes_[node].left != NoRecord) {
             pending.push_back(nodes_[node].left);
         }
     }
 }
 
 void OrderedIndex::insertAll(std::size_t count, const BulkProgress& progress) {
-    assert(root_ == NoNode);
-    const std::span<NodeId> sorted = keys_.bulkEntries(count);
+    assert(root_ == NoRecord);
+    const std::span<RecordId> sorted = keys_.bulkEntries(count);
     sortKeys(records_, order_, sorted);
     fileByRank(sorted, progress);
-    renumber([&sorted](NodeId rank) { return sorted[rank]; },
-             [&sorted](NodeId rank) { __builtin_prefetch(&sorted[rank]); });
+    renumber([&sorted](RecordId rank) { return sorted[rank]; },
+             [&sorted](RecordId rank) { __builtin_prefetch(&sorted[rank]); });
     keys_.finishBulk(count);
 }
 
@@ -641,7 +641,7 @@ void OrderedIndex::fetchAhead(FilingForesight& foresight, const RankSet& filed, 
                               std::size_t count) const {
     constexpr std::size_t Ahead = FilingForesight::Ahead;
     if (k + Ahead < count) {
-        const NodeId later = filingRank(k + Ahead);
+        const RecordId later = filingRank(k + Ahead);
         FilingForesight::Neighbours& near = foresight.at(k + Ahead);
         near = {filed.previous(later), filed.next(later)};
         for (const std::uint32_t node : near) {
@@ -652,22 +652,22 @@ void OrderedIndex::fetchAhead(FilingForesight& foresight, const RankSet& filed, 
     }
     if (k + Ahead / 2 < count) {
         for (const std::uint32_t node : foresight.at(k + Ahead / 2)) {
-            if (node != RankSet::None && nodes_[node].parent != NoNode) {
+            if (node != RankSet::None && nodes_[node].parent != NoRecord) {
                 __builtin_prefetch(&nodes_[nodes_[node].parent]);
             }
         }
     }
     if (k + Ahead / 4 < count) {
         for (const std::uint32_t node : foresight.at(k + Ahead / 4)) {
-            if (node == RankSet::None || nodes_[node].parent == NoNode) {
+            if (node == RankSet::None || nodes_[node].parent == NoRecord) {
                 continue;
             }
             const IndexNode& parent = nodes_[nodes_[node].parent];
-            const NodeId uncle = parent.left == node ? parent.right : parent.left;
-            if (uncle != NoNode) {
+            const RecordId uncle = parent.left == node ? parent.right : parent.left;
+            if (uncle != NoRecord) {
                 __builtin_prefetch(&nodes_[uncle]);
             }
-            if (parent.parent != NoNode) {
+            if (parent.parent != NoRecord) {
                 __builtin_prefetch(&nodes_[parent.parent]);
             }
         }
@@ -679,7 +679,7 @@ void OrderedIndex::fetchAhead(FilingForesight& foresight, const RankSet& filed, 
 // neighbours in key order, which the insertions touch together, lie side by
 // side in memory. Each record's place comes from its neighbours among the
 // records filed before it: the nearest filed ranks below and above its own.
-void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress) {
+void OrderedIndex::fileByRank(std::span<const RecordId> sorted, const BulkProgress& progress) {
     const std::size_t count = sorted.size();
     assert(count < (std::size_t{1} << (32 - PlainBits)));
     nodes_.assign(count, IndexNode{});
@@ -687,20 +687,20 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
     // rank of record n instead (filingRank), which saves an array as large
     // as the index.
     for (std::size_t k = 0; k < count; ++k) {
-        setLeaf(sorted[k], static_cast<NodeId>(k));
+        setLeaf(sorted[k], static_cast<RecordId>(k));
     }
     RankSet filed(count);
     FilingForesight foresight;
     for (std::size_t k = 0; k < count; ++k) {
         fetchAhead(foresight, filed, k, count);
         const std::uint32_t rank = filingRank(k);
-        if (root_ == NoNode) {
+        if (root_ == NoRecord) {
             root_ = rank;
             paint(rank, Colour::Black);
         } else {
             const std::uint32_t below = filed.previous(rank);
             const std::uint32_t above = filed.next(rank);
-            attachBetween(rank, below == RankSet::None ? NoNode : below, above == RankSet::None ? NoNode : above);
+            attachBetween(rank, below == RankSet::None ? NoRecord : below, above == RankSet::None ? NoRecord : above);
             repairInsert(rank);
         }
         filed.insert(rank);
@@ -710,7 +710,7 @@ void OrderedIndex::fileByRank(std::span<const NodeId> sorted, const BulkProgress
     }
     // The key order's leaves are filled in rank order, each to the full.
     for (std::size_t k = 0; k < count; ++k) {
-        setLeaf(static_cast<NodeId>(k), static_cast<NodeId>(k / KeyOrder::LeafCapacity));
+        setLeaf(static_cast<RecordId>(k), static_cast<RecordId>(k / KeyOrder::LeafCapacity));
     }
 }
 
@@ -723,7 +723,7 @@ void OrderedIndex::renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf
         node.left = map(node.left);
         node.right = map(node.right);
     });
-    root_ = root_ == NoNode ? NoNode : numberOf(root_);
+    root_ = root_ == NoRecord ? NoRecord : numberOf(root_);
     chains_.renumber(numberOf, prefetchNumberOf);
 }
 
@@ -731,7 +731,7 @@ void OrderedIndex::clear() {
     std::vector<IndexNode>().swap(nodes_);
     chains_.clear();
     keys_.clear();
-    root_ = NoNode;
+    root_ = NoRecord;
 }
 
 OrderedIndex::Work OrderedIndex::work() const {
@@ -743,7 +743,7 @@ OrderedIndex::Work OrderedIndex::work() const {
 std::size_t OrderedIndex::heldBytes() const { return nodes_.capacity() * sizeof(IndexNode) + keys_.heldBytes(); }
 
 bool OrderedIndex::invariantsHold(std::string& why) const {
-    if (root_ != NoNode && nodes_[root_].parent != NoNode) {
+    if (root_ != NoRecord && nodes_[root_].parent != NoRecord) {
         why = "the root has a parent";
         return false;
     }
@@ -751,17 +751,17 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         why = "the key order's B+ tree does not hold together";
         return false;
     }
-    std::vector<NodeId> inOrder;
+    std::vector<RecordId> inOrder;
     if (!linksAndOrderHold(inOrder, why)) {
         return false;
     }
-    if (root_ != NoNode && colourOf(root_) != Colour::Black) {
+    if (root_ != NoRecord && colourOf(root_) != Colour::Black) {
         why = "the root is red";
         return false;
     }
-    for (const NodeId node : inOrder) {
-        const NodeId parent = nodes_[node].parent;
-        if (parent != NoNode && colourOf(node) == Colour::Red && colourOf(parent) == Colour::Red) {
+    for (const RecordId node : inOrder) {
+        const RecordId parent = nodes_[node].parent;
+        if (parent != NoRecord && colourOf(node) == Colour::Red && colourOf(parent) == Colour::Red) {
             why = "a red node has a red parent: node " + std::to_string(node);
             return false;
         }
@@ -776,10 +776,10 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
 
 // The tree's links agree, and its in-order (given back in inOrder) is sorted
 // and is the key order, each node knowing its leaf.
-bool OrderedIndex::linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const {
-    std::vector<NodeId> pending;
-    for (NodeId node = root_; node != NoNode || !pending.empty();) {
-        if (node != NoNode) {
+bool OrderedIndex::linksAndOrderHold(std::vector<RecordId>& inOrder, std::string& why) const {
+    std::vector<RecordId> pending;
+    for (RecordId node = root_; node != NoRecord || !pending.empty();) {
+        if (node != NoRecord) {
             pending.push_back(node);
             node = nodes_[node].left;
             continue;
@@ -787,8 +787,8 @@ bool OrderedIndex::linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& 
         node = pending.back();
         pending.pop_back();
         inOrder.push_back(node);
-        for (const NodeId child : {nodes_[node].left, nodes_[node].right}) {
-            if (child != NoNode && nodes_[child].parent != node) {
+        for (const RecordId child : {nodes_[node].left, nodes_[node].right}) {
+            if (child != NoRecord && nodes_[child].parent != node) {
                 why = "a child's parent link points elsewhere: node " + std::to_string(child);
                 return false;
             }
@@ -800,7 +800,7 @@ bool OrderedIndex::linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& 
         return false;
     }
     std::size_t k = 0;
-    for (KeyOrder::Position at = keys_.first(); keys_.idAt(at) != NoNode; at = keys_.next(at), ++k) {
+    for (KeyOrder::Position at = keys_.first(); keys_.idAt(at) != NoRecord; at = keys_.next(at), ++k) {
         if (k == inOrder.size() || keys_.idAt(at) != inOrder[k]) {
             why = "the key order differs from the tree's in-order at " + std::to_string(k);
             return false;
@@ -821,9 +821,9 @@ bool OrderedIndex::linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& 
 // The chain that starts at top runs down single children to a node without
 // exactly one child, is managed as a whole or not at all, and when managed
 // the chain set holds exactly it, with right summaries.
-bool OrderedIndex::chainHolds(NodeId top, std::string& why) const {
+bool OrderedIndex::chainHolds(RecordId top, std::string& why) const {
     const bool chainManaged = managed(top);
-    for (NodeId member = top; member != NoNode; member = onlyChild(member)) {
+    for (RecordId member = top; member != NoRecord; member = onlyChild(member)) {
         if (managed(member) != chainManaged) {
             why = "a chain is managed in part at node " + std::to_string(top);
             return false;
@@ -832,15 +832,15 @@ bool OrderedIndex::chainHolds(NodeId top, std::string& why) const {
     if (!chainManaged) {
         return true;
     }
-    NodeId expected = top;
-    for (const NodeId member : chains_.chainOf(top)) {
+    RecordId expected = top;
+    for (const RecordId member : chains_.chainOf(top)) {
         if (member != expected) {
             why = "a chain differs from the tree's single-child path at node " + std::to_string(top);
             return false;
         }
         expected = onlyChild(member);
     }
-    if (expected != NoNode) {
+    if (expected != NoRecord) {
         why = "a chain ends before its path does at node " + std::to_string(top);
         return false;
     }

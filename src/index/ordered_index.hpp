@@ -10,20 +10,20 @@
 
 #include "index/bulk_progress.hpp"
 #include "index/chain_set.hpp"
-#include "index/index_key.hpp"
 #include "index/key_order.hpp"
-#include "index/node_id.hpp"
 #include "index/rank_set.hpp"
-#include "index/record_keys.hpp"
+#include "order/index_key.hpp"
+#include "order/record_id.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
 
 // A node of an ordered index: its links in the index's tree, and in one word
 // its colour bits (see OrderedIndex) and the key order's leaf that holds it.
 struct IndexNode {
-    NodeId parent = NoNode;
-    NodeId left = NoNode;
-    NodeId right = NoNode;
+    RecordId parent = NoRecord;
+    RecordId left = NoRecord;
+    RecordId right = NoRecord;
     std::uint32_t plainAndLeaf = 0;
 };
 
@@ -96,9 +96,9 @@ public:
     // that number); may throw std::bad_alloc, changing nothing seen.
     void prepareInsert();
     // Files a record of the store; prepareInsert must have been called.
-    void insert(NodeId id);
+    void insert(RecordId id);
     // Takes a record out. Never allocates.
-    void remove(NodeId id);
+    void remove(RecordId id);
     // Files the records numbered 0..count-1 into an empty index as inserting
     // them one by one in that order would (a store filled from empty numbers
     // its records so), finding every place from the final key order instead
@@ -107,19 +107,19 @@ public:
     void clear();
 
     // The record whose relation with the key is Same that a descent from the
-    // root would meet first, or NoNode.
-    NodeId find(const Probe& key) const;
+    // root would meet first, or NoRecord.
+    RecordId find(const Probe& key) const;
     // Appends every record whose primary field equals the key's (any relation
     // but Below and Above), in pre-order of the tree below the highest such
     // record.
-    void collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const;
+    void collectEqualPrimary(const Probe& key, std::vector<RecordId>& out) const;
 
     std::size_t size() const { return keys_.size(); }
-    NodeId root() const { return root_; }
-    NodeId left(NodeId node) const { return nodes_[node].left; }
-    NodeId right(NodeId node) const { return nodes_[node].right; }
-    NodeId parent(NodeId node) const { return nodes_[node].parent; }
-    Colour colour(NodeId node) const { return colourOf(node); }
+    RecordId root() const { return root_; }
+    RecordId left(RecordId node) const { return nodes_[node].left; }
+    RecordId right(RecordId node) const { return nodes_[node].right; }
+    RecordId parent(RecordId node) const { return nodes_[node].parent; }
+    Colour colour(RecordId node) const { return colourOf(node); }
 
     bool invariantsHold(std::string& why) const;
     Work work() const;
@@ -134,14 +134,14 @@ private:
         ++work_.comparisons;
         return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
     }
-    Relation compareNode(NodeId id, const Probe& probe) const {
+    Relation compareNode(RecordId id, const Probe& probe) const {
         return compareToProbe(
             records_.keyOf(id), [this, id] { return records_.nameOf(id); }, probe);
     }
     // The comparison of an entry or a separator of the key order with a probe.
     template <typename Item>
     Relation compareItem(const Item& item, const Probe& probe) const {
-        if constexpr (std::is_same_v<Item, NodeId>) {
+        if constexpr (std::is_same_v<Item, RecordId>) {
             return compareNode(item, probe);
         } else {
             return compareToProbe(
@@ -155,53 +155,53 @@ private:
         return keys_.partitionPoint(
             [this, &probe, test](const auto& item) { return test(this->compareItem(item, probe)); });
     }
-    KeyOrder::Position positionOf(NodeId id) const;
-    NodeId onlyChild(NodeId node) const;
+    KeyOrder::Position positionOf(RecordId id) const;
+    RecordId onlyChild(RecordId node) const;
     // Whether node has a parent of which it is the only child: then the two
     // are linked in one chain.
-    bool isOnlyChild(NodeId node) const;
-    NodeId sibling(NodeId node) const;
+    bool isOnlyChild(RecordId node) const;
+    RecordId sibling(RecordId node) const;
 
     // Colours: a node whose chain is managed keeps its colour in the chain
     // set, any other node in its plain bits.
     static constexpr std::uint32_t PlainBlack = 1;
     static constexpr std::uint32_t Managed = 2;
     static constexpr unsigned PlainBits = 2;
-    bool managed(NodeId node) const { return (nodes_[node].plainAndLeaf & Managed) != 0; }
+    bool managed(RecordId node) const { return (nodes_[node].plainAndLeaf & Managed) != 0; }
     // The leaf of the key order that holds a node's record, kept up to date
     // as inserts split leaves, so that a record's place in the key order is
     // found without a search, however many records share its key.
-    NodeId leafOf(NodeId node) const { return nodes_[node].plainAndLeaf >> PlainBits; }
-    void setLeaf(NodeId node, NodeId leaf);
-    void noteInserted(NodeId id, KeyOrder::Placement placement);
+    RecordId leafOf(RecordId node) const { return nodes_[node].plainAndLeaf >> PlainBits; }
+    void setLeaf(RecordId node, RecordId leaf);
+    void noteInserted(RecordId id, KeyOrder::Placement placement);
     // Makes the chain set's links if they are not there yet; false when the
     // memory cannot be had, and the repair then walks on plainly.
     bool makeChains();
-    Colour colourOf(NodeId node) const;
-    void paint(NodeId node, Colour colour);
-    void manage(NodeId node);
-    void manageDown(NodeId top);
-    void manageUp(NodeId bottom);
-    void manageChainOf(NodeId node);
+    Colour colourOf(RecordId node) const;
+    void paint(RecordId node, Colour colour);
+    void manage(RecordId node);
+    void manageDown(RecordId top);
+    void manageUp(RecordId bottom);
+    void manageChainOf(RecordId node);
     // The chain link from lower's parent to lower goes, or the one from upper
     // to its only child lower comes.
-    void cutLink(NodeId lower);
-    void joinLink(NodeId upper, NodeId lower);
+    void cutLink(RecordId lower);
+    void joinLink(RecordId upper, RecordId lower);
 
-    void attachBetween(NodeId id, NodeId predecessor, NodeId successor);
-    void isolate(NodeId node);
-    void relink(std::initializer_list<NodeId> nodes);
-    void replaceChild(NodeId parent, NodeId oldChild, NodeId newChild);
-    void rotate(NodeId node, bool leftRotation);
-    void repairInsert(NodeId node);
-    NodeId climbChain(NodeId redParent);
-    void restructure(NodeId x, NodeId p, NodeId g);
-    void passColourUp(NodeId parent);
-    void repairRemove(NodeId node);
-    NodeId pushUpChain(NodeId x, unsigned& plainWalk);
-    bool rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft);
+    void attachBetween(RecordId id, RecordId predecessor, RecordId successor);
+    void isolate(RecordId node);
+    void relink(std::initializer_list<RecordId> nodes);
+    void replaceChild(RecordId parent, RecordId oldChild, RecordId newChild);
+    void rotate(RecordId node, bool leftRotation);
+    void repairInsert(RecordId node);
+    RecordId climbChain(RecordId redParent);
+    void restructure(RecordId x, RecordId p, RecordId g);
+    void passColourUp(RecordId parent);
+    void repairRemove(RecordId node);
+    RecordId pushUpChain(RecordId x, unsigned& plainWalk);
+    bool rotateRedNephewUp(RecordId p, RecordId s, bool xIsLeft);
 
-    void fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress);
+    void fileByRank(std::span<const RecordId> sorted, const BulkProgress& progress);
     // The neighbours foreseen for the filings ahead of the current one.
     struct FilingForesight {
         static constexpr std::size_t Ahead = 16;
@@ -212,13 +212,13 @@ private:
     };
     void fetchAhead(FilingForesight& foresight, const RankSet& filed, std::size_t k, std::size_t count) const;
     // During fileByRank: the rank of record k, kept in the leaf bits of node k.
-    NodeId filingRank(std::size_t k) const { return leafOf(static_cast<NodeId>(k)); }
+    RecordId filingRank(std::size_t k) const { return leafOf(static_cast<RecordId>(k)); }
 
-    bool linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const;
-    bool chainHolds(NodeId top, std::string& why) const;
+    bool linksAndOrderHold(std::vector<RecordId>& inOrder, std::string& why) const;
+    bool chainHolds(RecordId top, std::string& why) const;
 
     template <typename Classify>
-    NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
+    RecordId topOfRange(RecordId first, RecordId last, Classify classify) const;
     template <typename NumberOf, typename PrefetchNumberOf>
     void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
 
@@ -228,7 +228,7 @@ private:
     std::vector<IndexNode> nodes_;
     mutable ChainSet chains_;
     KeyOrder keys_;
-    NodeId root_ = NoNode;
+    RecordId root_ = NoRecord;
     mutable Work work_;
 };
 

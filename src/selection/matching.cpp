@@ -1,6 +1,6 @@
 #include "selection/matching.hpp"
 
-#include "store/record_compare.hpp"
+#include "order/relation.hpp"
 
 namespace recdb {
 
@@ -32,7 +32,7 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     return name.size() - pos >= tail.size() && name.ends_with(tail);
 }
 
-bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria) {
+bool matchesCriteria(const RecordStore& records, RecordId id, const Criteria& criteria) {
     if (!criteria.name.empty() && !matchesPattern(records.name(id), criteria.name)) {
         return false;
     }

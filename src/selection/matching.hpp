@@ -13,6 +13,6 @@ namespace recdb {
 bool matchesPattern(std::string_view name, std::string_view pattern);
 
 // Whether a record satisfies every condition present.
-bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria);
+bool matchesCriteria(const RecordStore& records, RecordId id, const Criteria& criteria);
 
 }  // namespace recdb

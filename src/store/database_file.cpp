@@ -16,7 +16,7 @@ StoreOutcome store(const Database& database, const std::string& fileName, io::Pr
     }
     const auto writeRecords = [&records, &progress](io::OutputFile& file) {
         io::ProgressMeter meter(progress, "storing records", records.size());
-        for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+        for (RecordId id = records.first(); id != NoRecord; id = records.next(id)) {
             meter.advance();
             writeRecord(file, {records.name(id), records.group(id), records.ratingNum(id), records.ratingDen(id),
                                records.info(id)});

@@ -10,7 +10,7 @@ void NameIndex::prepareInsert() {
     }
 }
 
-void NameIndex::insert(NodeId id) {
+void NameIndex::insert(RecordId id) {
     if (tree_) {
         tree_->insert(id);
     } else {
@@ -18,7 +18,7 @@ void NameIndex::insert(NodeId id) {
     }
 }
 
-void NameIndex::remove(NodeId id) {
+void NameIndex::remove(RecordId id) {
     if (tree_) {
         tree_->remove(id);
     } else {
@@ -26,7 +26,7 @@ void NameIndex::remove(NodeId id) {
     }
 }
 
-NodeId NameIndex::find(std::string_view name) const {
+RecordId NameIndex::find(std::string_view name) const {
     if (tree_) {
         return tree_->find(OrderedIndex::probeOf(name, 0, 0));
     }

@@ -11,7 +11,6 @@
 
 #include "index/ordered_index.hpp"
 #include "reference_tree.hpp"
-#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordStore store;
     OrderedIndex index(order, store, limit);
     testing::ReferenceTree reference(
-        [&store, order](NodeId a, NodeId b) { return testing::compareStored(store, order, a, b); });
-    std::vector<NodeId> present;
+        [&store, order](RecordId a, RecordId b) { return testing::compareStored(store, order, a, b); });
+    std::vector<RecordId> present;
     for (std::size_t at = 1; at + 1 < size; at += 2) {
         const std::uint8_t operation = data[at];
         const std::uint8_t value = data[at + 1];
@@ -37,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             present.erase(present.begin() + static_cast<std::ptrdiff_t>(which));
         } else {
             const std::string name(1 + value % 3, static_cast<char>('a' + (value >> 2) % 16));
-            const NodeId id =
+            const RecordId id =
                 testing::addRecord(store, testing::makeRecord(name, 0, (operation >> 2) % 4, (operation >> 4) % 3));
             index.prepareInsert();
             index.insert(id);

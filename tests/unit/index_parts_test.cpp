@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "index/chain_set.hpp"
-#include "index/index_key.hpp"
 #include "index/key_order.hpp"
 #include "index/rank_set.hpp"
-#include "index/record_keys.hpp"
+#include "order/index_key.hpp"
+#include "order/record_keys.hpp"
 #include "selection/rank_tree.hpp"
 
 namespace recdb {
@@ -48,16 +48,16 @@ using ModelKey = std::pair<int, std::string>;
 // Records by number, as the key order reads them, with their model keys.
 class Records final : public RecordKeys {
 public:
-    NodeId add(const Rating& rating, std::string name) {
+    RecordId add(const Rating& rating, std::string name) {
         keys_.push_back(indexKeyOf(name, rating.num, rating.den));
         model_.emplace_back(rating.place, std::move(name));
-        return static_cast<NodeId>(model_.size() - 1);
+        return static_cast<RecordId>(model_.size() - 1);
     }
-    std::string_view nameOf(NodeId id) const override { return model_[id].second; }
-    IndexKey keyOf(NodeId id) const override { return keys_[id]; }
-    IndexKey ratingOf(NodeId id) const override { return {0, 0, keys_[id].ratingNum, keys_[id].ratingDen}; }
+    std::string_view nameOf(RecordId id) const override { return model_[id].second; }
+    IndexKey keyOf(RecordId id) const override { return keys_[id]; }
+    IndexKey ratingOf(RecordId id) const override { return {0, 0, keys_[id].ratingNum, keys_[id].ratingDen}; }
     std::size_t idLimit() const override { return model_.size(); }
-    const ModelKey& modelKey(NodeId id) const { return model_[id]; }
+    const ModelKey& modelKey(RecordId id) const { return model_[id]; }
 
 private:
     std::vector<IndexKey> keys_;
@@ -73,36 +73,36 @@ public:
 
     std::size_t size() const { return filed_.size(); }
 
-    void insert(NodeId id, bool atFront) {
+    void insert(RecordId id, bool atFront) {
         const ModelKey& key = records.modelKey(id);
         const auto modelAt = model_.emplace_hint(atFront ? model_.lower_bound(key) : model_.upper_bound(key), key, id);
         order_->prepareInsert();
         ASSERT_TRUE(order_->readyToInsert());
         const KeyOrder::Placement placement =
             order_->insert(atFront ? partition(id, isBelow) : partition(id, notAbove), id);
-        leafOf_.resize(records.idLimit(), NoNode);
+        leafOf_.resize(records.idLimit(), NoRecord);
         leafOf_[id] = placement.leaf;
         modelAt_.resize(records.idLimit());
         modelAt_[id] = modelAt;
-        if (placement.split != NoNode) {
-            for (const NodeId moved : order_->idsIn(placement.split)) {
+        if (placement.split != NoRecord) {
+            for (const RecordId moved : order_->idsIn(placement.split)) {
                 leafOf_[moved] = placement.split;
             }
         }
         filed_.push_back(id);
         const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
+        ASSERT_NE(at.leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
         ASSERT_EQ(around(at), around(modelAt));
         ASSERT_EQ(around(order_->next(at)), around(std::next(modelAt)));
     }
 
     void eraseAny(std::mt19937& random) {
         const std::size_t k = pick(random, filed_.size());
-        const NodeId id = filed_[k];
+        const RecordId id = filed_[k];
         filed_[k] = filed_.back();
         filed_.pop_back();
         const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
+        ASSERT_NE(at.leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
         order_->erase(at);
         model_.erase(modelAt_[id]);
     }
@@ -110,23 +110,23 @@ public:
     // The whole order, as it is and walked, every record where its
     // placement put it, and the runs of the probes' keys (where previous and
     // last are tried).
-    void expectMatches(const std::vector<NodeId>& probes) const {
+    void expectMatches(const std::vector<RecordId>& probes) const {
         ASSERT_TRUE(order_->structureHolds());
-        std::vector<NodeId> expected;
+        std::vector<RecordId> expected;
         for (const auto& entry : model_) {
             expected.push_back(entry.second);
         }
         ASSERT_EQ(order_->size(), expected.size());
         ASSERT_EQ(order_->entries(), expected);
-        std::vector<NodeId> walked;
-        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoNode; at = order_->next(at)) {
+        std::vector<RecordId> walked;
+        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoRecord; at = order_->next(at)) {
             walked.push_back(order_->idAt(at));
         }
         ASSERT_EQ(walked, expected);
-        for (const NodeId id : filed_) {
-            ASSERT_NE(positionOf(id).leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
+        for (const RecordId id : filed_) {
+            ASSERT_NE(positionOf(id).leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
         }
-        for (const NodeId probe : probes) {
+        for (const RecordId probe : probes) {
             const ModelKey& key = records.modelKey(probe);
             ASSERT_EQ(around(partition(probe, isBelow)), around(model_.lower_bound(key))) << key.second;
             ASSERT_EQ(around(partition(probe, notAbove)), around(model_.upper_bound(key))) << key.second;
@@ -137,24 +137,24 @@ public:
     // what inserting one by one built, and take the walk on from there.
     void rebuildInBulk() {
         auto bulk = std::make_unique<KeyOrder>(records);
-        const std::span<NodeId> slots = bulk->bulkEntries(model_.size());
+        const std::span<RecordId> slots = bulk->bulkEntries(model_.size());
         std::transform(model_.begin(), model_.end(), slots.begin(), [](const auto& entry) { return entry.second; });
         bulk->finishBulk(model_.size());
         ASSERT_EQ(bulk->entries(), order_->entries());
         order_ = std::move(bulk);
-        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoNode; at = order_->next(at)) {
+        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoRecord; at = order_->next(at)) {
             leafOf_[order_->idAt(at)] = at.leaf;
         }
     }
 
 private:
     // The key and name of an entry or a separator.
-    std::pair<IndexKey, std::string_view> keyed(NodeId id) const { return {records.keyOf(id), records.nameOf(id)}; }
+    std::pair<IndexKey, std::string_view> keyed(RecordId id) const { return {records.keyOf(id), records.nameOf(id)}; }
     static std::pair<IndexKey, std::string_view> keyed(const KeyOrder::Separator& separator) {
         return {separator.key, separator.nameView()};
     }
     template <typename Test>
-    KeyOrder::Position partition(NodeId probe, Test test) const {
+    KeyOrder::Position partition(RecordId probe, Test test) const {
         return order_->partitionPoint([&](const auto& item) {
             const auto [key, name] = keyed(item);
             return test(compareKeyed(
@@ -162,25 +162,25 @@ private:
                 [&] { return records.nameOf(probe); }));
         });
     }
-    KeyOrder::Position positionOf(NodeId id) const {
-        const std::span<const NodeId> ids = order_->idsIn(leafOf_[id]);
+    KeyOrder::Position positionOf(RecordId id) const {
+        const std::span<const RecordId> ids = order_->idsIn(leafOf_[id]);
         const auto slot = std::find(ids.begin(), ids.end(), id);
         return slot == ids.end() ? KeyOrder::Position{}
                                  : KeyOrder::Position{leafOf_[id], static_cast<std::uint32_t>(slot - ids.begin())};
     }
-    // The records just before and at a place (NoNode where there is none).
-    std::pair<NodeId, NodeId> around(KeyOrder::Position at) const {
+    // The records just before and at a place (NoRecord where there is none).
+    std::pair<RecordId, RecordId> around(KeyOrder::Position at) const {
         return {order_->idAt(order_->previous(at)), order_->idAt(at)};
     }
-    std::pair<NodeId, NodeId> around(std::multimap<ModelKey, NodeId>::const_iterator at) const {
-        return {at == model_.begin() ? NoNode : std::prev(at)->second, at == model_.end() ? NoNode : at->second};
+    std::pair<RecordId, RecordId> around(std::multimap<ModelKey, RecordId>::const_iterator at) const {
+        return {at == model_.begin() ? NoRecord : std::prev(at)->second, at == model_.end() ? NoRecord : at->second};
     }
 
     std::unique_ptr<KeyOrder> order_ = std::make_unique<KeyOrder>(records);
-    std::multimap<ModelKey, NodeId> model_;
-    std::vector<std::multimap<ModelKey, NodeId>::iterator> modelAt_;
-    std::vector<NodeId> leafOf_;
-    std::vector<NodeId> filed_;
+    std::multimap<ModelKey, RecordId> model_;
+    std::vector<std::multimap<ModelKey, RecordId>::iterator> modelAt_;
+    std::vector<RecordId> leafOf_;
+    std::vector<RecordId> filed_;
 };
 
 // Names that sort as their numbers do.
@@ -244,7 +244,7 @@ TEST(KeyOrder, MatchesAMultimapThroughInsertsErasesAndBulkBuilding) {
             }
             return walk.records.add(Ratings[0], padded(c.keys == Keys::Ascending ? k : 1000000 - k));
         };
-        std::vector<NodeId> probes;
+        std::vector<RecordId> probes;
         for (int k = 0; k < 64; ++k) {
             probes.push_back(newRecord(static_cast<long>(pick(random, static_cast<std::size_t>(c.records)))));
         }
@@ -281,7 +281,7 @@ public:
 
     ChainWalk(std::size_t nodes, unsigned seed) : random(seed), colours_(nodes) {
         set_.makeRoom(nodes);
-        for (NodeId node = 0; node < nodes; ++node) {
+        for (RecordId node = 0; node < nodes; ++node) {
             colours_[node] = anyColour();
             set_.makeSingle(node, colours_[node]);
             chains_.push_back({node});
@@ -292,7 +292,7 @@ public:
     void take(Step step) {
         std::size_t c = pick(random, chains_.size());
         const std::size_t i = pick(random, chains_[c].size());
-        const NodeId node = chains_[c][i];
+        const RecordId node = chains_[c][i];
         std::size_t cut = 0;  // where the chain is cut in two, if it is
         switch (step) {
         case Join:
@@ -325,7 +325,7 @@ public:
             break;
         }
         if (cut > 0 && cut < chains_[c].size()) {
-            std::vector<NodeId> lower(chains_[c].begin() + static_cast<std::ptrdiff_t>(cut), chains_[c].end());
+            std::vector<RecordId> lower(chains_[c].begin() + static_cast<std::ptrdiff_t>(cut), chains_[c].end());
             chains_[c].resize(cut);
             chains_.push_back(std::move(lower));
             ASSERT_NO_FATAL_FAILURE(expectChain(chains_.size() - 1));
@@ -336,7 +336,7 @@ public:
     void expectAll() {
         for (std::size_t c = 0; c < chains_.size(); ++c) {
             ASSERT_NO_FATAL_FAILURE(expectChain(c));
-            for (const NodeId node : chains_[c]) {
+            for (const RecordId node : chains_[c]) {
                 ASSERT_EQ(set_.colour(node), colours_[node]) << "node " << node;
             }
         }
@@ -346,35 +346,35 @@ public:
 
 private:
     Colour anyColour() { return random() % 2 == 0 ? Colour::Black : Colour::Red; }
-    bool black(NodeId node) const { return colours_[node] == Colour::Black; }
+    bool black(RecordId node) const { return colours_[node] == Colour::Black; }
 
     // Every query at a random node of the chain at c, and a join of the node
     // to the one it follows already, which changes nothing; then the chain's
     // links and summaries.
     void expectChain(std::size_t c) {
-        const std::vector<NodeId>& chain = chains_[c];
+        const std::vector<RecordId>& chain = chains_[c];
         const std::size_t i = pick(random, chain.size());
         if (i > 0) {
             set_.join(chain[i - 1], chain[i]);
         }
-        NodeId blackPair = NoNode;
-        NodeId red = NoNode;
+        RecordId blackPair = NoRecord;
+        RecordId red = NoRecord;
         for (std::size_t k = i; k > 0; --k) {
-            blackPair = blackPair == NoNode && black(chain[k]) && black(chain[k - 1]) ? chain[k] : blackPair;
-            red = red == NoNode && !black(chain[k - 1]) ? chain[k - 1] : red;
+            blackPair = blackPair == NoRecord && black(chain[k]) && black(chain[k - 1]) ? chain[k] : blackPair;
+            red = red == NoRecord && !black(chain[k - 1]) ? chain[k - 1] : red;
         }
         ASSERT_EQ(set_.colour(chain[i]), colours_[chain[i]]) << "node " << chain[i];
         ASSERT_EQ(set_.deepestBlackPairTo(chain[i]), blackPair) << "node " << chain[i];
         ASSERT_EQ(set_.deepestRedAbove(chain[i]), red) << "node " << chain[i];
         ASSERT_EQ(set_.first(chain[i]), chain.front()) << "node " << chain[i];
-        ASSERT_EQ(set_.next(chain[i]), i + 1 < chain.size() ? chain[i + 1] : NoNode) << "node " << chain[i];
+        ASSERT_EQ(set_.next(chain[i]), i + 1 < chain.size() ? chain[i + 1] : NoRecord) << "node " << chain[i];
         ASSERT_TRUE(set_.summariesHold(chain[i])) << "node " << chain[i];
         ASSERT_EQ(set_.chainOf(chain[i]), chain);
     }
 
     ChainSet set_;
     std::vector<Colour> colours_;
-    std::vector<std::vector<NodeId>> chains_;
+    std::vector<std::vector<RecordId>> chains_;
 };
 
 #ifndef RECDB_TEST_SIZE_DIVISOR

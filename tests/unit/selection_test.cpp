@@ -9,13 +9,15 @@
 #include "selection/matching.hpp"
 #include "selection/selection.hpp"
 #include "selection/sort.hpp"
-#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
 namespace {
 
 using testing::addRecord;
+using testing::compareByGroup;
+using testing::compareByName;
+using testing::compareByRating;
 using testing::makeRecord;
 
 TEST(Matching, NamePatterns) {
@@ -64,7 +66,7 @@ TEST(Matching, RatingAndGroupBoundsAreInclusive) {
     };
     for (const Case& c : cases) {
         RecordStore store;
-        const NodeId id = addRecord(store, c.record);
+        const RecordId id = addRecord(store, c.record);
         EXPECT_EQ(matchesCriteria(store, id, parseConditions(c.conditions)), c.matches) << c.conditions;
     }
 }
@@ -80,7 +82,7 @@ protected:
     using Names = std::vector<std::string>;
     Names names() const {
         Names found;
-        for (const NodeId id : selection.records) {
+        for (const RecordId id : selection.records) {
             found.emplace_back(db.records().name(id));
         }
         return found;
@@ -119,9 +121,9 @@ TEST_F(SelectTest, ReselectNarrowsInPlace) {
 }
 
 // The partition sort exactly as its steps read, on a list of positions.
-void referenceSortRange(std::vector<NodeId>& ids, std::ptrdiff_t first, std::ptrdiff_t last,
-                        const std::function<Relation(NodeId, NodeId)>& compare) {
-    const NodeId pivot = ids[static_cast<std::size_t>(first)];
+void referenceSortRange(std::vector<RecordId>& ids, std::ptrdiff_t first, std::ptrdiff_t last,
+                        const std::function<Relation(RecordId, RecordId)>& compare) {
+    const RecordId pivot = ids[static_cast<std::size_t>(first)];
     std::ptrdiff_t i = first - 1;
     std::ptrdiff_t j = last + 1;
     for (;;) {
@@ -166,7 +168,7 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
                                                {INT32_MAX, INT32_MAX - 1},
                                                {INT32_MAX - 1, INT32_MAX - 2}};
         const int groups[] = {0, 1, -1, INT32_MIN, INT32_MAX};
-        std::vector<NodeId> input;
+        std::vector<RecordId> input;
         for (int k = 0; k < size; ++k) {
             const auto letter = static_cast<char>('a' + static_cast<int>(random() % static_cast<unsigned>(distinct)));
             const std::string name = round % 2 == 0 ? std::string(1, letter) : "abcdefgh" + std::string(1, letter);
@@ -178,17 +180,17 @@ TEST(Sort, MatchesThePartitionStepsAlsoWithTies) {
             {RecordOrder::ByGroup, compareByGroup},
             {RecordOrder::ByRating, compareByRating}};
         for (const auto& [order, comparison] : orders) {
-            const auto compare = [&store, comparison](NodeId a, NodeId b) {
+            const auto compare = [&store, comparison](RecordId a, RecordId b) {
                 return comparison(store.record(a), store.record(b));
             };
-            std::vector<NodeId> ids = input;
-            const auto ascending = [&compare](NodeId a, NodeId b) { return isBelow(compare(a, b)); };
+            std::vector<RecordId> ids = input;
+            const auto ascending = [&compare](RecordId a, RecordId b) { return isBelow(compare(a, b)); };
             if (round % 3 == 1) {
                 std::stable_sort(ids.begin(), ids.end(), ascending);
             } else if (round % 3 == 2) {
                 std::stable_sort(ids.rbegin(), ids.rend(), ascending);
             }
-            std::vector<NodeId> expected = ids;
+            std::vector<RecordId> expected = ids;
             referenceSortRange(expected, 0, static_cast<std::ptrdiff_t>(expected.size()) - 1, compare);
             ASSERT_TRUE(sort(store, ids, order));
             ASSERT_EQ(ids, expected) << "round " << round;
@@ -200,7 +202,7 @@ TEST(Sort, OrderedInputOfAMillionIsNotQuadraticAlsoWithTies) {
     for (const int copies : {1, 2}) {
         RecordStore store;
         store.reserve(1000000);
-        std::vector<NodeId> ids;
+        std::vector<RecordId> ids;
         for (int k = 0; k < 1000000; ++k) {
             char name[16];
             std::snprintf(name, sizeof name, "%07d", k / copies);

@@ -7,19 +7,21 @@
 
 #include "store/database.hpp"
 #include "store/name_table.hpp"
-#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
 namespace {
 
 using testing::addRecord;
+using testing::compareByGroup;
+using testing::compareByName;
+using testing::compareByRating;
 using testing::makeRecord;
 using testing::numbered;
 
 std::vector<std::string> namesInFilingOrder(const RecordStore& store) {
     std::vector<std::string> names;
-    for (NodeId id = store.first(); id != NoNode; id = store.next(id)) {
+    for (RecordId id = store.first(); id != NoRecord; id = store.next(id)) {
         names.emplace_back(store.name(id));
     }
     return names;
@@ -27,7 +29,7 @@ std::vector<std::string> namesInFilingOrder(const RecordStore& store) {
 
 std::vector<std::string> namesOfGroup(const Database& db, std::int32_t group) {
     std::vector<std::string> names;
-    db.groups().forEachInRange(group, group, [&](NodeId id) { names.emplace_back(db.records().name(id)); });
+    db.groups().forEachInRange(group, group, [&](RecordId id) { names.emplace_back(db.records().name(id)); });
     return names;
 }
 
@@ -38,8 +40,8 @@ void expectConsistent(const Database& db) {
 
 TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     RecordStore store;
-    const NodeId absent = addRecord(store, makeRecord("a"));
-    const NodeId empty = addRecord(store, makeRecord("b", 0, 0, 0, ""));
+    const RecordId absent = addRecord(store, makeRecord("a"));
+    const RecordId empty = addRecord(store, makeRecord("b", 0, 0, 0, ""));
     EXPECT_FALSE(store.info(absent).has_value());
     ASSERT_TRUE(store.info(empty).has_value());
     EXPECT_EQ(*store.info(empty), "");
@@ -51,7 +53,7 @@ TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     // Texts of every size round-trip through the arena, also beyond a block.
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{127}, std::size_t{128}, std::size_t{20000}, std::size_t{3} << 20}) {
-        const NodeId id = addRecord(store, makeRecord("big", 1, 2, 3, std::string(size, 'i')));
+        const RecordId id = addRecord(store, makeRecord("big", 1, 2, 3, std::string(size, 'i')));
         EXPECT_EQ(store.info(id)->size(), size);
         EXPECT_EQ(store.name(id), "big");
     }
@@ -59,7 +61,7 @@ TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
 
 TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     RecordStore store;
-    std::vector<NodeId> ids;
+    std::vector<RecordId> ids;
     for (int k = 0; k < 4; ++k) {
         ids.push_back(addRecord(store, makeRecord(numbered("r", k))));
     }
@@ -69,7 +71,7 @@ TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     // Replacing the same records over and over gives the texts' room back.
     const std::string info(1000, 'i');
     for (int round = 0; round < 100000; ++round) {
-        const NodeId id = ids[static_cast<std::size_t>(round % 3)];
+        const RecordId id = ids[static_cast<std::size_t>(round % 3)];
         store.erase(id);
         ASSERT_EQ(addRecord(store, makeRecord(numbered("r", round), 0, 0, 0, info)), id);
     }
@@ -137,7 +139,7 @@ TEST(Comparisons, FollowByteOrderAndFractionOrder) {
 TEST(NameTable, FindsExactlyThePresentNames) {
     RecordStore store;
     NameTable table(store);
-    std::map<std::string, NodeId> expected;
+    std::map<std::string, RecordId> expected;
     std::mt19937 random(4);
     for (int step = 0; step < 20000; ++step) {
         const std::string name = numbered("n", static_cast<long>(random() % 3000));
@@ -147,14 +149,14 @@ TEST(NameTable, FindsExactlyThePresentNames) {
             store.erase(found->second);
             expected.erase(found);
         } else {
-            const NodeId id = addRecord(store, makeRecord(name));
+            const RecordId id = addRecord(store, makeRecord(name));
             table.prepareInsert();
             table.insert(id);
             expected.emplace(name, id);
         }
         const std::string probe = numbered("n", static_cast<long>(random() % 3000));
         const auto wanted = expected.find(probe);
-        ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoNode : wanted->second) << step;
+        ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoRecord : wanted->second) << step;
     }
     EXPECT_EQ(table.size(), expected.size());
 }
@@ -167,7 +169,7 @@ TEST(GroupIndex, RangesVisitOnlyExistingGroupsInOrder) {
     }
     const auto groupsIn = [&db](std::int32_t low, std::int32_t high) {
         std::vector<std::int32_t> visited;
-        db.groups().forEachInRange(low, high, [&](NodeId id) { visited.push_back(db.records().group(id)); });
+        db.groups().forEachInRange(low, high, [&](RecordId id) { visited.push_back(db.records().group(id)); });
         return visited;
     };
     EXPECT_EQ(groupsIn(0, 2147483647), (std::vector<std::int32_t>{0, 5, 7, 7, 70, 300, 1000, 2147483647}));
@@ -198,7 +200,7 @@ TEST(Database, ReplaceAndRemoveKeepEveryIndexInStep) {
     expectConsistent(db);
     db.clear();
     EXPECT_TRUE(db.records().isEmpty());
-    EXPECT_EQ(db.findName("a"), NoNode);
+    EXPECT_EQ(db.findName("a"), NoRecord);
 }
 
 // A load of a file that repeats names builds the exact name tree; a load

@@ -1,4 +1,4 @@
-#include "index/rating_pairs.hpp"
+#include "order/rating_pairs.hpp"
 
 namespace recdb {
 

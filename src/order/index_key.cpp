@@ -1,4 +1,4 @@
-#include "index/index_key.hpp"
+#include "order/index_key.hpp"
 
 #include <algorithm>
 #include <bit>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "index/key_compare.hpp"
+#include "order/relation.hpp"
 
 namespace recdb {
 

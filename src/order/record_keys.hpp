@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "index/index_key.hpp"
-#include "index/node_id.hpp"
+#include "order/index_key.hpp"
+#include "order/record_id.hpp"
 
 namespace recdb {
 
@@ -16,10 +16,10 @@ namespace recdb {
 // is taken out of the index.
 class RecordKeys {
 public:
-    virtual std::string_view nameOf(NodeId id) const = 0;
-    virtual IndexKey keyOf(NodeId id) const = 0;
+    virtual std::string_view nameOf(RecordId id) const = 0;
+    virtual IndexKey keyOf(RecordId id) const = 0;
     // The rating pair of keyOf(id), without the name.
-    virtual IndexKey ratingOf(NodeId id) const = 0;
+    virtual IndexKey ratingOf(RecordId id) const = 0;
     virtual std::size_t idLimit() const = 0;
 
 protected:
