@@ -32,10 +32,10 @@ void ChainSet::setFlipBit(RecordId node, bool flip) {
 
 std::uint8_t ChainSet::childSummary(RecordId child) const { return flippedIf(at(child).flags, flipBit(child)); }
 
-// Recomputes a node's summary from its own colour and its children's
-// summaries, all relative to the node's accumulated flip.
-void ChainSet::pull(RecordId node) {
-    Node& n = at(node);
+// A node's summary from its own colour and its children's summaries, all
+// relative to the node's accumulated flip.
+std::uint8_t ChainSet::summaryOf(RecordId node) const {
+    const Node& n = at(node);
     const bool ownBlack = (n.flags & OwnBlack) != 0;
     bool firstBlack = ownBlack;
     bool lastBlack = ownBlack;
@@ -68,7 +68,14 @@ void ChainSet::pull(RecordId node) {
     flags |= redPair ? HasRedPair : 0;
     flags |= hasRed ? HasRed : 0;
     flags |= hasBlack ? HasBlack : 0;
-    n.flags = flags;
+    return flags;
+}
+
+RecordId ChainSet::splayRootOf(RecordId node) const {
+    while (at(node).up != NoRecord) {
+        node = at(node).up;
+    }
+    return node;
 }
 
 // Rotates node above its parent. Every node's true colour stays: the node
@@ -287,48 +294,29 @@ RecordId ChainSet::next(RecordId node) {
     return right == NoRecord ? NoRecord : leftmost(right);
 }
 
-std::vector<RecordId> ChainSet::chainOf(RecordId node) {
-    splay(node);
+std::vector<RecordId> ChainSet::chainOf(RecordId node) const {
     std::vector<RecordId> chain;
-    std::vector<RecordId> pending;
-    for (RecordId cursor = node; cursor != NoRecord || !pending.empty();) {
-        if (cursor != NoRecord) {
-            pending.push_back(cursor);
-            cursor = at(cursor).left;
-            continue;
-        }
-        cursor = pending.back();
-        pending.pop_back();
-        chain.push_back(cursor);
-        cursor = at(cursor).right;
-    }
+    forEachInChain(node, [&chain](RecordId member, Colour) { chain.push_back(member); });
     return chain;
 }
 
-bool ChainSet::summariesHold(RecordId node) {
-    splay(node);
-    // Post-order: every node's summary recomputed from its children must be
-    // the stored one, and every child must point back to its parent.
-    std::vector<std::pair<RecordId, bool>> pending{{node, false}};
+bool ChainSet::summariesHold(RecordId node) const {
+    // Every node's summary, recomputed from its children's stored ones, must
+    // be its stored one, and every child must point back to its parent.
+    std::vector<RecordId> pending{splayRootOf(node)};
     while (!pending.empty()) {
-        auto [cursor, childrenDone] = pending.back();
+        const RecordId cursor = pending.back();
         pending.pop_back();
         const Node& n = at(cursor);
-        if (!childrenDone) {
-            pending.emplace_back(cursor, true);
-            for (const RecordId child : {n.left, n.right}) {
-                if (child != NoRecord) {
-                    if (at(child).up != cursor) {
-                        return false;
-                    }
-                    pending.emplace_back(child, false);
+        for (const RecordId child : {n.left, n.right}) {
+            if (child != NoRecord) {
+                if (at(child).up != cursor) {
+                    return false;
                 }
+                pending.push_back(child);
             }
-            continue;
         }
-        const std::uint8_t stored = n.flags;
-        pull(cursor);
-        if (at(cursor).flags != stored) {
+        if (summaryOf(cursor) != n.flags) {
             return false;
         }
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "index/renumber_nodes.hpp"
@@ -50,10 +52,11 @@ public:
     // renumberNodes).
     template <typename NumberOf, typename PrefetchNumberOf>
     void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
-    std::size_t heldBytes() const { return links_.capacity() * sizeof(ChainLinks); }
 
     // Makes a node a chain of its own with a colour.
     void makeSingle(RecordId node, Colour colour);
+    // The colour of a node; splays it to the root of its splay tree, which
+    // pays for the way there.
     Colour colour(RecordId node);
     void setColour(RecordId node, Colour colour);
 
@@ -78,9 +81,14 @@ public:
     // The node after node in its chain, or NoRecord.
     RecordId next(RecordId node);
 
-    // The chain of node, top first, and whether every summary is right.
-    std::vector<RecordId> chainOf(RecordId node);
-    bool summariesHold(RecordId node);
+    // For checks, without splaying (each costs the chain's length and
+    // node's depth in its splay tree): visit(member, colour) for every node
+    // of node's chain, top first; the chain; and whether every summary and
+    // up link of its splay tree is right.
+    template <typename Visit>
+    void forEachInChain(RecordId node, Visit visit) const;
+    std::vector<RecordId> chainOf(RecordId node) const;
+    bool summariesHold(RecordId node) const;
 
     // Splay steps taken so far: the work measure of the set.
     std::uint64_t steps() const { return steps_; }
@@ -109,7 +117,11 @@ private:
     void setFlipBit(RecordId node, bool flip);
     // The summary of a child, relative to its parent.
     std::uint8_t childSummary(RecordId child) const;
-    void pull(RecordId node);
+    // A node's flags with the summary recomputed from its own colour and its
+    // children's summaries; pull stores them.
+    std::uint8_t summaryOf(RecordId node) const;
+    void pull(RecordId node) { at(node).flags = summaryOf(node); }
+    RecordId splayRootOf(RecordId node) const;
     void rotateUp(RecordId node);
     void splay(RecordId node);
     // Detaches the left or right subtree of a splay root as a tree of its
@@ -123,13 +135,32 @@ private:
     std::uint64_t steps_ = 0;
 };
 
+template <typename Visit>
+void ChainSet::forEachInChain(RecordId node, Visit visit) const {
+    // In-order, each node's accumulated flip carried down with it.
+    std::vector<std::pair<RecordId, bool>> pending;
+    RecordId cursor = splayRootOf(node);
+    bool flip = flipBit(cursor);
+    while (cursor != NoRecord || !pending.empty()) {
+        if (cursor != NoRecord) {
+            pending.emplace_back(cursor, flip);
+            cursor = at(cursor).left;
+            flip = cursor != NoRecord && flip != flipBit(cursor);
+            continue;
+        }
+        std::tie(cursor, flip) = pending.back();
+        pending.pop_back();
+        const bool black = ((at(cursor).flags & OwnBlack) != 0) != flip;
+        visit(cursor, black ? Colour::Black : Colour::Red);
+        const RecordId right = at(cursor).right;
+        flip = right != NoRecord && flip != flipBit(right);
+        cursor = right;
+    }
+}
+
 template <typename NumberOf, typename PrefetchNumberOf>
 void ChainSet::renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf) {
-    renumberNodes(links_, numberOf, prefetchNumberOf, [](ChainLinks& links, const auto& map) {
-        links.up = map(links.up);
-        links.left = map(links.left);
-        links.right = map(links.right);
-    });
+    renumberNodes(links_, numberOf, prefetchNumberOf, &ChainLinks::up, &ChainLinks::left, &ChainLinks::right);
 }
 
 }  // namespace recdb

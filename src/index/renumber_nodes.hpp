@@ -10,8 +10,9 @@
 namespace recdb {
 
 // Renumbers the nodes of an array, a node number being its place in it: the
-// links that link(item, map) is given rewrite themselves through map, and the
-// item at n moves to numberOf(n), a permutation, in place.
+// links (pointers to the items' members that hold node numbers) are rewritten
+// through numberOf, and the item at n moves to numberOf(n), a permutation, in
+// place.
 // prefetchNumberOf(n) may fetch into the cache what numberOf(n) will read.
 //
 // Carrying the items along the permutation's cycles one by one waits for two
@@ -21,11 +22,11 @@ namespace recdb {
 // (leaving a hole), carries it to its target, picks up the item there, and so
 // on until it fills a hole. The holes cut each cycle into stretches, one walk
 // each; every place is filled exactly once, by the item that belongs there.
-template <typename Array, typename NumberOf, typename PrefetchNumberOf, typename Link>
-void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNumberOf, Link link) {
+template <typename Array, typename NumberOf, typename PrefetchNumberOf, typename... Links>
+void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNumberOf, Links... links) {
     const auto map = [&numberOf](RecordId node) { return node == NoRecord ? NoRecord : numberOf(node); };
     for (auto& item : items) {
-        link(item, map);
+        ((item.*links = map(item.*links)), ...);
     }
     using Item = std::remove_reference_t<decltype(items[0])>;
     struct Walk {

@@ -8,10 +8,10 @@
 
 namespace recdb {
 
-// What the ordered index knows of the records it files, all by record
+// What an ordered index knows of the records it files, all by record
 // number: each record's inline key (or its rating alone, cheaper to read)
-// and full name, and one past the highest number in use (the index sizes its
-// node array by it). The records belong
+// and full name (at most MaxNameLength bytes), and one past the highest
+// number in use (the index sizes its node array by it). The records belong
 // to the caller, who keeps a filed record's key and name unchanged until it
 // is taken out of the index.
 class RecordKeys {

@@ -105,6 +105,4 @@ bool Database::invariantsHold(std::string& why) const {
     return true;
 }
 
-std::size_t Database::heldBytes() const { return records_.heldBytes() + names_.heldBytes() + ratings_.heldBytes(); }
-
 }  // namespace recdb

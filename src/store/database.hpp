@@ -53,7 +53,6 @@ public:
     const OrderedIndex& ratings() const { return ratings_; }
 
     bool invariantsHold(std::string& why) const;
-    std::size_t heldBytes() const;
 
 private:
     RecordStore records_;

@@ -46,6 +46,4 @@ void NameIndex::clear() {
     tree_.reset();
 }
 
-std::size_t NameIndex::heldBytes() const { return table_.heldBytes() + (tree_ ? tree_->heldBytes() : 0); }
-
 }  // namespace recdb

@@ -33,7 +33,6 @@ public:
     // Whether the exact name tree is in use, and the tree when it is.
     bool isTree() const { return tree_ != nullptr; }
     const OrderedIndex* tree() const { return tree_.get(); }
-    std::size_t heldBytes() const;
 
 private:
     const RecordStore& records_;

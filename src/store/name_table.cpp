@@ -157,6 +157,4 @@ void NameTable::clear() {
     count_ = 0;
 }
 
-std::size_t NameTable::heldBytes() const { return cells_.capacity(); }
-
 }  // namespace recdb

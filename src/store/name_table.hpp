@@ -35,7 +35,6 @@ public:
     void clear();
 
     std::size_t size() const { return count_; }
-    std::size_t heldBytes() const;
 
 private:
     static std::uint64_t hashOf(std::string_view name);

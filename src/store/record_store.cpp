@@ -88,6 +88,4 @@ void RecordStore::compactTexts() {
     arena_ = std::move(fresh);
 }
 
-std::size_t RecordStore::heldBytes() const { return slots_.capacity() * sizeof(Slot) + arena_.heldBytes(); }
-
 }  // namespace recdb

@@ -65,8 +65,8 @@ public:
     ListLinks& groupLinks(RecordId id) { return slots_[id].groupList; }
     const ListLinks& groupLinks(RecordId id) const { return slots_[id].groupList; }
 
-    // Bytes held, for the memory measurements.
-    std::size_t heldBytes() const;
+    // The bytes of the text arena's blocks (see TextArena::heldBytes).
+    std::size_t textBytesHeld() const { return arena_.heldBytes(); }
 
 private:
     struct Slot {

@@ -136,6 +136,7 @@ public:
         text += '|';
         database_.groups().forEachInRange(INT32_MIN, INT32_MAX, [&](RecordId id) { text += std::to_string(id) + ','; });
         text += '|';
+        const std::vector<Colour> colours = database_.ratings().colours();
         std::vector<RecordId> pending{database_.ratings().root()};
         while (!pending.empty()) {
             const RecordId node = pending.back();
@@ -144,8 +145,7 @@ public:
                 text += '-';
                 continue;
             }
-            text +=
-                std::to_string(node) + ':' + std::to_string(static_cast<int>(database_.ratings().colour(node))) + ' ';
+            text += std::to_string(node) + ':' + std::to_string(static_cast<int>(colours[node])) + ' ';
             pending.push_back(database_.ratings().right(node));
             pending.push_back(database_.ratings().left(node));
         }

@@ -18,7 +18,7 @@
 
 #include "index/chain_set.hpp"
 #include "index/key_order.hpp"
-#include "index/rank_set.hpp"
+#include "index/neighbour_set.hpp"
 #include "order/index_key.hpp"
 #include "order/record_keys.hpp"
 #include "selection/rank_tree.hpp"
@@ -65,11 +65,20 @@ private:
 };
 
 // A key order in the rating order beside a multimap of the same records, in
-// which equal keys stand in the order they were put at. The records' leaves
-// are kept from the placements that inserts return, as the index keeps them.
+// which equal keys stand in the order they were put at. The key order keeps
+// each record's leaf in a word per record that the walk lends it, as the
+// index lends its nodes' words.
 class KeyOrderWalk {
 public:
     Records records;
+
+    // The word lent for each record.
+    auto wordOf() {
+        return [this](RecordId id) -> NodeWord& { return words_[id]; };
+    }
+    auto wordOf() const {
+        return [this](RecordId id) -> const NodeWord& { return words_[id]; };
+    }
 
     std::size_t size() const { return filed_.size(); }
 
@@ -78,20 +87,12 @@ public:
         const auto modelAt = model_.emplace_hint(atFront ? model_.lower_bound(key) : model_.upper_bound(key), key, id);
         order_->prepareInsert();
         ASSERT_TRUE(order_->readyToInsert());
-        const KeyOrder::Placement placement =
-            order_->insert(atFront ? partition(id, isBelow) : partition(id, notAbove), id);
-        leafOf_.resize(records.idLimit(), NoRecord);
-        leafOf_[id] = placement.leaf;
+        words_.resize(records.idLimit());
+        order_->insert(atFront ? partition(id, isBelow) : partition(id, notAbove), id, wordOf());
         modelAt_.resize(records.idLimit());
         modelAt_[id] = modelAt;
-        if (placement.split != NoRecord) {
-            for (const RecordId moved : order_->idsIn(placement.split)) {
-                leafOf_[moved] = placement.split;
-            }
-        }
         filed_.push_back(id);
-        const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
+        const KeyOrder::Position at = order_->positionOf(id, wordOf());
         ASSERT_EQ(around(at), around(modelAt));
         ASSERT_EQ(around(order_->next(at)), around(std::next(modelAt)));
     }
@@ -101,15 +102,12 @@ public:
         const RecordId id = filed_[k];
         filed_[k] = filed_.back();
         filed_.pop_back();
-        const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
-        order_->erase(at);
+        order_->erase(order_->positionOf(id, wordOf()));
         model_.erase(modelAt_[id]);
     }
 
-    // The whole order, as it is and walked, every record where its
-    // placement put it, and the runs of the probes' keys (where previous and
-    // last are tried).
+    // The whole order, as it is and walked, every record knowing its leaf,
+    // and the runs of the probes' keys (where previous and last are tried).
     void expectMatches(const std::vector<RecordId>& probes) const {
         ASSERT_TRUE(order_->structureHolds());
         std::vector<RecordId> expected;
@@ -123,9 +121,7 @@ public:
             walked.push_back(order_->idAt(at));
         }
         ASSERT_EQ(walked, expected);
-        for (const RecordId id : filed_) {
-            ASSERT_NE(positionOf(id).leaf, NoRecord) << "record " << id << " is not in the leaf its placement gave";
-        }
+        ASSERT_TRUE(order_->leavesKnown(wordOf()));
         for (const RecordId probe : probes) {
             const ModelKey& key = records.modelKey(probe);
             ASSERT_EQ(around(partition(probe, isBelow)), around(model_.lower_bound(key))) << key.second;
@@ -139,12 +135,11 @@ public:
         auto bulk = std::make_unique<KeyOrder>(records);
         const std::span<RecordId> slots = bulk->bulkEntries(model_.size());
         std::transform(model_.begin(), model_.end(), slots.begin(), [](const auto& entry) { return entry.second; });
+        const std::vector<RecordId> ranked(slots.begin(), slots.end());
         bulk->finishBulk(model_.size());
         ASSERT_EQ(bulk->entries(), order_->entries());
         order_ = std::move(bulk);
-        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoRecord; at = order_->next(at)) {
-            leafOf_[order_->idAt(at)] = at.leaf;
-        }
+        KeyOrder::noteBulkLeaves(ranked.size(), [&](std::size_t rank) -> NodeWord& { return words_[ranked[rank]]; });
     }
 
 private:
@@ -162,12 +157,6 @@ private:
                 [&] { return records.nameOf(probe); }));
         });
     }
-    KeyOrder::Position positionOf(RecordId id) const {
-        const std::span<const RecordId> ids = order_->idsIn(leafOf_[id]);
-        const auto slot = std::find(ids.begin(), ids.end(), id);
-        return slot == ids.end() ? KeyOrder::Position{}
-                                 : KeyOrder::Position{leafOf_[id], static_cast<std::uint32_t>(slot - ids.begin())};
-    }
     // The records just before and at a place (NoRecord where there is none).
     std::pair<RecordId, RecordId> around(KeyOrder::Position at) const {
         return {order_->idAt(order_->previous(at)), order_->idAt(at)};
@@ -179,7 +168,7 @@ private:
     std::unique_ptr<KeyOrder> order_ = std::make_unique<KeyOrder>(records);
     std::multimap<ModelKey, RecordId> model_;
     std::vector<std::multimap<ModelKey, RecordId>::iterator> modelAt_;
-    std::vector<RecordId> leafOf_;
+    std::vector<NodeWord> words_;
     std::vector<RecordId> filed_;
 };
 
@@ -408,13 +397,13 @@ TEST(ChainSet, MatchesChainsOfColoursThroughJoinsCutsAndFlips) {
     }
 }
 
-TEST(RankSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
+TEST(NeighbourSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
     // Sizes at the edges of a word and of the second and third levels.
     const std::uint32_t sizes[] = {1, 2, 63, 64, 65, 127, 4095, 4096, 4097, 262143, 262144, 262145};
     for (const std::uint32_t size : sizes) {
         SCOPED_TRACE("size " + std::to_string(size));
         std::mt19937 random(size);
-        RankSet set(size);
+        NeighbourSet set(size);
         std::set<std::uint32_t> model;
         std::vector<std::uint32_t> edges;
         for (const std::uint32_t edge : {0U, 1U, 62U, 63U, 64U, 65U, 4095U, 4096U, 4097U, 262143U, 262144U, size - 1}) {
@@ -430,8 +419,9 @@ TEST(RankSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
                 const std::uint32_t number = k < edges.size() ? edges[k] : any();
                 const auto above = model.upper_bound(number);
                 const auto below = model.lower_bound(number);
-                ASSERT_EQ(set.next(number), above == model.end() ? RankSet::None : *above) << number;
-                ASSERT_EQ(set.previous(number), below == model.begin() ? RankSet::None : *std::prev(below)) << number;
+                ASSERT_EQ(set.next(number), above == model.end() ? NeighbourSet::None : *above) << number;
+                ASSERT_EQ(set.previous(number), below == model.begin() ? NeighbourSet::None : *std::prev(below))
+                    << number;
             }
             if (round > size) {
                 break;

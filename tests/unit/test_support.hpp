@@ -97,10 +97,11 @@ std::string preOrderShape(Node root, Node none, Describe describe, Children chil
 }
 
 inline std::string shapeOf(const OrderedIndex& index, const RecordStore& store) {
+    const std::vector<Colour> colours = index.colours();
     return preOrderShape(
         index.root(), NoRecord,
         [&](RecordId node) {
-            return std::string(store.name(node)) + ':' + std::to_string(static_cast<int>(index.colour(node)));
+            return std::string(store.name(node)) + ':' + std::to_string(static_cast<int>(colours[node]));
         },
         [&](RecordId node) { return std::pair(index.left(node), index.right(node)); });
 }

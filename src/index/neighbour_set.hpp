@@ -5,14 +5,15 @@
 
 namespace recdb {
 
-// A set of the numbers 0..size-1 that finds the nearest member below or above
-// a number in a few word operations: a bit per number, and above that a bit
-// per nonzero word of the level below, up to a single word.
-class RankSet {
+// A set of the numbers 0..size-1 that finds a number's neighbours among its
+// members, the nearest below and above, in a few word operations: a bit per
+// number, and above that a bit per nonzero word of the level below, up to a
+// single word. A bulk load files each record between its nearest filed ranks.
+class NeighbourSet {
 public:
     static constexpr std::uint32_t None = UINT32_MAX;
 
-    explicit RankSet(std::size_t size);
+    explicit NeighbourSet(std::size_t size);
 
     void insert(std::uint32_t number);
     // The largest member below number, or None.

@@ -1,10 +1,10 @@
-#include "index/rank_set.hpp"
+#include "index/neighbour_set.hpp"
 
 #include <bit>
 
 namespace recdb {
 
-RankSet::RankSet(std::size_t size) {
+NeighbourSet::NeighbourSet(std::size_t size) {
     std::size_t bits = size == 0 ? 1 : size;
     do {
         const std::size_t words = (bits + 63) / 64;
@@ -13,7 +13,7 @@ RankSet::RankSet(std::size_t size) {
     } while (bits > 1);
 }
 
-void RankSet::insert(std::uint32_t number) {
+void NeighbourSet::insert(std::uint32_t number) {
     std::size_t index = number;
     for (std::vector<std::uint64_t>& level : levels_) {
         std::uint64_t& word = level[index / 64];
@@ -26,7 +26,7 @@ void RankSet::insert(std::uint32_t number) {
     }
 }
 
-std::uint32_t RankSet::previous(std::uint32_t number) const {
+std::uint32_t NeighbourSet::previous(std::uint32_t number) const {
     std::size_t index = number;
     for (std::size_t level = 0; level < levels_.size(); ++level) {
         const std::uint64_t below = levels_[level][index / 64] & ((std::uint64_t{1} << (index % 64)) - 1);
@@ -42,7 +42,7 @@ std::uint32_t RankSet::previous(std::uint32_t number) const {
     return None;
 }
 
-std::uint32_t RankSet::next(std::uint32_t number) const {
+std::uint32_t NeighbourSet::next(std::uint32_t number) const {
     std::size_t index = number;
     for (std::size_t level = 0; level < levels_.size(); ++level) {
         const std::uint64_t above = levels_[level][index / 64] & ~((std::uint64_t{2} << (index % 64)) - 1);
