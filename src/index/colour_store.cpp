@@ -62,26 +62,23 @@ void ColourStore::manageChainOf(RecordId node) {
 
 // A chain is managed as a whole or not at all: joining a managed chain to a
 // plain one hands the plain one to the chain set first.
-void ColourStore::joinChainLink(RecordId upper, RecordId lower) {
-    const bool upperManaged = managed(upper);
-    const bool lowerManaged = managed(lower);
-    if (!upperManaged && !lowerManaged) {
-        return;
-    }
-    if (!upperManaged) {
+void ColourStore::joinManaged(RecordId upper, RecordId lower) {
+    if (!managed(upper)) {
         manageUp(upper);
     }
-    if (!lowerManaged) {
+    if (!managed(lower)) {
         manageDown(lower);
     }
     chains_.join(upper, lower);
 }
 
-bool ColourStore::crossesChain(RecordId node, PlainWalk& walk) {
-    if (!managed(node) && ++walk.steps_ > plainWalkLimit_ && makeChains()) {
-        manageChainOf(node);
+// Hands node's chain to the chain set, if its memory can be had.
+bool ColourStore::handOverChainOf(RecordId node) {
+    if (!makeChains()) {
+        return false;
     }
-    return managed(node);
+    manageChainOf(node);
+    return true;
 }
 
 // Each step of the repair at a red node with a red parent p, whose parent has

@@ -50,7 +50,11 @@ public:
             chains_.cutAbove(lower);
         }
     }
-    void joinChainLink(RecordId upper, RecordId lower);
+    void joinChainLink(RecordId upper, RecordId lower) {
+        if (managed(upper) || managed(lower)) {
+            joinManaged(upper, lower);
+        }
+    }
     void takePlace(RecordId from, RecordId to) { paint(to, colour(from)); }
 
     // The steps a repair has walked along plain chains.
@@ -61,7 +65,12 @@ public:
     // Whether a repair at node crosses node's chain in one step: true when
     // the chain is managed, or is handed over now because the repair's walk
     // along plain chains has grown too long.
-    bool crossesChain(RecordId node, PlainWalk& walk);
+    bool crossesChain(RecordId node, PlainWalk& walk) {
+        if (managed(node)) {
+            return true;
+        }
+        return ++walk.steps_ > plainWalkLimit_ && handOverChainOf(node);
+    }
     // The insert repair's climb of a managed chain from its red node p, whose
     // parent has no other child: flips the alternating stretch that ends at
     // p in one step, up to below the deepest pair of blacks above p or to the
@@ -105,6 +114,8 @@ private:
     Colour plainColour(RecordId node) const {
         return (nodes_.word(node).colourBits() & PlainBlack) != 0 ? Colour::Black : Colour::Red;
     }
+    void joinManaged(RecordId upper, RecordId lower);
+    bool handOverChainOf(RecordId node);
     bool makeChains();
     void manage(RecordId node);
     void manageDown(RecordId top);
