@@ -9,7 +9,7 @@
 
 #include "order/index_key.hpp"
 #include "order/rating_pairs.hpp"
-#include "selection/rank_tree.hpp"
+#include "selection/min_max_tree.hpp"
 
 namespace recdb {
 
@@ -23,8 +23,8 @@ namespace {
 // the pivot's") is one query of a rank tree, so a partition costs a logarithm
 // per exchange instead of a pass over its range: ordered input, which makes
 // every partition split off a single class, stays O(n log n).
-void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& records) {
-    RankTree tree(ranks);
+void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& records, SortWork& work) {
+    MinMaxTree tree(ranks);
     std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, ranks.size() - 1}};
     while (!ranges.empty()) {
         const auto [first, last] = ranges.back();
@@ -44,6 +44,7 @@ void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& rec
             if (left >= split) {
                 break;
             }
+            ++work.partitionSteps;
             std::swap(ranks[left], ranks[split]);
             std::swap(records[left], records[split]);
             tree.set(left, ranks[left]);
@@ -58,6 +59,7 @@ void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& rec
             ranges.emplace_back(first, split);
         }
     }
+    work.partitionSteps += tree.steps();
 }
 
 // A record to sort, with the summary of its key taken once, so that most
@@ -74,7 +76,9 @@ SortItem sortItemOf(const RecordStore& records, RecordId id, std::uint32_t posit
             id};
 }
 
-Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
+Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b,
+                      SortWork& work) {
+    ++work.comparisons;
     const auto nameA = [&records, &a] { return records.name(a.id); };
     const auto nameB = [&records, &b] { return records.name(b.id); };
     switch (order) {
@@ -174,7 +178,7 @@ private:
 // full comparison. When two records compare the same (names repeat), gives
 // up with false, leaving ids as they were: only then does the order depend
 // on the partition steps.
-bool sortCompact(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order) {
+bool sortCompact(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     std::vector<CompactItem> items(ids.size());
     SharedCodes codes;
     for (std::size_t k = 0; k < ids.size(); ++k) {
@@ -195,8 +199,8 @@ bool sortCompact(const RecordStore& records, std::vector<RecordId>& ids, RecordO
         return a.high != b.high ? a.high < b.high : a.low < b.low;
     });
     // The order's full comparison, from the records' fields.
-    const auto compare = [&records, order](RecordId a, RecordId b) {
-        return compareItems(records, order, sortItemOf(records, a, 0), sortItemOf(records, b, 0));
+    const auto compare = [&records, order, &work](RecordId a, RecordId b) {
+        return compareItems(records, order, sortItemOf(records, a, 0), sortItemOf(records, b, 0), work);
     };
     // Sorts a stretch by the full comparison; false if two records in it
     // compare the same.
@@ -227,7 +231,7 @@ bool sortCompact(const RecordStore& records, std::vector<RecordId>& ids, RecordO
     return true;
 }
 
-void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order) {
+void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     const std::size_t n = ids.size();
     std::vector<SortItem> sorted;
     sorted.reserve(n);
@@ -237,8 +241,8 @@ void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, Record
     }
     // Without equal records the ascending order is unique, so any correct
     // sort reaches it; only ties need the partition steps themselves.
-    const auto less = [&records, order](const SortItem& a, const SortItem& b) {
-        return isBelow(compareItems(records, order, a, b));
+    const auto less = [&records, order, &work](const SortItem& a, const SortItem& b) {
+        return isBelow(compareItems(records, order, a, b, work));
     };
     std::sort(sorted.begin(), sorted.end(), less);
 
@@ -249,7 +253,7 @@ void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, Record
         const std::uint32_t position = sorted[k].position;
         ranks[position] = static_cast<std::uint32_t>(k);
         inPlace[position] = sorted[k].id;
-        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k]) == Relation::Same) {
+        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k], work) == Relation::Same) {
             ranks[position] = ranks[sorted[k - 1].position];
             anyTie = true;
         }
@@ -260,13 +264,18 @@ void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, Record
         }
         return;
     }
-    partitionSort(ranks, inPlace);
+    partitionSort(ranks, inPlace, work);
     ids.swap(inPlace);
 }
 
 }  // namespace
 
 bool sort(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order) {
+    SortWork work;
+    return sort(records, ids, order, work);
+}
+
+bool sort(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     if (ids.size() < 2) {
         return true;
     }
@@ -274,8 +283,8 @@ bool sort(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder or
         // Without records that compare the same the ascending order is
         // unique, so any correct sort reaches it: the compact one, where it
         // finds no such pair.
-        if (!sortCompact(records, ids, order)) {
-            sortWithTies(records, ids, order);
+        if (!sortCompact(records, ids, order, work)) {
+            sortWithTies(records, ids, order, work);
         }
         return true;
     } catch (const std::bad_alloc&) {

@@ -21,7 +21,6 @@
 #include "index/neighbour_set.hpp"
 #include "order/index_key.hpp"
 #include "order/record_keys.hpp"
-#include "selection/rank_tree.hpp"
 
 namespace recdb {
 namespace {
@@ -431,43 +430,6 @@ TEST(NeighbourSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
                 set.insert(number);
                 model.insert(number);
             }
-        }
-    }
-}
-
-TEST(RankTree, FindsInRangesWhatAScanOfTheArrayFinds) {
-    struct Case {
-        std::size_t size;
-        std::uint32_t ranks;  // drawn from 0..ranks-1
-    };
-    // Sizes at and around powers of two, with many ties and with few.
-    const Case cases[] = {{1, 3}, {2, 3}, {3, 4}, {7, 4}, {8, 8}, {9, 8}, {100, 10}, {1000, 1000}, {1025, 50}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("size " + std::to_string(c.size));
-        std::mt19937 random(static_cast<unsigned>(c.size));
-        const auto anyRank = [&] { return static_cast<std::uint32_t>(random() % c.ranks); };
-        std::vector<std::uint32_t> ranks(c.size);
-        std::generate(ranks.begin(), ranks.end(), anyRank);
-        RankTree tree(ranks);
-        for (int step = 0; step < 3000; ++step) {
-            const std::size_t first = pick(random, c.size);
-            if (step % 3 == 0) {
-                ranks[first] = anyRank();
-                tree.set(first, ranks[first]);
-                continue;
-            }
-            // Ranges run either way (a reversed one is empty); p may lie
-            // beyond every rank.
-            const std::size_t last = pick(random, c.size);
-            const auto p = static_cast<std::uint32_t>(random() % (c.ranks + 1));
-            std::size_t lastAtMost = RankTree::None;
-            std::size_t firstAtLeast = RankTree::None;
-            for (std::size_t k = first; k <= last; ++k) {
-                lastAtMost = ranks[k] <= p ? k : lastAtMost;
-                firstAtLeast = ranks[k] >= p && firstAtLeast == RankTree::None ? k : firstAtLeast;
-            }
-            ASSERT_EQ(tree.lastAtMost(first, last, p), lastAtMost) << first << ".." << last << " p " << p;
-            ASSERT_EQ(tree.firstAtLeast(first, last, p), firstAtLeast) << first << ".." << last << " p " << p;
         }
     }
 }
