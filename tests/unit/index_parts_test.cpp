@@ -19,6 +19,7 @@
 #include "index/chain_set.hpp"
 #include "index/key_order.hpp"
 #include "index/neighbour_set.hpp"
+#include "index/renumber_nodes.hpp"
 #include "order/index_key.hpp"
 #include "order/record_keys.hpp"
 
@@ -175,23 +176,6 @@ private:
 std::string padded(long number) {
     std::string digits = std::to_string(number);
     return std::string(10 - digits.size(), '0') + digits;
-}
-
-TEST(IndexKey, PrefixesOrderAsTheNamesDo) {
-    // Bytes above 127 sort after the others; names tie in their first 8
-    // bytes; an empty name may have no address at all (a lookup by rating
-    // alone probes with one).
-    const std::string_view names[] = {
-        {}, "", "a", "a\x01", "a\x80", "ab", "\x7f", "\x80", "\xff", "abcdefgh", "abcdefgh\x01", "abcdefgi",
-    };
-    for (std::size_t a = 0; a < std::size(names); ++a) {
-        for (std::size_t b = 0; b < std::size(names); ++b) {
-            const Relation relation = compareKeyedNames(
-                indexKeyOf(names[a], 1, 2), [&] { return names[a]; }, indexKeyOf(names[b], 1, 2),
-                [&] { return names[b]; });
-            EXPECT_EQ(relation, compareNames(names[a], names[b])) << "names " << a << " and " << b;
-        }
-    }
 }
 
 TEST(KeyOrder, MatchesAMultimapThroughInsertsErasesAndBulkBuilding) {
@@ -392,6 +376,64 @@ TEST(ChainSet, MatchesChainsOfColoursThroughJoinsCutsAndFlips) {
             if (k % 1000 == 0) {
                 ASSERT_NO_FATAL_FAILURE(walk.expectAll()) << "step " << k;
             }
+        }
+    }
+}
+
+// Items that link to each other by number, moved along permutations of
+// every kind of cycle: each must land at its new number with its links
+// renumbered, whatever the cycles' lengths beside the number of walks.
+TEST(RenumberNodes, MovesEveryItemToItsNumberWithItsLinks) {
+    struct Item {
+        RecordId up = NoRecord;
+        RecordId down = NoRecord;
+        std::uint32_t original = 0;
+    };
+    enum class Permutation { Identity, Reverse, OneCycle, Swaps, Random };
+    const std::size_t sizes[] = {0, 1, 2, 15, 16, 17, 33, 1000, 100000};
+    for (const std::size_t size : sizes) {
+        for (const Permutation kind : {Permutation::Identity, Permutation::Reverse, Permutation::OneCycle,
+                                       Permutation::Swaps, Permutation::Random}) {
+            SCOPED_TRACE(std::to_string(size) + " items, permutation " + std::to_string(static_cast<int>(kind)));
+            std::mt19937 random(static_cast<unsigned>(size));
+            std::vector<RecordId> numberOf(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                numberOf[k] = static_cast<RecordId>(k);
+            }
+            if (kind == Permutation::Reverse) {
+                std::reverse(numberOf.begin(), numberOf.end());
+            } else if (kind == Permutation::OneCycle) {
+                std::rotate(numberOf.begin(), numberOf.begin() + (size > 0 ? 1 : 0), numberOf.end());
+            } else if (kind == Permutation::Swaps) {
+                for (std::size_t k = 0; k + 1 < size; k += 2) {
+                    std::swap(numberOf[k], numberOf[k + 1]);
+                }
+            } else if (kind == Permutation::Random) {
+                std::shuffle(numberOf.begin(), numberOf.end(), random);
+            }
+            std::vector<Item> items(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                items[k].original = static_cast<std::uint32_t>(k);
+                items[k].up = random() % 4 == 0 ? NoRecord : static_cast<RecordId>(pick(random, size));
+                items[k].down = random() % 4 == 0 ? NoRecord : static_cast<RecordId>(pick(random, size));
+            }
+            const std::vector<Item> before = items;
+            std::size_t prefetches = 0;
+            renumberNodes(
+                items, [&numberOf](RecordId node) { return numberOf[node]; },
+                [&](RecordId node) {
+                    ASSERT_LT(node, size);
+                    ++prefetches;
+                },
+                &Item::up, &Item::down);
+            const auto mapped = [&numberOf](RecordId node) { return node == NoRecord ? NoRecord : numberOf[node]; };
+            for (std::size_t k = 0; k < size; ++k) {
+                const Item& moved = items[numberOf[k]];
+                ASSERT_EQ(moved.original, k);
+                ASSERT_EQ(moved.up, mapped(before[k].up));
+                ASSERT_EQ(moved.down, mapped(before[k].down));
+            }
+            EXPECT_LE(prefetches, size);
         }
     }
 }

@@ -295,32 +295,43 @@ TEST(OrderedIndexReference, RandomMixesWithEqualKeysMatchAfterEveryStep) {
 }
 
 // Filing a whole file at once gives the tree of filing its records one by
-// one: random, sorted, repeated names, few ratings.
+// one: random, sorted, repeated names, few ratings; and more distinct rating
+// pairs than the load's table of pairs holds (4,096), where the sort takes
+// its other way, each rating written as two pairs of equal fractions (r.1
+// and 2r.2), which must stand together.
 TEST(OrderedIndexBulk, InsertAllEqualsInsertingOneByOne) {
     struct Case {
         const char* label;
         int distinctNames;  // 0: all different
         bool sorted;
         int ratings;
+        int count;
+        bool equalFractions;
     };
     const Case cases[] = {
-        {"random", 0, false, 90}, {"sorted", 0, true, 5}, {"repeated names", 40, false, 3}, {"one rating", 0, true, 1}};
+        {"random", 0, false, 90, 4000, false},
+        {"sorted", 0, true, 5, 4000, false},
+        {"repeated names", 40, false, 3, 4000, false},
+        {"one rating", 0, true, 1, 4000, false},
+        {"past the table of rating pairs", 0, false, 9000, 12000, true},
+        {"past the table of rating pairs, repeated names", 60, false, 5000, 10000, true},
+    };
     for (const Case& c : cases) {
         for (const IndexOrder order : {IndexOrder::ByName, IndexOrder::ByRating}) {
             std::mt19937 random(3);
             RecordStore store;
             OrderedIndex oneByOne(order, store);
             OrderedIndex all(order, store);
-            const int count = 4000;
-            for (int k = 0; k < count; ++k) {
+            for (int k = 0; k < c.count; ++k) {
                 const int key = c.distinctNames > 0
                                     ? static_cast<int>(random() % static_cast<unsigned>(c.distinctNames))
                                 : c.sorted ? k
                                            : static_cast<int>(random() % 1000000);
                 char name[16];
                 std::snprintf(name, sizeof name, "n%07d", key);
-                const RecordId id = addRecord(
-                    store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(c.ratings)), 1));
+                const int rating = static_cast<int>(random() % static_cast<unsigned>(c.ratings));
+                const int den = c.equalFractions ? 1 + static_cast<int>(random() % 2) : 1;
+                const RecordId id = addRecord(store, makeRecord(name, 0, rating * den, den));
                 oneByOne.prepareInsert();
                 oneByOne.insert(id);
             }

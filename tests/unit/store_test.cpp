@@ -7,15 +7,13 @@
 
 #include "store/database.hpp"
 #include "store/name_table.hpp"
+#include "store/text_arena.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
 namespace {
 
 using testing::addRecord;
-using testing::compareByGroup;
-using testing::compareByName;
-using testing::compareByRating;
 using testing::makeRecord;
 using testing::numbered;
 
@@ -59,6 +57,88 @@ TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     }
 }
 
+// The arena alone. Texts round trip with their info tags at the edges of one,
+// two and three bytes, an absent info apart from an empty one, and count as
+// live, then freed.
+TEST(TextArena, TextsRoundTripWithEveryTagLength) {
+    struct Text {
+        std::string name;
+        std::optional<std::string> info;
+    };
+    std::vector<Text> texts = {{"", std::nullopt}, {"", ""}, {std::string(63, 'n'), std::nullopt}};
+    const std::size_t sizes[] = {1, 126, 127, 128, 16382, 16383, 16384, 2097151, 2097152};
+    for (const std::size_t size : sizes) {
+        texts.push_back({"i", std::string(size, 'x')});
+    }
+    const auto infoOf = [](const Text& text) {
+        return text.info ? std::optional<std::string_view>(*text.info) : std::nullopt;
+    };
+    TextArena arena;
+    std::vector<TextArena::Handle> handles;
+    std::size_t live = 0;
+    for (const Text& text : texts) {
+        handles.push_back(arena.store(text.name, infoOf(text)));
+        live += TextArena::sizeOf(text.name, infoOf(text));
+    }
+    EXPECT_EQ(arena.liveBytes(), live);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        EXPECT_EQ(arena.name(handles[k]), texts[k].name) << "text " << k;
+        EXPECT_EQ(arena.info(handles[k]), infoOf(texts[k])) << "text " << k;
+    }
+    for (std::size_t k = 0; k < texts.size(); k += 2) {
+        arena.release(handles[k]);
+    }
+    EXPECT_EQ(arena.liveBytes() + arena.freedBytes(), live);
+    EXPECT_EQ(arena.name(handles[1]), "") << "a release leaves the other texts";
+    arena.clear();
+    EXPECT_EQ(arena.liveBytes() + arena.freedBytes() + arena.heldBytes(), 0u);
+}
+
+// Texts fill a block to its very end before the next block begins; a text
+// larger than a block takes a block of its own, which nothing else shares
+// (offsets in a handle cannot reach beyond a block), also when it was
+// reserved for a larger text than came; storing what reserve made room for
+// allocates nothing.
+TEST(TextArena, TextsFillBlocksAndLargeOnesTakeTheirOwn) {
+    constexpr std::size_t Block = std::size_t{1} << 20;
+    // An info that makes the text of this name take exactly size bytes.
+    const auto infoFilling = [](std::string_view name, std::size_t size) {
+        std::string info(size - name.size() - 2, 'i');
+        while (TextArena::sizeOf(name, info) > size) {
+            info.pop_back();
+        }
+        return info;
+    };
+    struct Step {
+        std::size_t reserved;
+        std::size_t size;  // of the text stored
+        std::size_t held;  // the bytes of all blocks after it
+    };
+    const Step steps[] = {
+        {Block / 2, Block / 2, Block},                   // a first block
+        {Block / 2, Block / 2, Block},                   // fills it to its end
+        {100, 100, 2 * Block},                           // a second block
+        {Block + 1000, Block + 1000, 3 * Block + 1000},  // a block of its own
+        {100, 100, 4 * Block + 1000},                    // not in the large one
+        {Block - 100, Block - 100, 4 * Block + 1000},    // fills the fourth block
+        {3 * Block, 100, 7 * Block + 1000},              // reserved large, stored small
+        {100, 100, 8 * Block + 1000},                    // not in the large one
+    };
+    TextArena arena;
+    std::vector<std::pair<TextArena::Handle, std::string>> stored;
+    for (const Step& step : steps) {
+        const std::string info = infoFilling("t", step.size);
+        ASSERT_EQ(TextArena::sizeOf("t", info), step.size);
+        arena.reserve(step.reserved);
+        EXPECT_EQ(arena.heldBytes(), step.held) << "after reserving " << step.reserved;
+        stored.emplace_back(arena.store("t", info), info);
+        EXPECT_EQ(arena.heldBytes(), step.held) << "storing after reserve allocated";
+    }
+    for (const auto& [handle, info] : stored) {
+        EXPECT_EQ(arena.info(handle), info);
+    }
+}
+
 TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     RecordStore store;
     std::vector<RecordId> ids;
@@ -78,61 +158,6 @@ TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     EXPECT_LT(store.textBytesHeld(), std::size_t{64} << 20);
     EXPECT_EQ(store.size(), 4u);
     EXPECT_EQ(store.info(ids[0])->size(), 1000u);
-}
-
-TEST(Comparisons, FollowByteOrderAndFractionOrder) {
-    struct Case {
-        Record a;
-        Record b;
-        Relation byName;
-        Relation byRating;
-        Relation byGroup;
-    };
-    constexpr Relation B = Relation::Below;
-    constexpr Relation NB = Relation::SameKeyNameBelow;
-    constexpr Relation S = Relation::Same;
-    constexpr Relation NA = Relation::SameKeyNameAbove;
-    constexpr Relation A = Relation::Above;
-    const Case cases[] = {
-        {makeRecord("abc"), makeRecord("abd"), B, NB, NB},
-        {makeRecord("ab"), makeRecord("abc"), B, NB, NB},
-        {makeRecord("\xC0"), makeRecord("zzz"), A, NA, NA},
-        {makeRecord("same"), makeRecord("same"), S, S, S},
-        {makeRecord("a", 0, 1, 2), makeRecord("b", 0, 2, 4), B, NB, NB},
-        {makeRecord("a", 0, 5, 0), makeRecord("b", 0, -3, 1), B, B, NB},
-        {makeRecord("a", 0, 5, 0), makeRecord("a", 0, 0, 0), S, S, S},
-        {makeRecord("a", 0, 1, 3), makeRecord("a", 0, 1, 2), S, B, S},
-        // Negative second parts and large numbers keep the true fraction order.
-        {makeRecord("a", 0, 1, -1), makeRecord("a", 0, 1, 1), S, B, S},
-        {makeRecord("a", 0, -2, 1), makeRecord("a", 0, 1, -1), S, B, S},
-        {makeRecord("a", 0, 2147483647, 1), makeRecord("a", 0, 2147483647, 2), S, A, S},
-        {makeRecord("a", 0, -2147483647 - 1, -1), makeRecord("a", 0, 2147483647, 1), S, A, S},
-        {makeRecord("a", -3), makeRecord("B", 7), A, NA, B},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(compareByName(c.a, c.b), c.byName) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByRating(c.a, c.b), c.byRating) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByGroup(c.a, c.b), c.byGroup) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByRating(c.b, c.a), reversed(c.byRating));
-    }
-    // The inline keys decide exactly as the comparisons do.
-    std::mt19937 random(5);
-    const std::int32_t numbers[] = {0, 1, -1, 2, 3, -2147483647 - 1, 2147483647, 6, -6, 4};
-    const char* names[] = {"", "a", "ab", "abcdefgh", "abcdefghi", "abcdefgh\xC0", "abcdefgi", "\xFF", "b", "a\x01"};
-    std::vector<Record> records;
-    for (int k = 0; k < 300; ++k) {
-        records.push_back(makeRecord(names[random() % 10], 0, numbers[random() % 10], numbers[random() % 10]));
-    }
-    for (const Record& a : records) {
-        for (const Record& b : records) {
-            const IndexKey keyA = indexKeyOf(a.nameView(), a.ratingNum, a.ratingDen);
-            const IndexKey keyB = indexKeyOf(b.nameView(), b.ratingNum, b.ratingDen);
-            const auto nameA = [&a] { return a.nameView(); };
-            const auto nameB = [&b] { return b.nameView(); };
-            ASSERT_EQ(compareKeyed(IndexOrder::ByName, keyA, nameA, keyB, nameB), compareByName(a, b));
-            ASSERT_EQ(compareKeyed(IndexOrder::ByRating, keyA, nameA, keyB, nameB), compareByRating(a, b));
-        }
-    }
 }
 
 // The hash table against a map, with removals that close gaps in the runs.
