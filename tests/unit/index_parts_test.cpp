@@ -19,6 +19,7 @@
 #include "index/chain_set.hpp"
 #include "index/key_order.hpp"
 #include "index/neighbour_set.hpp"
+#include "index/node_store.hpp"
 #include "index/renumber_nodes.hpp"
 #include "order/index_key.hpp"
 #include "order/record_keys.hpp"
@@ -376,6 +377,90 @@ TEST(ChainSet, MatchesChainsOfColoursThroughJoinsCutsAndFlips) {
             if (k % 1000 == 0) {
                 ASSERT_NO_FATAL_FAILURE(walk.expectAll()) << "step " << k;
             }
+        }
+    }
+}
+
+// An observer that keeps the chain links it is told of, as the colour store
+// keeps managed chains: each node's link up to its parent, when it is an
+// only child.
+struct ChainLinkModel {
+    std::map<RecordId, RecordId> upperOf;
+    std::vector<std::pair<RecordId, RecordId>> placesTaken;
+
+    bool followsChains() const { return true; }
+    void cutChainLink(RecordId lower) { upperOf.erase(lower); }
+    void joinChainLink(RecordId upper, RecordId lower) { upperOf[lower] = upper; }
+    void takePlace(RecordId from, RecordId to) { placesTaken.emplace_back(from, to); }
+};
+static_assert(ChainObserver<ChainLinkModel>);
+
+// The node store alone, under random attaches, rotations and both kinds of
+// removal: the links stay a search tree of the numbers present (its in-order
+// is their order), and the observer is told of exactly the chain links that
+// go and come, so that what it keeps is always the tree's own.
+TEST(NodeStore, TellsItsObserverOfEveryChainLinkThatGoesOrComes) {
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        constexpr RecordId Size = 300;
+        NodeStore nodes;
+        nodes.makeRoom(Size);
+        ChainLinkModel observer;
+        std::set<RecordId> present;
+        const auto expectInStep = [&](int step) {
+            std::vector<RecordId> inOrder;
+            std::map<RecordId, RecordId> links;
+            std::vector<RecordId> pending;
+            for (RecordId node = nodes.root(); node != NoRecord || !pending.empty();) {
+                if (node != NoRecord) {
+                    pending.push_back(node);
+                    node = nodes.left(node);
+                    continue;
+                }
+                node = pending.back();
+                pending.pop_back();
+                inOrder.push_back(node);
+                for (const RecordId child : {nodes.left(node), nodes.right(node)}) {
+                    ASSERT_TRUE(child == NoRecord || nodes.parent(child) == node) << "step " << step;
+                }
+                if (nodes.isOnlyChild(node)) {
+                    links[node] = nodes.parent(node);
+                }
+                node = nodes.right(node);
+            }
+            ASSERT_EQ(inOrder, std::vector<RecordId>(present.begin(), present.end())) << "step " << step;
+            ASSERT_EQ(observer.upperOf, links) << "step " << step;
+        };
+        for (int step = 0; step < 6000; ++step) {
+            const RecordId node = static_cast<RecordId>(pick(random, Size));
+            const auto at = present.find(node);
+            if (at == present.end()) {
+                nodes.renew(node);
+                const auto next = present.upper_bound(node);
+                if (present.empty()) {
+                    nodes.plantRoot(node);
+                } else {
+                    nodes.attachBetween(node, next == present.begin() ? NoRecord : *std::prev(next),
+                                        next == present.end() ? NoRecord : *next, observer);
+                }
+                present.insert(node);
+            } else if (random() % 3 != 0) {
+                const bool leftRotation = random() % 2 == 0;
+                if ((leftRotation ? nodes.right(node) : nodes.left(node)) != NoRecord) {
+                    nodes.rotate(node, leftRotation, observer);
+                }
+            } else if (nodes.left(node) == NoRecord) {
+                nodes.spliceOut(node, observer);
+                present.erase(at);
+            } else {
+                const RecordId predecessor = *std::prev(at);
+                observer.placesTaken.clear();
+                nodes.replaceByPredecessor(node, predecessor, observer);
+                ASSERT_EQ(observer.placesTaken, (std::vector<std::pair<RecordId, RecordId>>{{node, predecessor}}));
+                present.erase(at);
+            }
+            ASSERT_NO_FATAL_FAILURE(expectInStep(step));
         }
     }
 }
