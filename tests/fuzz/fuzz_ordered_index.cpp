@@ -2,7 +2,8 @@
 // operations decoded from arbitrary bytes: the first byte sets how long a
 // plain chain may be walked, then each pair of bytes inserts a record (name
 // from a small alphabet, so that names repeat, and one of a few ratings) or
-// removes one. Both trees must have the same shape and colours throughout.
+// removes one. At the end both trees must have the same shape and colours,
+// and the index must pass its invariant check.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
