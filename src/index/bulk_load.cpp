@@ -33,35 +33,36 @@ void BulkLoad::fileAll(KeyOrder& keys, const RecordKeys& records, IndexOrder ord
 void BulkLoad::fetchAhead(FilingForesight& foresight, const NeighbourSet& filed, std::size_t k,
                           std::size_t count) const {
     constexpr std::size_t Ahead = FilingForesight::Ahead;
+    const NodeStore& nodes = nodes_;  // held in a register across the calls below
     if (k + Ahead < count) {
         const RecordId later = filingRank(k + Ahead);
         FilingForesight::Neighbours& near = foresight.at(k + Ahead);
         near = {filed.previous(later), filed.next(later)};
         for (const std::uint32_t node : near) {
             if (node != NeighbourSet::None) {
-                nodes_.prefetch(node);
+                nodes.prefetch(node);
             }
         }
     }
     if (k + Ahead / 2 < count) {
         for (const std::uint32_t node : foresight.at(k + Ahead / 2)) {
-            if (node != NeighbourSet::None && nodes_.parent(node) != NoRecord) {
-                nodes_.prefetch(nodes_.parent(node));
+            if (node != NeighbourSet::None && nodes.parent(node) != NoRecord) {
+                nodes.prefetch(nodes.parent(node));
             }
         }
     }
     if (k + Ahead / 4 < count) {
         for (const std::uint32_t node : foresight.at(k + Ahead / 4)) {
-            if (node == NeighbourSet::None || nodes_.parent(node) == NoRecord) {
+            if (node == NeighbourSet::None || nodes.parent(node) == NoRecord) {
                 continue;
             }
-            const RecordId parent = nodes_.parent(node);
-            const RecordId uncle = nodes_.left(parent) == node ? nodes_.right(parent) : nodes_.left(parent);
+            const RecordId parent = nodes.parent(node);
+            const RecordId uncle = nodes.left(parent) == node ? nodes.right(parent) : nodes.left(parent);
             if (uncle != NoRecord) {
-                nodes_.prefetch(uncle);
+                nodes.prefetch(uncle);
             }
-            if (nodes_.parent(parent) != NoRecord) {
-                nodes_.prefetch(nodes_.parent(parent));
+            if (nodes.parent(parent) != NoRecord) {
+                nodes.prefetch(nodes.parent(parent));
             }
         }
     }

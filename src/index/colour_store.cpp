@@ -20,7 +20,7 @@ bool ColourStore::makeChains() {
 // Hands one node's colour to the chain set, as a chain of its own.
 void ColourStore::manage(RecordId node) {
     chains_.makeSingle(node, plainColour(node));
-    nodes_.word(node).setColourBits(nodes_.word(node).colourBits() | Managed);
+    nodes_.word(node).setColourBit(Managed, true);
 }
 
 // Hands the plain chain that begins at top to the chain set, down to its end

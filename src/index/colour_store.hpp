@@ -38,8 +38,7 @@ public:
             chains_.setColour(node, colour);
             return;
         }
-        const std::uint32_t bits = nodes_.word(node).colourBits();
-        nodes_.word(node).setColourBits(colour == Colour::Black ? bits | PlainBlack : bits & ~PlainBlack);
+        nodes_.word(node).setColourBit(PlainBlack, colour == Colour::Black);
     }
 
     // The node store's observer. Until the chain set exists no chain is
@@ -110,9 +109,9 @@ private:
     static constexpr std::uint32_t PlainBlack = 1;
     static constexpr std::uint32_t Managed = 2;
 
-    bool managed(RecordId node) const { return (nodes_.word(node).colourBits() & Managed) != 0; }
+    bool managed(RecordId node) const { return nodes_.word(node).hasColourBit(Managed); }
     Colour plainColour(RecordId node) const {
-        return (nodes_.word(node).colourBits() & PlainBlack) != 0 ? Colour::Black : Colour::Red;
+        return nodes_.word(node).hasColourBit(PlainBlack) ? Colour::Black : Colour::Red;
     }
     void joinManaged(RecordId upper, RecordId lower);
     bool handOverChainOf(RecordId node);

@@ -245,8 +245,12 @@ void KeyOrder::insert(Position position, RecordId id, WordOf wordOf) {
 
 template <typename WordOfRank>
 void KeyOrder::noteBulkLeaves(std::size_t count, WordOfRank wordOfRank) {
-    for (std::size_t k = 0; k < count; ++k) {
-        noteLeaf(wordOfRank(k), LeafId{static_cast<std::uint32_t>(k / LeafCapacity)});
+    for (std::size_t first = 0; first < count; first += LeafCapacity) {
+        const LeafId leaf{static_cast<std::uint32_t>(first / LeafCapacity)};
+        const std::size_t end = std::min<std::size_t>(count, first + LeafCapacity);
+        for (std::size_t k = first; k < end; ++k) {
+            noteLeaf(wordOfRank(k), leaf);
+        }
     }
 }
 

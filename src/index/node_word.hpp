@@ -28,8 +28,11 @@ private:
     static constexpr unsigned ColourBitCount = 2;
     static constexpr std::uint32_t ColourMask = (std::uint32_t{1} << ColourBitCount) - 1;
 
-    std::uint32_t colourBits() const { return bits_ & ColourMask; }
-    void setColourBits(std::uint32_t colour) { bits_ = (bits_ & ~ColourMask) | colour; }
+    bool hasColourBit(std::uint32_t bit) const { return (bits_ & bit) != 0; }
+    void setColourBit(std::uint32_t bit, bool on) {
+        assert((bit & ~ColourMask) == 0);
+        bits_ = on ? bits_ | bit : bits_ & ~bit;
+    }
     std::uint32_t leafBits() const { return bits_ >> ColourBitCount; }
     void setLeafBits(std::uint32_t leaf) {
         assert(leaf < LeafLimit);
