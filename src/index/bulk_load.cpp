@@ -8,7 +8,7 @@ namespace recdb {
 
 void BulkLoad::fileAll(KeyOrder& keys, const RecordKeys& records, IndexOrder order, std::size_t count,
                        const BulkProgress& progress) {
-    assert(nodes_.root() == NoRecord);
+    assert(nodes_.root() == NoRecord && count < NodeWord::LeafLimit);
     const std::span<RecordId> sorted = keys.bulkEntries(count);
     sortKeys(records, order, sorted);
     fileByRank(sorted, progress);
@@ -75,7 +75,6 @@ void BulkLoad::fetchAhead(FilingForesight& foresight, const NeighbourSet& filed,
 // records filed before it: the nearest filed ranks below and above its own.
 void BulkLoad::fileByRank(std::span<const RecordId> sorted, const BulkProgress& progress) {
     const std::size_t count = sorted.size();
-    assert(count < NodeWord::LeafLimit);
     nodes_.startOver(count);
     for (std::size_t k = 0; k < count; ++k) {
         holdRank(sorted[k], k);
