@@ -36,7 +36,8 @@ public:
     // probe does not pass the test.
     template <typename Test>
     KeyOrder::Position partitionPoint(const KeyOrder& keys, const Probe& probe, Test test) const {
-        return keys.partitionPoint([this, &probe, test](const auto& item) { return test(compareItem(item, probe)); });
+        return keys.partitionPoint(
+            [this, &probe, test](const auto& item) { return test(this->compareItem(item, probe)); });
     }
     // The probe of a filed record's own key.
     Probe probeOfRecord(RecordId id) const { return {records_.keyOf(id), records_.nameOf(id)}; }
