@@ -8,14 +8,15 @@ set -eu
 cd "$(dirname "$0")/.."
 allowed() {
     case $1 in
-    io | index) echo "" ;;
-    store) echo "io index" ;;
-    selection) echo "store io index" ;;
-    output) echo "selection store io index" ;;
-    request) echo "output selection store io index" ;;
-    console) echo "request output selection store io index" ;;
-    exchange) echo "store io index" ;;
-    file_tool) echo "exchange request selection store io index" ;;
+    io | order) echo "" ;;
+    index) echo "order" ;;
+    store) echo "io index order" ;;
+    selection) echo "store io index order" ;;
+    output) echo "selection store io index order" ;;
+    request) echo "output selection store io index order" ;;
+    console) echo "request output selection store io index order" ;;
+    exchange) echo "store io index order" ;;
+    file_tool) echo "exchange request selection store io index order" ;;
     *) echo "unknown" ;;
     esac
 }

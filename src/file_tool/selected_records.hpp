@@ -66,7 +66,7 @@ public:
     template <typename Visit>
     void forEach(Visit visit) const {
         const RecordStore& records = database_.records();
-        for (const NodeId id : selection_.records) {
+        for (const RecordId id : selection_.records) {
             visit(RecordView{records.name(id), records.group(id), records.ratingNum(id), records.ratingDen(id),
                              records.info(id)},
                   static_cast<bool>(cut_[id]));

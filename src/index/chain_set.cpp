@@ -25,17 +25,17 @@ std::uint8_t ChainSet::flippedIf(std::uint8_t flags, bool flip) {
     return result;
 }
 
-void ChainSet::setFlipBit(NodeId node, bool flip) {
+void ChainSet::setFlipBit(RecordId node, bool flip) {
     Node& n = at(node);
     n.flags = static_cast<std::uint8_t>(flip ? n.flags | FlipBit : n.flags & ~FlipBit);
 }
 
-std::uint8_t ChainSet::childSummary(NodeId child) const { return flippedIf(at(child).flags, flipBit(child)); }
+std::uint8_t ChainSet::childSummary(RecordId child) const { return flippedIf(at(child).flags, flipBit(child)); }
 
-// Recomputes a node's summary from its own colour and its children's
-// summaries, all relative to the node's accumulated flip.
-void ChainSet::pull(NodeId node) {
-    Node& n = at(node);
+// A node's summary from its own colour and its children's summaries, all
+// relative to the node's accumulated flip.
+std::uint8_t ChainSet::summaryOf(RecordId node) const {
+    const Node& n = at(node);
     const bool ownBlack = (n.flags & OwnBlack) != 0;
     bool firstBlack = ownBlack;
     bool lastBlack = ownBlack;
@@ -43,7 +43,7 @@ void ChainSet::pull(NodeId node) {
     bool redPair = false;
     bool hasRed = !ownBlack;
     bool hasBlack = ownBlack;
-    if (n.left != NoNode) {
+    if (n.left != NoRecord) {
         const std::uint8_t left = childSummary(n.left);
         const bool leftLast = (left & LastBlack) != 0;
         firstBlack = (left & FirstBlack) != 0;
@@ -52,7 +52,7 @@ void ChainSet::pull(NodeId node) {
         hasRed = hasRed || (left & HasRed) != 0;
         hasBlack = hasBlack || (left & HasBlack) != 0;
     }
-    if (n.right != NoNode) {
+    if (n.right != NoRecord) {
         const std::uint8_t right = childSummary(n.right);
         const bool rightFirst = (right & FirstBlack) != 0;
         lastBlack = (right & LastBlack) != 0;
@@ -68,19 +68,26 @@ void ChainSet::pull(NodeId node) {
     flags |= redPair ? HasRedPair : 0;
     flags |= hasRed ? HasRed : 0;
     flags |= hasBlack ? HasBlack : 0;
-    n.flags = flags;
+    return flags;
+}
+
+RecordId ChainSet::splayRootOf(RecordId node) const {
+    while (at(node).up != NoRecord) {
+        node = at(node).up;
+    }
+    return node;
 }
 
 // Rotates node above its parent. Every node's true colour stays: the node
 // takes over the flip that its parent had, the parent keeps only what lay
 // between them, and the subtree that changes parent is compensated.
-void ChainSet::rotateUp(NodeId node) {
+void ChainSet::rotateUp(RecordId node) {
     ++steps_;
-    const NodeId parent = at(node).up;
-    const NodeId grand = at(parent).up;
+    const RecordId parent = at(node).up;
+    const RecordId grand = at(parent).up;
     const bool nodeFlip = flipBit(node);
     const bool parentFlip = flipBit(parent);
-    NodeId moved = NoNode;
+    RecordId moved = NoRecord;
     if (at(parent).left == node) {
         moved = at(node).right;
         at(parent).left = moved;
@@ -90,13 +97,13 @@ void ChainSet::rotateUp(NodeId node) {
         at(parent).right = moved;
         at(node).left = parent;
     }
-    if (moved != NoNode) {
+    if (moved != NoRecord) {
         at(moved).up = parent;
         setFlipBit(moved, flipBit(moved) != nodeFlip);
     }
     at(parent).up = node;
     at(node).up = grand;
-    if (grand != NoNode) {
+    if (grand != NoRecord) {
         (at(grand).left == parent ? at(grand).left : at(grand).right) = node;
     }
     setFlipBit(node, nodeFlip != parentFlip);
@@ -105,14 +112,14 @@ void ChainSet::rotateUp(NodeId node) {
     pull(node);
 }
 
-void ChainSet::splay(NodeId node) {
+void ChainSet::splay(RecordId node) {
     for (;;) {
-        const NodeId parent = at(node).up;
-        if (parent == NoNode) {
+        const RecordId parent = at(node).up;
+        if (parent == NoRecord) {
             return;
         }
-        const NodeId grand = at(parent).up;
-        if (grand != NoNode) {
+        const RecordId grand = at(parent).up;
+        if (grand != NoRecord) {
             const bool zigZig = (at(grand).left == parent) == (at(parent).left == node);
             rotateUp(zigZig ? parent : node);
         }
@@ -120,22 +127,22 @@ void ChainSet::splay(NodeId node) {
     }
 }
 
-NodeId ChainSet::detach(NodeId root, bool left) {
-    NodeId& link = left ? at(root).left : at(root).right;
-    const NodeId child = link;
-    if (child != NoNode) {
-        link = NoNode;
-        at(child).up = NoNode;
+RecordId ChainSet::detach(RecordId root, bool left) {
+    RecordId& link = left ? at(root).left : at(root).right;
+    const RecordId child = link;
+    if (child != NoRecord) {
+        link = NoRecord;
+        at(child).up = NoRecord;
         setFlipBit(child, flipBit(child) != flipBit(root));
         pull(root);
     }
     return child;
 }
 
-void ChainSet::attach(NodeId root, NodeId subtree, bool left) {
-    NodeId& link = left ? at(root).left : at(root).right;
-    assert(link == NoNode && at(root).up == NoNode);
-    if (subtree != NoNode) {
+void ChainSet::attach(RecordId root, RecordId subtree, bool left) {
+    RecordId& link = left ? at(root).left : at(root).right;
+    assert(link == NoRecord && at(root).up == NoRecord);
+    if (subtree != NoRecord) {
         link = subtree;
         at(subtree).up = root;
         setFlipBit(subtree, flipBit(subtree) != flipBit(root));
@@ -143,8 +150,8 @@ void ChainSet::attach(NodeId root, NodeId subtree, bool left) {
     }
 }
 
-NodeId ChainSet::leftmost(NodeId node) {
-    while (at(node).left != NoNode) {
+RecordId ChainSet::leftmost(RecordId node) {
+    while (at(node).left != NoRecord) {
         ++steps_;
         node = at(node).left;
     }
@@ -152,19 +159,19 @@ NodeId ChainSet::leftmost(NodeId node) {
     return node;
 }
 
-void ChainSet::makeSingle(NodeId node, Colour colour) {
+void ChainSet::makeSingle(RecordId node, Colour colour) {
     at(node) = Node{};
     at(node).flags = colour == Colour::Black ? OwnBlack : 0;
     pull(node);
 }
 
-Colour ChainSet::colour(NodeId node) {
+Colour ChainSet::colour(RecordId node) {
     splay(node);
     const bool black = ((at(node).flags & OwnBlack) != 0) != flipBit(node);
     return black ? Colour::Black : Colour::Red;
 }
 
-void ChainSet::setColour(NodeId node, Colour colour) {
+void ChainSet::setColour(RecordId node, Colour colour) {
     splay(node);
     const bool storedBlack = (colour == Colour::Black) != flipBit(node);
     Node& n = at(node);
@@ -172,25 +179,25 @@ void ChainSet::setColour(NodeId node, Colour colour) {
     pull(node);
 }
 
-void ChainSet::join(NodeId last, NodeId first) {
+void ChainSet::join(RecordId last, RecordId first) {
     splay(first);
-    if (at(first).left != NoNode) {
+    if (at(first).left != NoRecord) {
         return;
     }
     splay(last);
     attach(last, first, false);
 }
 
-void ChainSet::cutAbove(NodeId node) {
+void ChainSet::cutAbove(RecordId node) {
     splay(node);
     detach(node, true);
 }
 
-void ChainSet::flip(NodeId top, NodeId bottom) {
+void ChainSet::flip(RecordId top, RecordId bottom) {
     splay(top);
-    const NodeId above = detach(top, true);
+    const RecordId above = detach(top, true);
     splay(bottom);
-    const NodeId below = detach(bottom, false);
+    const RecordId below = detach(bottom, false);
     // bottom is now the root of exactly the stretch top..bottom.
     setFlipBit(bottom, !flipBit(bottom));
     attach(bottom, below, false);
@@ -198,11 +205,11 @@ void ChainSet::flip(NodeId top, NodeId bottom) {
     attach(top, above, true);
 }
 
-NodeId ChainSet::deepestBlackPairTo(NodeId node) {
+RecordId ChainSet::deepestBlackPairTo(RecordId node) {
     splay(node);
-    const NodeId above = at(node).left;
-    if (above == NoNode) {
-        return NoNode;
+    const RecordId above = at(node).left;
+    if (above == NoRecord) {
+        return NoRecord;
     }
     const bool nodeFlip = flipBit(node);
     const bool nodeBlack = ((at(node).flags & OwnBlack) != 0) != nodeFlip;
@@ -211,16 +218,16 @@ NodeId ChainSet::deepestBlackPairTo(NodeId node) {
         return node;
     }
     if ((aboveSummary & HasBlackPair) == 0) {
-        return NoNode;
+        return NoRecord;
     }
     // Descend to the deepest pair, keeping the accumulated flip of each node.
-    NodeId cursor = above;
+    RecordId cursor = above;
     bool flip = nodeFlip != flipBit(above);
     for (;;) {
         ++steps_;
         const Node& n = at(cursor);
         const bool atBlack = ((n.flags & OwnBlack) != 0) != flip;
-        if (n.right != NoNode) {
+        if (n.right != NoRecord) {
             const bool rightFlip = flip != flipBit(n.right);
             const std::uint8_t right = flippedIf(at(n.right).flags, rightFlip);
             if ((right & HasBlackPair) != 0) {
@@ -232,7 +239,7 @@ NodeId ChainSet::deepestBlackPairTo(NodeId node) {
                 return leftmost(n.right);
             }
         }
-        assert(n.left != NoNode);
+        assert(n.left != NoRecord);
         const bool leftFlip = flip != flipBit(n.left);
         const std::uint8_t left = flippedIf(at(n.left).flags, leftFlip);
         if (atBlack && (left & LastBlack) != 0) {
@@ -244,21 +251,21 @@ NodeId ChainSet::deepestBlackPairTo(NodeId node) {
     }
 }
 
-NodeId ChainSet::deepestRedAbove(NodeId node) {
+RecordId ChainSet::deepestRedAbove(RecordId node) {
     splay(node);
-    const NodeId above = at(node).left;
-    if (above == NoNode) {
-        return NoNode;
+    const RecordId above = at(node).left;
+    if (above == NoRecord) {
+        return NoRecord;
     }
     bool flip = flipBit(node) != flipBit(above);
     if ((flippedIf(at(above).flags, flip) & HasRed) == 0) {
-        return NoNode;
+        return NoRecord;
     }
-    NodeId cursor = above;
+    RecordId cursor = above;
     for (;;) {
         ++steps_;
         const Node& n = at(cursor);
-        if (n.right != NoNode) {
+        if (n.right != NoRecord) {
             const bool rightFlip = flip != flipBit(n.right);
             if ((flippedIf(at(n.right).flags, rightFlip) & HasRed) != 0) {
                 cursor = n.right;
@@ -270,65 +277,46 @@ NodeId ChainSet::deepestRedAbove(NodeId node) {
             splay(cursor);
             return cursor;
         }
-        assert(n.left != NoNode);
+        assert(n.left != NoRecord);
         flip = flip != flipBit(n.left);
         cursor = n.left;
     }
 }
 
-NodeId ChainSet::first(NodeId node) {
+RecordId ChainSet::first(RecordId node) {
     splay(node);
     return leftmost(node);
 }
 
-NodeId ChainSet::next(NodeId node) {
+RecordId ChainSet::next(RecordId node) {
     splay(node);
-    const NodeId right = at(node).right;
-    return right == NoNode ? NoNode : leftmost(right);
+    const RecordId right = at(node).right;
+    return right == NoRecord ? NoRecord : leftmost(right);
 }
 
-std::vector<NodeId> ChainSet::chainOf(NodeId node) {
-    splay(node);
-    std::vector<NodeId> chain;
-    std::vector<NodeId> pending;
-    for (NodeId cursor = node; cursor != NoNode || !pending.empty();) {
-        if (cursor != NoNode) {
-            pending.push_back(cursor);
-            cursor = at(cursor).left;
-            continue;
-        }
-        cursor = pending.back();
-        pending.pop_back();
-        chain.push_back(cursor);
-        cursor = at(cursor).right;
-    }
+std::vector<RecordId> ChainSet::chainOf(RecordId node) const {
+    std::vector<RecordId> chain;
+    forEachInChain(node, [&chain](RecordId member, Colour) { chain.push_back(member); });
     return chain;
 }
 
-bool ChainSet::summariesHold(NodeId node) {
-    splay(node);
-    // Post-order: every node's summary recomputed from its children must be
-    // the stored one, and every child must point back to its parent.
-    std::vector<std::pair<NodeId, bool>> pending{{node, false}};
+bool ChainSet::summariesHold(RecordId node) const {
+    // Every node's summary, recomputed from its children's stored ones, must
+    // be its stored one, and every child must point back to its parent.
+    std::vector<RecordId> pending{splayRootOf(node)};
     while (!pending.empty()) {
-        auto [cursor, childrenDone] = pending.back();
+        const RecordId cursor = pending.back();
         pending.pop_back();
         const Node& n = at(cursor);
-        if (!childrenDone) {
-            pending.emplace_back(cursor, true);
-            for (const NodeId child : {n.left, n.right}) {
-                if (child != NoNode) {
-                    if (at(child).up != cursor) {
-                        return false;
-                    }
-                    pending.emplace_back(child, false);
+        for (const RecordId child : {n.left, n.right}) {
+            if (child != NoRecord) {
+                if (at(child).up != cursor) {
+                    return false;
                 }
+                pending.push_back(child);
             }
-            continue;
         }
-        const std::uint8_t stored = n.flags;
-        pull(cursor);
-        if (at(cursor).flags != stored) {
+        if (summaryOf(cursor) != n.flags) {
             return false;
         }
     }

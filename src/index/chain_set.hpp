@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "index/renumber_nodes.hpp"
@@ -13,9 +15,9 @@ enum class Colour : std::uint8_t { Red = 0, Black = 1 };
 // The links of a node in the splay tree of its chain, with its colour and
 // summary bits (see ChainSet).
 struct ChainLinks {
-    NodeId up = NoNode;
-    NodeId left = NoNode;
-    NodeId right = NoNode;
+    RecordId up = NoRecord;
+    RecordId left = NoRecord;
+    RecordId right = NoRecord;
     std::uint8_t flags = 0;
 };
 
@@ -44,43 +46,49 @@ public:
     // throw std::bad_alloc).
     bool isMade() const { return !links_.empty(); }
     void makeRoom(std::size_t count);
-    bool hasRoomFor(NodeId node) const { return node < links_.size(); }
+    bool hasRoomFor(RecordId node) const { return node < links_.size(); }
     void clear() { std::vector<ChainLinks>().swap(links_); }
     // Renumbers every link from n to numberOf(n), a permutation (see
     // renumberNodes).
     template <typename NumberOf, typename PrefetchNumberOf>
     void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
-    std::size_t heldBytes() const { return links_.capacity() * sizeof(ChainLinks); }
 
     // Makes a node a chain of its own with a colour.
-    void makeSingle(NodeId node, Colour colour);
-    Colour colour(NodeId node);
-    void setColour(NodeId node, Colour colour);
+    void makeSingle(RecordId node, Colour colour);
+    // The colour of a node; splays it to the root of its splay tree, which
+    // pays for the way there.
+    Colour colour(RecordId node);
+    void setColour(RecordId node, Colour colour);
 
     // Appends the chain that begins with first to the chain that ends with
     // last; nothing when first already follows last.
-    void join(NodeId last, NodeId first);
+    void join(RecordId last, RecordId first);
     // Cuts the chain of node just above it; a node that begins its chain is
     // left as it is.
-    void cutAbove(NodeId node);
+    void cutAbove(RecordId node);
 
     // Flips the colours of the stretch from top down to bottom, both in one
     // chain with top not below bottom.
-    void flip(NodeId top, NodeId bottom);
+    void flip(RecordId top, RecordId bottom);
     // The lower node of the deepest pair of black nodes next to each other
     // among the nodes of node's chain from its first node down to node, or
-    // NoNode.
-    NodeId deepestBlackPairTo(NodeId node);
-    // The deepest red node above node in its chain, or NoNode.
-    NodeId deepestRedAbove(NodeId node);
+    // NoRecord.
+    RecordId deepestBlackPairTo(RecordId node);
+    // The deepest red node above node in its chain, or NoRecord.
+    RecordId deepestRedAbove(RecordId node);
     // The first node of node's chain.
-    NodeId first(NodeId node);
-    // The node after node in its chain, or NoNode.
-    NodeId next(NodeId node);
+    RecordId first(RecordId node);
+    // The node after node in its chain, or NoRecord.
+    RecordId next(RecordId node);
 
-    // The chain of node, top first, and whether every summary is right.
-    std::vector<NodeId> chainOf(NodeId node);
-    bool summariesHold(NodeId node);
+    // For checks, without splaying (each costs the chain's length and
+    // node's depth in its splay tree): visit(member, colour) for every node
+    // of node's chain, top first; the chain; and whether every summary and
+    // up link of its splay tree is right.
+    template <typename Visit>
+    void forEachInChain(RecordId node, Visit visit) const;
+    std::vector<RecordId> chainOf(RecordId node) const;
+    bool summariesHold(RecordId node) const;
 
     // Splay steps taken so far: the work measure of the set.
     std::uint64_t steps() const { return steps_; }
@@ -103,33 +111,56 @@ private:
 
     // The summary bits of flags, flipped when flip is set.
     static std::uint8_t flippedIf(std::uint8_t flags, bool flip);
-    Node& at(NodeId node) { return links_[node]; }
-    const Node& at(NodeId node) const { return links_[node]; }
-    bool flipBit(NodeId node) const { return (at(node).flags & FlipBit) != 0; }
-    void setFlipBit(NodeId node, bool flip);
+    Node& at(RecordId node) { return links_[node]; }
+    const Node& at(RecordId node) const { return links_[node]; }
+    bool flipBit(RecordId node) const { return (at(node).flags & FlipBit) != 0; }
+    void setFlipBit(RecordId node, bool flip);
     // The summary of a child, relative to its parent.
-    std::uint8_t childSummary(NodeId child) const;
-    void pull(NodeId node);
-    void rotateUp(NodeId node);
-    void splay(NodeId node);
+    std::uint8_t childSummary(RecordId child) const;
+    // A node's flags with the summary recomputed from its own colour and its
+    // children's summaries; pull stores them.
+    std::uint8_t summaryOf(RecordId node) const;
+    void pull(RecordId node) { at(node).flags = summaryOf(node); }
+    RecordId splayRootOf(RecordId node) const;
+    void rotateUp(RecordId node);
+    void splay(RecordId node);
     // Detaches the left or right subtree of a splay root as a tree of its
     // own, or attaches a tree there; the flip bits keep every true colour.
-    NodeId detach(NodeId root, bool left);
-    void attach(NodeId root, NodeId subtree, bool left);
+    RecordId detach(RecordId root, bool left);
+    void attach(RecordId root, RecordId subtree, bool left);
     // The first node of node's subtree, splayed to the root of its tree.
-    NodeId leftmost(NodeId node);
+    RecordId leftmost(RecordId node);
 
     std::vector<ChainLinks> links_;
     std::uint64_t steps_ = 0;
 };
 
+template <typename Visit>
+void ChainSet::forEachInChain(RecordId node, Visit visit) const {
+    // In-order, each node's accumulated flip carried down with it.
+    std::vector<std::pair<RecordId, bool>> pending;
+    RecordId cursor = splayRootOf(node);
+    bool flip = flipBit(cursor);
+    while (cursor != NoRecord || !pending.empty()) {
+        if (cursor != NoRecord) {
+            pending.emplace_back(cursor, flip);
+            cursor = at(cursor).left;
+            flip = cursor != NoRecord && flip != flipBit(cursor);
+            continue;
+        }
+        std::tie(cursor, flip) = pending.back();
+        pending.pop_back();
+        const bool black = ((at(cursor).flags & OwnBlack) != 0) != flip;
+        visit(cursor, black ? Colour::Black : Colour::Red);
+        const RecordId right = at(cursor).right;
+        flip = right != NoRecord && flip != flipBit(right);
+        cursor = right;
+    }
+}
+
 template <typename NumberOf, typename PrefetchNumberOf>
 void ChainSet::renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf) {
-    renumberNodes(links_, numberOf, prefetchNumberOf, [](ChainLinks& links, const auto& map) {
-        links.up = map(links.up);
-        links.left = map(links.left);
-        links.right = map(links.right);
-    });
+    renumberNodes(links_, numberOf, prefetchNumberOf, &ChainLinks::up, &ChainLinks::left, &ChainLinks::right);
 }
 
 }  // namespace recdb

@@ -5,10 +5,11 @@
 
 namespace recdb {
 
-KeyOrder::Separator KeyOrder::separatorOf(NodeId id) const {
+KeyOrder::Separator KeyOrder::separatorOf(RecordId id) const {
     Separator separator;
     separator.key = names_.keyOf(id);
     const std::string_view name = names_.nameOf(id);
+    assert(name.size() <= MaxNameLength);
     separator.nameLength = static_cast<std::uint8_t>(std::min(name.size(), sizeof separator.name));
     std::copy_n(name.data(), separator.nameLength, separator.name);
     return separator;
@@ -16,70 +17,70 @@ KeyOrder::Separator KeyOrder::separatorOf(NodeId id) const {
 
 // A place at the end of a leaf is the start of the next one.
 KeyOrder::Position KeyOrder::settled(Position position) const {
-    while (position.leaf != NoNode && position.slot == leaves_[position.leaf].count) {
-        position = {leaves_[position.leaf].next, 0};
+    while (position.leaf != NoLeaf && position.slot == leafAt(position.leaf).count) {
+        position = {leafAt(position.leaf).next, 0};
     }
     return position;
 }
 
-NodeId KeyOrder::idAt(Position position) const {
+RecordId KeyOrder::idAt(Position position) const {
     position = settled(position);
-    return position.leaf == NoNode ? NoNode : leafEntries(position.leaf)[position.slot];
+    return position.leaf == NoLeaf ? NoRecord : leafEntries(position.leaf)[position.slot];
 }
 
 KeyOrder::Position KeyOrder::next(Position position) const {
     position = settled(position);
-    if (position.leaf == NoNode) {
+    if (position.leaf == NoLeaf) {
         return {};
     }
-    if (position.slot + 1 < leaves_[position.leaf].count) {
+    if (position.slot + 1 < leafAt(position.leaf).count) {
         return {position.leaf, position.slot + 1};
     }
-    return {leaves_[position.leaf].next, 0};
+    return {leafAt(position.leaf).next, 0};
 }
 
 KeyOrder::Position KeyOrder::previous(Position position) const {
-    if (position.leaf == NoNode) {
+    if (position.leaf == NoLeaf) {
         return last();
     }
     while (position.slot == 0) {
-        position.leaf = leaves_[position.leaf].previous;
-        if (position.leaf == NoNode) {
+        position.leaf = leafAt(position.leaf).previous;
+        if (position.leaf == NoLeaf) {
             return {};
         }
-        position.slot = leaves_[position.leaf].count;
+        position.slot = leafAt(position.leaf).count;
     }
     return {position.leaf, position.slot - 1};
 }
 
 KeyOrder::Position KeyOrder::last() const {
-    if (lastLeaf_ == NoNode) {
+    if (lastLeaf_ == NoLeaf) {
         return {};
     }
-    return previous({lastLeaf_, leaves_[lastLeaf_].count});
+    return previous({lastLeaf_, leafAt(lastLeaf_).count});
 }
 
-NodeId KeyOrder::takeLeaf() {
+KeyOrder::LeafId KeyOrder::takeLeaf() {
     assert(!freeLeaves_.empty());
-    const NodeId leaf = freeLeaves_.back();
+    const LeafId leaf = freeLeaves_.back();
     freeLeaves_.pop_back();
-    leaves_[leaf] = Leaf{};
+    leafAt(leaf) = Leaf{};
     return leaf;
 }
 
-NodeId KeyOrder::takeInner() {
+KeyOrder::InnerId KeyOrder::takeInner() {
     assert(!freeInners_.empty());
-    const NodeId inner = freeInners_.back();
+    const InnerId inner = freeInners_.back();
     freeInners_.pop_back();
-    inners_[inner].count = 0;
-    inners_[inner].parent = NoNode;
+    innerAt(inner).count = 0;
+    innerAt(inner).parent = NoInner;
     return inner;
 }
 
 // Freed nodes go back to the free lists, whose capacity was reserved when
 // the nodes were made, so releasing never allocates.
-void KeyOrder::releaseLeaf(NodeId leaf) { freeLeaves_.push_back(leaf); }
-void KeyOrder::releaseInner(NodeId inner) { freeInners_.push_back(inner); }
+void KeyOrder::releaseLeaf(LeafId leaf) { freeLeaves_.push_back(leaf); }
+void KeyOrder::releaseInner(InnerId inner) { freeInners_.push_back(inner); }
 
 namespace {
 
@@ -115,7 +116,7 @@ void KeyOrder::prepareInsert() {
     // plus a new root. The free lists keep room for every node, so that
     // giving a node back never allocates.
     if (freeLeaves_.empty()) {
-        const auto leaf = static_cast<NodeId>(leaves_.size());
+        const LeafId leaf{static_cast<std::uint32_t>(leaves_.size())};
         reserveMore(entries_, LeafCapacity);
         reserveMore(leaves_, 1);
         freeLeaves_.reserve(leaves_.capacity());
@@ -125,7 +126,7 @@ void KeyOrder::prepareInsert() {
     }
     const std::size_t innersNeeded = height_ + 1;
     while (freeInners_.size() < innersNeeded) {
-        const auto inner = static_cast<NodeId>(inners_.size());
+        const InnerId inner{static_cast<std::uint32_t>(inners_.size())};
         reserveMore(inners_, 1);
         freeInners_.reserve(inners_.capacity());
         inners_.emplace_back();
@@ -133,31 +134,32 @@ void KeyOrder::prepareInsert() {
     }
 }
 
-KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
+KeyOrder::Placement KeyOrder::place(Position position, RecordId id) {
     ++size_;
-    if (root_ == NoNode) {
-        const NodeId leaf = takeLeaf();
+    if (root_ == NoChild) {
+        const LeafId leaf = takeLeaf();
         leafEntries(leaf)[0] = id;
-        leaves_[leaf].count = 1;
-        root_ = firstLeaf_ = lastLeaf_ = leaf;
+        leafAt(leaf).count = 1;
+        firstLeaf_ = lastLeaf_ = leaf;
+        root_ = childOf(leaf);
         height_ = 0;
-        return {leaf, NoNode};
+        return {leaf, NoLeaf};
     }
-    const NodeId leaf = position.leaf;
-    assert(leaf != NoNode && position.slot <= leaves_[leaf].count);
-    NodeId* entries = leafEntries(leaf);
-    std::uint32_t& count = leaves_[leaf].count;
+    const LeafId leaf = position.leaf;
+    assert(leaf != NoLeaf && position.slot <= leafAt(leaf).count);
+    RecordId* entries = leafEntries(leaf);
+    std::uint32_t& count = leafAt(leaf).count;
     if (count < LeafCapacity) {
         std::copy_backward(entries + position.slot, entries + count, entries + count + 1);
         entries[position.slot] = id;
         ++count;
-        return {leaf, NoNode};
+        return {leaf, NoLeaf};
     }
     // Split. Entries arriving at the end (or the start) of a leaf move alone
     // (or move the rest alone), so that keys in order fill the leaves.
-    const NodeId right = takeLeaf();
+    const LeafId right = takeLeaf();
     entries = leafEntries(leaf);
-    NodeId* rightEntries = leafEntries(right);
+    RecordId* rightEntries = leafEntries(right);
     std::uint32_t keep = LeafCapacity / 2;
     if (position.slot == LeafCapacity) {
         keep = LeafCapacity;
@@ -165,26 +167,28 @@ KeyOrder::Placement KeyOrder::insert(Position position, NodeId id) {
         keep = 0;
     }
     std::copy(entries + keep, entries + LeafCapacity, rightEntries);
-    leaves_[right].count = LeafCapacity - keep;
+    Leaf& left = leafAt(leaf);
+    Leaf& split = leafAt(right);
+    split.count = LeafCapacity - keep;
     count = keep;
-    leaves_[right].previous = leaf;
-    leaves_[right].next = leaves_[leaf].next;
-    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = right;
-    leaves_[leaf].next = right;
-    leaves_[right].parent = leaves_[leaf].parent;
+    split.previous = leaf;
+    split.next = left.next;
+    (left.next == NoLeaf ? lastLeaf_ : leafAt(left.next).previous) = right;
+    left.next = right;
+    split.parent = left.parent;
     const bool toLeft = position.slot < keep || (position.slot == keep && keep == 0);
-    const NodeId target = toLeft ? leaf : right;
+    const LeafId target = toLeft ? leaf : right;
     const std::uint32_t slot = toLeft ? position.slot : position.slot - keep;
-    NodeId* targetEntries = leafEntries(target);
-    std::uint32_t& targetCount = leaves_[target].count;
+    RecordId* targetEntries = leafEntries(target);
+    std::uint32_t& targetCount = leafAt(target).count;
     std::copy_backward(targetEntries + slot, targetEntries + targetCount, targetEntries + targetCount + 1);
     targetEntries[slot] = id;
     ++targetCount;
-    insertIntoParent(leaf, true, separatorOf(rightEntries[0]), right);
+    insertIntoParent(childOf(leaf), true, separatorOf(rightEntries[0]), childOf(right));
     return {target, right};
 }
 
-std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
+std::uint32_t KeyOrder::childIndex(const Inner& inner, ChildId child) const {
     std::uint32_t index = 0;
     while (inner.children[index] != child) {
         ++index;
@@ -195,15 +199,15 @@ std::uint32_t KeyOrder::childIndex(const Inner& inner, NodeId child) const {
 
 // Files right (a new node after left, at the same level) with its separator
 // in left's parent, splitting full inner nodes upwards as needed.
-void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
+void KeyOrder::insertIntoParent(ChildId left, bool isLeaf, const Separator& separator, ChildId right) {
     Separator pending = separator;
     for (;;) {
-        const NodeId parent = parentOf(left, isLeaf);
-        if (parent == NoNode) {
+        const InnerId parent = parentOf(left, isLeaf);
+        if (parent == NoInner) {
             growRoot(left, isLeaf, pending, right);
             return;
         }
-        Inner& inner = inners_[parent];
+        Inner& inner = innerAt(parent);
         const std::uint32_t index = childIndex(inner, left) + 1;
         if (inner.count < Fanout) {
             // The separator left of child k is separators[k - 1].
@@ -213,25 +217,25 @@ void KeyOrder::insertIntoParent(NodeId left, bool isLeaf, const Separator& separ
             parentOf(right, isLeaf) = parent;
             return;
         }
-        const NodeId sibling = takeInner();
+        const InnerId sibling = takeInner();
         pending = splitInner(parent, sibling, index, right, pending, isLeaf);
-        left = parent;
+        left = childOf(parent);
         isLeaf = false;
-        right = sibling;
+        right = childOf(sibling);
     }
 }
 
 // A new root above the old one (left) and its new sibling.
-void KeyOrder::growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right) {
-    const NodeId root = takeInner();
-    Inner& inner = inners_[root];
+void KeyOrder::growRoot(ChildId left, bool isLeaf, const Separator& separator, ChildId right) {
+    const InnerId root = takeInner();
+    Inner& inner = innerAt(root);
     inner.count = 2;
     inner.children[0] = left;
     inner.children[1] = right;
     inner.separators[0] = separator;
     parentOf(left, isLeaf) = root;
     parentOf(right, isLeaf) = root;
-    root_ = root;
+    root_ = childOf(root);
     ++height_;
 }
 
@@ -239,11 +243,11 @@ void KeyOrder::growRoot(NodeId left, bool isLeaf, const Separator& separator, No
 // separator on its left: of the Fanout + 1 children in order, the lower half
 // stays and the upper half moves to the empty inner node half. Returns the
 // separator between the halves, which goes up a level.
-KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child,
+KeyOrder::Separator KeyOrder::splitInner(InnerId full, InnerId half, std::uint32_t index, ChildId child,
                                          const Separator& separator, bool childrenAreLeaves) {
-    Inner& lower = inners_[full];
-    Inner& upper = inners_[half];
-    NodeId children[Fanout + 1];
+    Inner& lower = innerAt(full);
+    Inner& upper = innerAt(half);
+    ChildId children[Fanout + 1];
     Separator separators[Fanout];
     std::copy_n(lower.children, Fanout, children);
     std::copy_n(lower.separators, Fanout - 1, separators);
@@ -268,31 +272,31 @@ KeyOrder::Separator KeyOrder::splitInner(NodeId full, NodeId half, std::uint32_t
 
 void KeyOrder::erase(Position position) {
     position = settled(position);
-    const NodeId leaf = position.leaf;
-    NodeId* entries = leafEntries(leaf);
-    std::uint32_t& count = leaves_[leaf].count;
-    std::copy(entries + position.slot + 1, entries + count, entries + position.slot);
-    --count;
+    const LeafId leaf = position.leaf;
+    RecordId* entries = leafEntries(leaf);
+    Leaf& emptied = leafAt(leaf);
+    std::copy(entries + position.slot + 1, entries + emptied.count, entries + position.slot);
+    --emptied.count;
     --size_;
-    if (count > 0) {
+    if (emptied.count > 0) {
         return;
     }
-    (leaves_[leaf].previous == NoNode ? firstLeaf_ : leaves_[leaves_[leaf].previous].next) = leaves_[leaf].next;
-    (leaves_[leaf].next == NoNode ? lastLeaf_ : leaves_[leaves_[leaf].next].previous) = leaves_[leaf].previous;
+    (emptied.previous == NoLeaf ? firstLeaf_ : leafAt(emptied.previous).next) = emptied.next;
+    (emptied.next == NoLeaf ? lastLeaf_ : leafAt(emptied.next).previous) = emptied.previous;
     if (height_ == 0) {
-        root_ = NoNode;
+        root_ = NoChild;
     } else {
-        removeFromParent(leaf, true);
+        removeFromParent(childOf(leaf), true);
     }
     releaseLeaf(leaf);
 }
 
 // Takes child out of its parent, with the separator on its left (or, for a
 // first child, on its right); an inner node left without children goes too.
-void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
+void KeyOrder::removeFromParent(ChildId child, bool isLeaf) {
     for (;;) {
-        const NodeId parent = parentOf(child, isLeaf);
-        Inner& inner = inners_[parent];
+        const InnerId parent = parentOf(child, isLeaf);
+        Inner& inner = innerAt(parent);
         const std::uint32_t index = childIndex(inner, child);
         eraseAt(inner.children, inner.count, index);
         if (inner.count > 1) {
@@ -303,47 +307,48 @@ void KeyOrder::removeFromParent(NodeId child, bool isLeaf) {
             break;
         }
         releaseInner(parent);
-        if (parent == root_) {
-            root_ = NoNode;
+        if (childOf(parent) == root_) {
+            root_ = NoChild;
             height_ = 0;
             return;
         }
-        child = parent;
+        child = childOf(parent);
         isLeaf = false;
     }
     // A root with one child gives way to it.
-    while (height_ > 0 && inners_[root_].count == 1) {
-        const NodeId only = inners_[root_].children[0];
-        releaseInner(root_);
+    while (height_ > 0 && innerAt(asInner(root_)).count == 1) {
+        const ChildId only = innerAt(asInner(root_)).children[0];
+        releaseInner(asInner(root_));
         root_ = only;
         --height_;
-        parentOf(only, height_ == 0) = NoNode;
+        parentOf(only, height_ == 0) = NoInner;
     }
 }
 
 void KeyOrder::clear() {
-    std::vector<NodeId>().swap(entries_);
+    std::vector<RecordId>().swap(entries_);
     std::vector<Leaf>().swap(leaves_);
     std::vector<Inner>().swap(inners_);
-    std::vector<NodeId>().swap(freeLeaves_);
-    std::vector<NodeId>().swap(freeInners_);
-    root_ = firstLeaf_ = lastLeaf_ = NoNode;
+    std::vector<LeafId>().swap(freeLeaves_);
+    std::vector<InnerId>().swap(freeInners_);
+    root_ = NoChild;
+    firstLeaf_ = lastLeaf_ = NoLeaf;
     height_ = 0;
     size_ = 0;
 }
 
-std::span<NodeId> KeyOrder::bulkEntries(std::size_t count) {
+std::span<RecordId> KeyOrder::bulkEntries(std::size_t count) {
     clear();
     const std::size_t leafCount = (count + LeafCapacity - 1) / LeafCapacity;
     entries_.resize(leafCount * LeafCapacity);
     return {entries_.data(), count};
 }
 
-NodeId KeyOrder::firstLeafOf(NodeId node, unsigned level) const {
+KeyOrder::LeafId KeyOrder::firstLeafOf(ChildId node, unsigned level) const {
     for (; level > 0; --level) {
-        node = inners_[node].children[0];
+        node = innerAt(asInner(node)).children[0];
     }
-    return node;
+    return asLeaf(node);
 }
 
 void KeyOrder::finishBulk(std::size_t count) {
@@ -355,18 +360,19 @@ void KeyOrder::finishBulk(std::size_t count) {
     leaves_.resize(leafCount);
     freeLeaves_.reserve(leafCount);
     freeInners_.reserve(leafCount / (Fanout - 1) + 8);
+    const auto leafNumber = [](std::size_t k) { return LeafId{static_cast<std::uint32_t>(k)}; };
     for (std::size_t k = 0; k < leafCount; ++k) {
         Leaf& leaf = leaves_[k];
         leaf.count = static_cast<std::uint32_t>(std::min<std::size_t>(LeafCapacity, count - k * LeafCapacity));
-        leaf.previous = k == 0 ? NoNode : static_cast<NodeId>(k - 1);
-        leaf.next = k + 1 == leafCount ? NoNode : static_cast<NodeId>(k + 1);
+        leaf.previous = k == 0 ? NoLeaf : leafNumber(k - 1);
+        leaf.next = k + 1 == leafCount ? NoLeaf : leafNumber(k + 1);
     }
-    firstLeaf_ = 0;
-    lastLeaf_ = static_cast<NodeId>(leafCount - 1);
+    firstLeaf_ = leafNumber(0);
+    lastLeaf_ = leafNumber(leafCount - 1);
     // Build the inner levels bottom up, each node taking Fanout children.
-    std::vector<NodeId> level(leafCount);
+    std::vector<ChildId> level(leafCount);
     for (std::size_t k = 0; k < leafCount; ++k) {
-        level[k] = static_cast<NodeId>(k);
+        level[k] = childOf(leafNumber(k));
     }
     // Room for every level's inner nodes at once: growing the array level
     // by level would copy it, holding it twice for a moment.
@@ -378,22 +384,22 @@ void KeyOrder::finishBulk(std::size_t count) {
     height_ = 0;
     while (level.size() > 1) {
         const std::size_t parents = (level.size() + Fanout - 1) / Fanout;
-        std::vector<NodeId> above;
+        std::vector<ChildId> above;
         above.reserve(parents);
         for (std::size_t start = 0; start < level.size(); start += Fanout) {
-            const auto parent = static_cast<NodeId>(inners_.size());
+            const InnerId parent{static_cast<std::uint32_t>(inners_.size())};
             inners_.emplace_back();
             Inner& inner = inners_.back();
             inner.count = static_cast<std::uint32_t>(std::min<std::size_t>(Fanout, level.size() - start));
             for (std::uint32_t k = 0; k < inner.count; ++k) {
-                const NodeId child = level[start + k];
+                const ChildId child = level[start + k];
                 inner.children[k] = child;
                 parentOf(child, height_ == 0) = parent;
                 if (k > 0) {
                     inner.separators[k - 1] = separatorOf(leafEntries(firstLeafOf(child, height_))[0]);
                 }
             }
-            above.push_back(parent);
+            above.push_back(childOf(parent));
         }
         level = std::move(above);
         ++height_;
@@ -401,10 +407,11 @@ void KeyOrder::finishBulk(std::size_t count) {
     root_ = level[0];
 }
 
-std::vector<NodeId> KeyOrder::entries() const {
-    std::vector<NodeId> all;
-    for (NodeId leaf = firstLeaf_; leaf != NoNode; leaf = leaves_[leaf].next) {
-        all.insert(all.end(), leafEntries(leaf), leafEntries(leaf) + leaves_[leaf].count);
+std::vector<RecordId> KeyOrder::entries() const {
+    std::vector<RecordId> all;
+    for (LeafId leaf = firstLeaf_; leaf != NoLeaf; leaf = leafAt(leaf).next) {
+        const std::span<const RecordId> ids = idsIn(leaf);
+        all.insert(all.end(), ids.begin(), ids.end());
     }
     return all;
 }
@@ -412,49 +419,44 @@ std::vector<NodeId> KeyOrder::entries() const {
 bool KeyOrder::structureHolds() const {
     // Every leaf reachable from the root at the same depth, linked in the same
     // order as the leaf list, with parents pointing back and counts adding up.
-    if (root_ == NoNode) {
-        return size_ == 0 && firstLeaf_ == NoNode && lastLeaf_ == NoNode;
+    if (root_ == NoChild) {
+        return size_ == 0 && firstLeaf_ == NoLeaf && lastLeaf_ == NoLeaf;
     }
-    std::vector<NodeId> leavesInOrder;
-    std::vector<std::pair<NodeId, unsigned>> pending{{root_, height_}};
+    std::vector<LeafId> leavesInOrder;
+    std::vector<std::pair<ChildId, unsigned>> pending{{root_, height_}};
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
         if (level == 0) {
-            leavesInOrder.push_back(node);
+            leavesInOrder.push_back(asLeaf(node));
             continue;
         }
-        const Inner& inner = inners_[node];
+        const Inner& inner = innerAt(asInner(node));
         if (inner.count == 0 || inner.count > Fanout) {
             return false;
         }
         for (std::uint32_t k = inner.count; k-- > 0;) {
-            const NodeId child = inner.children[k];
-            const NodeId parent = level == 1 ? leaves_[child].parent : inners_[child].parent;
-            if (parent != node) {
+            const ChildId child = inner.children[k];
+            const InnerId parent = level == 1 ? leafAt(asLeaf(child)).parent : innerAt(asInner(child)).parent;
+            if (parent != asInner(node)) {
                 return false;
             }
             pending.emplace_back(child, level - 1);
         }
     }
     std::size_t total = 0;
-    NodeId expected = firstLeaf_;
-    NodeId previous = NoNode;
-    for (const NodeId leaf : leavesInOrder) {
-        if (leaf != expected || leaves_[leaf].previous != previous || leaves_[leaf].count == 0 ||
-            leaves_[leaf].count > LeafCapacity) {
+    LeafId expected = firstLeaf_;
+    LeafId previous = NoLeaf;
+    for (const LeafId leaf : leavesInOrder) {
+        const Leaf& at = leafAt(leaf);
+        if (leaf != expected || at.previous != previous || at.count == 0 || at.count > LeafCapacity) {
             return false;
         }
-        total += leaves_[leaf].count;
+        total += at.count;
         previous = leaf;
-        expected = leaves_[leaf].next;
+        expected = at.next;
     }
-    return expected == NoNode && previous == lastLeaf_ && total == size_;
-}
-
-std::size_t KeyOrder::heldBytes() const {
-    return entries_.capacity() * sizeof(NodeId) + leaves_.capacity() * sizeof(Leaf) +
-           inners_.capacity() * sizeof(Inner) + (freeLeaves_.capacity() + freeInners_.capacity()) * sizeof(NodeId);
+    return expected == NoLeaf && previous == lastLeaf_ && total == size_;
 }
 
 }  // namespace recdb

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "index/index_key.hpp"
-#include "index/node_id.hpp"
-#include "index/record_keys.hpp"
+#include "index/node_word.hpp"
+#include "order/index_key.hpp"
+#include "order/record_id.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
 
@@ -32,14 +35,19 @@ public:
     struct Separator {
         IndexKey key;
         std::uint8_t nameLength = 0;
-        char name[63];
+        char name[MaxNameLength];
 
         std::string_view nameView() const { return {name, nameLength}; }
     };
+    // The key order numbers its own nodes apart from the records: leaves and
+    // inner nodes count from 0 each, in arrays of their own, and their types
+    // keep either from passing for the other or for a record number.
+    enum class LeafId : std::uint32_t {};
+    static constexpr LeafId NoLeaf{UINT32_MAX};
     // A place between entries: before entry slot of a leaf; slot may equal
-    // the leaf's count. The end of the order is the leaf NoNode.
+    // the leaf's count. The end of the order is the leaf NoLeaf.
     struct Position {
-        NodeId leaf = NoNode;
+        LeafId leaf = NoLeaf;
         std::uint32_t slot = 0;
     };
 
@@ -57,98 +65,136 @@ public:
     Position partitionPoint(Before before) const;
 
     // The record at a position (after moving past the end of its leaf), or
-    // NoNode at the end.
-    NodeId idAt(Position position) const;
+    // NoRecord at the end.
+    RecordId idAt(Position position) const;
     // The positions of the entry after and before the one at position.
     Position next(Position position) const;
     Position previous(Position position) const;
     Position last() const;
+    // The position of the first record, settled into its leaf (NoLeaf when
+    // the order is empty).
+    Position first() const { return settled({firstLeaf_, 0}); }
 
-    // Where an insert put its record: the leaf that holds it, and a leaf
-    // that a split made (or NoNode), to which every record in it moved.
-    struct Placement {
-        NodeId leaf = NoNode;
-        NodeId split = NoNode;
-    };
+    // Every record knows the leaf that holds it, in a word that the caller
+    // lends per record (wordOf(id) gives it) and the key order alone writes:
+    // inserts note it for the new record and for every record that a split
+    // moves, so that positionOf finds a record by scanning one leaf, however
+    // many records share its key.
+    template <typename WordOf>
+    Position positionOf(RecordId id, WordOf wordOf) const;
 
     void prepareInsert();
     // Whether prepareInsert has made room for the next insert.
     bool readyToInsert() const { return !freeLeaves_.empty() && freeInners_.size() > height_; }
     // Inserts before position (a partitionPoint since the last change).
-    Placement insert(Position position, NodeId id);
-    // The records of a leaf, in order.
-    std::span<const NodeId> idsIn(NodeId leaf) const { return {leafEntries(leaf), leaves_[leaf].count}; }
-    // The position of the first record, settled into its leaf (NoNode when
-    // the order is empty).
-    Position first() const { return settled({firstLeaf_, 0}); }
+    template <typename WordOf>
+    void insert(Position position, RecordId id, WordOf wordOf);
     // Erases the entry at position.
     void erase(Position position);
     void clear();
 
     // Bulk building: storage for count entries, which the caller fills in
-    // order; finishBulk then builds the tree.
-    std::span<NodeId> bulkEntries(std::size_t count);
+    // order; finishBulk then builds the tree. The leaves are filled to the
+    // full, so the record at rank k of the order lies in leaf k / LeafCapacity:
+    // noteBulkLeaves tells every record so, wordOfRank(k) giving the word of
+    // the record at rank k.
+    std::span<RecordId> bulkEntries(std::size_t count);
     void finishBulk(std::size_t count);
+    template <typename WordOfRank>
+    static void noteBulkLeaves(std::size_t count, WordOfRank wordOfRank);
 
-    // Every entry in order, whether the structure holds together, and the
-    // bytes held.
-    std::vector<NodeId> entries() const;
+    // Every entry in order; whether the structure holds together, and
+    // whether every record knows its leaf.
+    std::vector<RecordId> entries() const;
     bool structureHolds() const;
-    std::size_t heldBytes() const;
+    template <typename WordOf>
+    bool leavesKnown(WordOf wordOf) const;
 
 private:
+    enum class InnerId : std::uint32_t {};
+    static constexpr InnerId NoInner{UINT32_MAX};
+    // A child of an inner node: a leaf on the lowest inner level, an inner
+    // node above it; so is the root, a leaf when the height is 0.
+    enum class ChildId : std::uint32_t {};
+    static constexpr ChildId NoChild{UINT32_MAX};
+    static ChildId childOf(LeafId leaf) { return ChildId{static_cast<std::uint32_t>(leaf)}; }
+    static ChildId childOf(InnerId inner) { return ChildId{static_cast<std::uint32_t>(inner)}; }
+    static LeafId asLeaf(ChildId child) { return LeafId{static_cast<std::uint32_t>(child)}; }
+    static InnerId asInner(ChildId child) { return InnerId{static_cast<std::uint32_t>(child)}; }
+    template <typename Id>
+    static std::size_t indexOf(Id id) {
+        return static_cast<std::uint32_t>(id);
+    }
+
     struct Leaf {
         std::uint32_t count = 0;
-        NodeId parent = NoNode;
-        NodeId previous = NoNode;
-        NodeId next = NoNode;
+        InnerId parent = NoInner;
+        LeafId previous = NoLeaf;
+        LeafId next = NoLeaf;
     };
     struct Inner {
         std::uint32_t count = 0;  // children
-        NodeId parent = NoNode;
-        NodeId children[Fanout];
+        InnerId parent = NoInner;
+        ChildId children[Fanout];
         Separator separators[Fanout - 1];
     };
+    // Where an insert put its record: the leaf that holds it, and a leaf
+    // that a split made (or NoLeaf), to which every record in it moved.
+    struct Placement {
+        LeafId leaf = NoLeaf;
+        LeafId split = NoLeaf;
+    };
 
-    Separator separatorOf(NodeId id) const;
+    Placement place(Position position, RecordId id);
+    Separator separatorOf(RecordId id) const;
     Position settled(Position position) const;
+    // The records of a leaf, in order.
+    std::span<const RecordId> idsIn(LeafId leaf) const { return {leafEntries(leaf), leafAt(leaf).count}; }
 
-    NodeId* leafEntries(NodeId leaf) { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
-    const NodeId* leafEntries(NodeId leaf) const { return entries_.data() + std::size_t{leaf} * LeafCapacity; }
-    NodeId& parentOf(NodeId node, bool isLeaf) { return isLeaf ? leaves_[node].parent : inners_[node].parent; }
-    NodeId takeLeaf();
-    NodeId takeInner();
-    void releaseLeaf(NodeId leaf);
-    void releaseInner(NodeId inner);
-    void insertIntoParent(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
-    void growRoot(NodeId left, bool isLeaf, const Separator& separator, NodeId right);
-    Separator splitInner(NodeId full, NodeId half, std::uint32_t index, NodeId child, const Separator& separator,
+    Leaf& leafAt(LeafId leaf) { return leaves_[indexOf(leaf)]; }
+    const Leaf& leafAt(LeafId leaf) const { return leaves_[indexOf(leaf)]; }
+    Inner& innerAt(InnerId inner) { return inners_[indexOf(inner)]; }
+    const Inner& innerAt(InnerId inner) const { return inners_[indexOf(inner)]; }
+    RecordId* leafEntries(LeafId leaf) { return entries_.data() + indexOf(leaf) * LeafCapacity; }
+    const RecordId* leafEntries(LeafId leaf) const { return entries_.data() + indexOf(leaf) * LeafCapacity; }
+    InnerId& parentOf(ChildId node, bool isLeaf) {
+        return isLeaf ? leafAt(asLeaf(node)).parent : innerAt(asInner(node)).parent;
+    }
+    LeafId takeLeaf();
+    InnerId takeInner();
+    void releaseLeaf(LeafId leaf);
+    void releaseInner(InnerId inner);
+    void insertIntoParent(ChildId left, bool isLeaf, const Separator& separator, ChildId right);
+    void growRoot(ChildId left, bool isLeaf, const Separator& separator, ChildId right);
+    Separator splitInner(InnerId full, InnerId half, std::uint32_t index, ChildId child, const Separator& separator,
                          bool childrenAreLeaves);
-    void removeFromParent(NodeId child, bool isLeaf);
-    std::uint32_t childIndex(const Inner& inner, NodeId child) const;
-    NodeId firstLeafOf(NodeId node, unsigned level) const;
+    void removeFromParent(ChildId child, bool isLeaf);
+    std::uint32_t childIndex(const Inner& inner, ChildId child) const;
+    LeafId firstLeafOf(ChildId node, unsigned level) const;
+    static void noteLeaf(NodeWord& word, LeafId leaf) { word.setLeafBits(static_cast<std::uint32_t>(leaf)); }
+    static LeafId leafNoted(const NodeWord& word) { return LeafId{word.leafBits()}; }
 
     const RecordKeys& names_;
-    std::vector<NodeId> entries_;
+    std::vector<RecordId> entries_;
     std::vector<Leaf> leaves_;
     std::vector<Inner> inners_;
-    std::vector<NodeId> freeLeaves_;
-    std::vector<NodeId> freeInners_;
-    NodeId root_ = NoNode;
+    std::vector<LeafId> freeLeaves_;
+    std::vector<InnerId> freeInners_;
+    ChildId root_ = NoChild;
     unsigned height_ = 0;  // inner levels above the leaves
-    NodeId firstLeaf_ = NoNode;
-    NodeId lastLeaf_ = NoNode;
+    LeafId firstLeaf_ = NoLeaf;
+    LeafId lastLeaf_ = NoLeaf;
     std::size_t size_ = 0;
 };
 
 template <typename Before>
 KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
-    if (root_ == NoNode) {
+    if (root_ == NoChild) {
         return {};
     }
-    NodeId node = root_;
+    ChildId node = root_;
     for (unsigned level = height_; level > 0; --level) {
-        const Inner& inner = inners_[node];
+        const Inner& inner = innerAt(asInner(node));
         // Separators are in order: count those still before.
         std::uint32_t low = 0;
         std::uint32_t high = inner.count - 1;
@@ -162,9 +208,10 @@ KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
         }
         node = inner.children[low];
     }
-    const NodeId* entries = leafEntries(node);
+    const LeafId leaf = asLeaf(node);
+    const RecordId* entries = leafEntries(leaf);
     std::uint32_t low = 0;
-    std::uint32_t high = leaves_[node].count;
+    std::uint32_t high = leafAt(leaf).count;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
         if (before(entries[middle])) {
@@ -173,7 +220,50 @@ KeyOrder::Position KeyOrder::partitionPoint(Before before) const {
             high = middle;
         }
     }
-    return {node, low};
+    return {leaf, low};
+}
+
+template <typename WordOf>
+KeyOrder::Position KeyOrder::positionOf(RecordId id, WordOf wordOf) const {
+    const LeafId leaf = leafNoted(wordOf(id));
+    const std::span<const RecordId> ids = idsIn(leaf);
+    const auto slot = static_cast<std::uint32_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+    assert(slot < ids.size());
+    return {leaf, slot};
+}
+
+template <typename WordOf>
+void KeyOrder::insert(Position position, RecordId id, WordOf wordOf) {
+    const Placement placement = place(position, id);
+    noteLeaf(wordOf(id), placement.leaf);
+    if (placement.split != NoLeaf) {
+        for (const RecordId moved : idsIn(placement.split)) {
+            noteLeaf(wordOf(moved), placement.split);
+        }
+    }
+}
+
+template <typename WordOfRank>
+void KeyOrder::noteBulkLeaves(std::size_t count, WordOfRank wordOfRank) {
+    for (std::size_t first = 0; first < count; first += LeafCapacity) {
+        const LeafId leaf{static_cast<std::uint32_t>(first / LeafCapacity)};
+        const std::size_t end = std::min<std::size_t>(count, first + LeafCapacity);
+        for (std::size_t k = first; k < end; ++k) {
+            noteLeaf(wordOfRank(k), leaf);
+        }
+    }
+}
+
+template <typename WordOf>
+bool KeyOrder::leavesKnown(WordOf wordOf) const {
+    for (LeafId leaf = firstLeaf_; leaf != NoLeaf; leaf = leafAt(leaf).next) {
+        for (const RecordId id : idsIn(leaf)) {
+            if (leafNoted(wordOf(id)) != leaf) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace recdb

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "index/rating_pairs.hpp"
+#include "order/rating_pairs.hpp"
 
 namespace recdb {
 
@@ -19,7 +19,7 @@ public:
     // pairs for buckets to be worth it.
     bool count(const RecordKeys& records, std::size_t size) {
         for (std::size_t k = 0; k < size; ++k) {
-            const IndexKey key = records.ratingOf(static_cast<NodeId>(k));
+            const IndexKey key = records.ratingOf(static_cast<RecordId>(k));
             const std::size_t number = pairs_.note(key.ratingNum, key.ratingDen);
             if (number == RatingPairs::Full) {
                 return false;
@@ -79,7 +79,7 @@ private:
 struct Item {
     std::uint32_t prefixHigh;
     std::uint32_t prefixLow;
-    NodeId id;
+    RecordId id;
 
     std::uint64_t prefix() const { return std::uint64_t{prefixHigh} << 32 | prefixLow; }
 };
@@ -87,7 +87,7 @@ struct Item {
 // A record to sort by rating and prefix.
 struct RatedItem {
     IndexKey key;
-    NodeId id;
+    RecordId id;
 
     std::uint64_t prefix() const { return key.prefix(); }
 };
@@ -177,17 +177,17 @@ constexpr auto ratingThenPrefixBelow = [](const RatedItem& a, const RatedItem& b
 };
 
 template <typename SortItem>
-void writeIds(std::span<const SortItem> items, std::span<NodeId> sorted) {
+void writeIds(std::span<const SortItem> items, std::span<RecordId> sorted) {
     for (std::size_t k = 0; k < items.size(); ++k) {
         sorted[k] = items[k].id;
     }
 }
 
 // The rating order with too many distinct ratings for buckets.
-void sortByRatingAndName(const RecordKeys& records, std::span<NodeId> sorted) {
+void sortByRatingAndName(const RecordKeys& records, std::span<RecordId> sorted) {
     std::vector<RatedItem> items(sorted.size());
     for (std::size_t k = 0; k < items.size(); ++k) {
-        const auto id = static_cast<NodeId>(k);
+        const auto id = static_cast<RecordId>(k);
         items[k] = {records.keyOf(id), id};
     }
     std::sort(items.begin(), items.end(), [](const RatedItem& a, const RatedItem& b) {
@@ -199,7 +199,7 @@ void sortByRatingAndName(const RecordKeys& records, std::span<NodeId> sorted) {
 
 }  // namespace
 
-void sortKeys(const RecordKeys& records, IndexOrder order, std::span<NodeId> sorted) {
+void sortKeys(const RecordKeys& records, IndexOrder order, std::span<RecordId> sorted) {
     const std::size_t size = sorted.size();
     RatingBuckets buckets;
     if (order == IndexOrder::ByRating && !buckets.count(records, size)) {
@@ -216,7 +216,7 @@ void sortKeys(const RecordKeys& records, IndexOrder order, std::span<NodeId> sor
     // the higher number first among equal prefixes.
     std::vector<Item> items(size);
     for (std::size_t k = size; k-- > 0;) {
-        const auto id = static_cast<NodeId>(k);
+        const auto id = static_cast<RecordId>(k);
         const IndexKey key = records.keyOf(id);
         items[buckets.take(order, key.ratingNum, key.ratingDen)] = {key.prefixHigh, key.prefixLow, id};
     }

@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "index/index_key.hpp"
-#include "index/record_keys.hpp"
+#include "order/index_key.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
 
@@ -16,6 +16,6 @@ namespace recdb {
 // chosen for speed. Where the records have few distinct ratings, as real data
 // does, the rating order splits them first into one bucket per rating, in a
 // single pass, and only the buckets are sorted, by name prefix.
-void sortKeys(const RecordKeys& records, IndexOrder order, std::span<NodeId> sorted);
+void sortKeys(const RecordKeys& records, IndexOrder order, std::span<RecordId> sorted);
 
 }  // namespace recdb

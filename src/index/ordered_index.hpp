@@ -1,31 +1,22 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <span>
 #include <string>
-#include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "index/bulk_progress.hpp"
 #include "index/chain_set.hpp"
-#include "index/index_key.hpp"
+#include "index/colour_store.hpp"
 #include "index/key_order.hpp"
-#include "index/node_id.hpp"
-#include "index/rank_set.hpp"
-#include "index/record_keys.hpp"
+#include "index/lookups.hpp"
+#include "index/node_store.hpp"
+#include "index/probe.hpp"
+#include "index/repairs.hpp"
+#include "order/index_key.hpp"
+#include "order/record_id.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
-
-// A node of an ordered index: its links in the index's tree, and in one word
-// its colour bits (see OrderedIndex) and the key order's leaf that holds it.
-struct IndexNode {
-    NodeId parent = NoNode;
-    NodeId left = NoNode;
-    NodeId right = NoNode;
-    std::uint32_t plainAndLeaf = 0;
-};
 
 // A red-black search tree of records with this system's own rebalancing
 // rules: on insertion a missing uncle counts as red, and on removal the
@@ -51,24 +42,27 @@ struct IndexNode {
 // that top down to the run's ends. Those climbs and walks are bounded only by
 // the tree's height. Nothing recurses.
 //
-// The design, with drawings of every case: doc/ordered-index.md.
+// The index puts together parts that each keep one rule: the node store
+// alone changes links (isolate, change, relink), the colour store alone
+// changes colours, the repairs follow the rules case for case through those
+// two, the key order notes each record's leaf, the lookups read, and the bulk
+// load builds. The design, with drawings of every case: doc/ordered-index.md.
 //
 // Invariants (checked by invariantsHold): parent and child links agree; an
 // in-order walk meets the records in non-decreasing order, a record equal to
 // a node lying in its left subtree; the key order lists exactly the tree's
-// nodes in in-order; the root is black and no red node has a red child; the
-// chains of the ChainSet are exactly the tree's maximal single-child paths.
+// nodes in in-order, each node knowing its leaf; the root is black and no red
+// node has a red child; the chains of the ChainSet are exactly the tree's
+// maximal single-child paths.
 //
 // A record's node number is its record number. The index owns its nodes,
 // never the records.
 class OrderedIndex {
 public:
-    // A key to look up; its record need not be in the store.
-    struct Probe {
-        IndexKey key;
-        std::string_view name;
-    };
-    static Probe probeOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen);
+    using Probe = recdb::Probe;
+    static Probe probeOf(std::string_view name, std::int32_t ratingNum, std::int32_t ratingDen) {
+        return recdb::probeOf(name, ratingNum, ratingDen);
+    }
 
     // The work done so far, counted in units that stay the same from run to
     // run: tests bound them to guard the costs.
@@ -87,7 +81,13 @@ public:
     static constexpr unsigned DefaultPlainWalkLimit = 16;
 
     OrderedIndex(IndexOrder order, const RecordKeys& records, unsigned plainWalkLimit = DefaultPlainWalkLimit)
-        : order_(order), records_(records), plainWalkLimit_(plainWalkLimit), keys_(records) {}
+        : order_(order),
+          records_(records),
+          colours_(nodes_, plainWalkLimit),
+          keys_(records),
+          comparer_(order, records),
+          repairs_(nodes_, colours_),
+          lookups_(nodes_, keys_, comparer_) {}
     OrderedIndex(const OrderedIndex&) = delete;
     OrderedIndex& operator=(const OrderedIndex&) = delete;
 
@@ -96,140 +96,50 @@ public:
     // that number); may throw std::bad_alloc, changing nothing seen.
     void prepareInsert();
     // Files a record of the store; prepareInsert must have been called.
-    void insert(NodeId id);
+    void insert(RecordId id);
     // Takes a record out. Never allocates.
-    void remove(NodeId id);
+    void remove(RecordId id);
     // Files the records numbered 0..count-1 into an empty index as inserting
     // them one by one in that order would (a store filled from empty numbers
-    // its records so), finding every place from the final key order instead
-    // of the one built so far. Tells progress how many are filed now and then.
+    // its records so). Tells progress how many are filed now and then.
     void insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
-    // The record whose relation with the key is Same that a descent from the
-    // root would meet first, or NoNode.
-    NodeId find(const Probe& key) const;
-    // Appends every record whose primary field equals the key's (any relation
-    // but Below and Above), in pre-order of the tree below the highest such
-    // record.
-    void collectEqualPrimary(const Probe& key, std::vector<NodeId>& out) const;
+    RecordId find(const Probe& probe) const { return lookups_.find(probe); }
+    void collectEqualPrimary(const Probe& probe, std::vector<RecordId>& out) const {
+        lookups_.collectEqualPrimary(probe, out);
+    }
 
     std::size_t size() const { return keys_.size(); }
-    NodeId root() const { return root_; }
-    NodeId left(NodeId node) const { return nodes_[node].left; }
-    NodeId right(NodeId node) const { return nodes_[node].right; }
-    NodeId parent(NodeId node) const { return nodes_[node].parent; }
-    Colour colour(NodeId node) const { return colourOf(node); }
+    RecordId root() const { return nodes_.root(); }
+    RecordId left(RecordId node) const { return nodes_.left(node); }
+    RecordId right(RecordId node) const { return nodes_.right(node); }
+    RecordId parent(RecordId node) const { return nodes_.parent(node); }
+    // The colour of every node of the tree, by node number, read without
+    // changing anything (in one walk of the tree).
+    std::vector<Colour> colours() const { return colours_.coloursOfTree(); }
 
     bool invariantsHold(std::string& why) const;
     Work work() const;
-    std::size_t heldBytes() const;
 
 private:
-    // How a record of a range relates to it: below, inside or above.
-    enum class Side { Below, Inside, Above };
-
-    template <typename Name>
-    Relation compareToProbe(const IndexKey& key, Name name, const Probe& probe) const {
-        ++work_.comparisons;
-        return compareKeyed(order_, key, name, probe.key, [&probe] { return probe.name; });
+    // What the key order reads and writes of a node: the word it shares.
+    auto leafWords() {
+        return [this](RecordId id) -> NodeWord& { return nodes_.word(id); };
     }
-    Relation compareNode(NodeId id, const Probe& probe) const {
-        return compareToProbe(
-            records_.keyOf(id), [this, id] { return records_.nameOf(id); }, probe);
+    auto leafWords() const {
+        return [this](RecordId id) -> const NodeWord& { return nodes_.word(id); };
     }
-    // The comparison of an entry or a separator of the key order with a probe.
-    template <typename Item>
-    Relation compareItem(const Item& item, const Probe& probe) const {
-        if constexpr (std::is_same_v<Item, NodeId>) {
-            return compareNode(item, probe);
-        } else {
-            return compareToProbe(
-                item.key, [&item] { return item.nameView(); }, probe);
-        }
-    }
-    // The place before the first entry whose comparison with the probe does
-    // not pass the test.
-    template <typename Test>
-    KeyOrder::Position partitionPoint(const Probe& probe, Test test) const {
-        return keys_.partitionPoint(
-            [this, &probe, test](const auto& item) { return test(this->compareItem(item, probe)); });
-    }
-    KeyOrder::Position positionOf(NodeId id) const;
-    NodeId onlyChild(NodeId node) const;
-    // Whether node has a parent of which it is the only child: then the two
-    // are linked in one chain.
-    bool isOnlyChild(NodeId node) const;
-    NodeId sibling(NodeId node) const;
-
-    // Colours: a node whose chain is managed keeps its colour in the chain
-    // set, any other node in its plain bits.
-    static constexpr std::uint32_t PlainBlack = 1;
-    static constexpr std::uint32_t Managed = 2;
-    static constexpr unsigned PlainBits = 2;
-    bool managed(NodeId node) const { return (nodes_[node].plainAndLeaf & Managed) != 0; }
-    // The leaf of the key order that holds a node's record, kept up to date
-    // as inserts split leaves, so that a record's place in the key order is
-    // found without a search, however many records share its key.
-    NodeId leafOf(NodeId node) const { return nodes_[node].plainAndLeaf >> PlainBits; }
-    void setLeaf(NodeId node, NodeId leaf);
-    void noteInserted(NodeId id, KeyOrder::Placement placement);
-    // Makes the chain set's links if they are not there yet; false when the
-    // memory cannot be had, and the repair then walks on plainly.
-    bool makeChains();
-    Colour colourOf(NodeId node) const;
-    void paint(NodeId node, Colour colour);
-    void manage(NodeId node);
-    void manageDown(NodeId top);
-    void manageUp(NodeId bottom);
-    void manageChainOf(NodeId node);
-    // The chain link from lower's parent to lower goes, or the one from upper
-    // to its only child lower comes.
-    void cutLink(NodeId lower);
-    void joinLink(NodeId upper, NodeId lower);
-
-    void attachBetween(NodeId id, NodeId predecessor, NodeId successor);
-    void isolate(NodeId node);
-    void relink(std::initializer_list<NodeId> nodes);
-    void replaceChild(NodeId parent, NodeId oldChild, NodeId newChild);
-    void rotate(NodeId node, bool leftRotation);
-    void repairInsert(NodeId node);
-    NodeId climbChain(NodeId redParent);
-    void restructure(NodeId x, NodeId p, NodeId g);
-    void passColourUp(NodeId parent);
-    void repairRemove(NodeId node);
-    NodeId pushUpChain(NodeId x, unsigned& plainWalk);
-    bool rotateRedNephewUp(NodeId p, NodeId s, bool xIsLeft);
-
-    void fileByRank(std::span<const NodeId> sorted, const BulkProgress& progress);
-    // The neighbours foreseen for the filings ahead of the current one.
-    struct FilingForesight {
-        static constexpr std::size_t Ahead = 16;
-        using Neighbours = std::array<std::uint32_t, 2>;
-        FilingForesight() { ahead.fill({RankSet::None, RankSet::None}); }
-        Neighbours& at(std::size_t filing) { return ahead[filing % Ahead]; }
-        std::array<Neighbours, Ahead> ahead;
-    };
-    void fetchAhead(FilingForesight& foresight, const RankSet& filed, std::size_t k, std::size_t count) const;
-    // During fileByRank: the rank of record k, kept in the leaf bits of node k.
-    NodeId filingRank(std::size_t k) const { return leafOf(static_cast<NodeId>(k)); }
-
-    bool linksAndOrderHold(std::vector<NodeId>& inOrder, std::string& why) const;
-    bool chainHolds(NodeId top, std::string& why) const;
-
-    template <typename Classify>
-    NodeId topOfRange(NodeId first, NodeId last, Classify classify) const;
-    template <typename NumberOf, typename PrefetchNumberOf>
-    void renumber(NumberOf numberOf, PrefetchNumberOf prefetchNumberOf);
+    bool linksAndOrderHold(std::vector<RecordId>& inOrder, std::string& why) const;
 
     IndexOrder order_;
     const RecordKeys& records_;
-    unsigned plainWalkLimit_;
-    std::vector<IndexNode> nodes_;
-    mutable ChainSet chains_;
+    NodeStore nodes_;
+    ColourStore colours_;
     KeyOrder keys_;
-    NodeId root_ = NoNode;
-    mutable Work work_;
+    ProbeComparer comparer_;
+    Repairs repairs_;
+    Lookups lookups_;
 };
 
 }  // namespace recdb

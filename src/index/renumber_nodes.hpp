@@ -5,13 +5,14 @@
 #include <utility>
 #include <vector>
 
-#include "index/node_id.hpp"
+#include "order/record_id.hpp"
 
 namespace recdb {
 
 // Renumbers the nodes of an array, a node number being its place in it: the
-// links that link(item, map) is given rewrite themselves through map, and the
-// item at n moves to numberOf(n), a permutation, in place.
+// links (pointers to the items' members that hold node numbers) are rewritten
+// through numberOf, and the item at n moves to numberOf(n), a permutation, in
+// place.
 // prefetchNumberOf(n) may fetch into the cache what numberOf(n) will read.
 //
 // Carrying the items along the permutation's cycles one by one waits for two
@@ -21,29 +22,29 @@ namespace recdb {
 // (leaving a hole), carries it to its target, picks up the item there, and so
 // on until it fills a hole. The holes cut each cycle into stretches, one walk
 // each; every place is filled exactly once, by the item that belongs there.
-template <typename Array, typename NumberOf, typename PrefetchNumberOf, typename Link>
-void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNumberOf, Link link) {
-    const auto map = [&numberOf](NodeId node) { return node == NoNode ? NoNode : numberOf(node); };
+template <typename Array, typename NumberOf, typename PrefetchNumberOf, typename... Links>
+void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNumberOf, Links... links) {
+    const auto map = [&numberOf](RecordId node) { return node == NoRecord ? NoRecord : numberOf(node); };
     for (auto& item : items) {
-        link(item, map);
+        ((item.*links = map(item.*links)), ...);
     }
     using Item = std::remove_reference_t<decltype(items[0])>;
     struct Walk {
-        NodeId at = NoNode;      // the place whose original item is carried
-        NodeId target = NoNode;  // where it goes, once looked up
+        RecordId at = NoRecord;      // the place whose original item is carried
+        RecordId target = NoRecord;  // where it goes, once looked up
         Item carried{};
     };
-    const auto size = static_cast<NodeId>(items.size());
+    const auto size = static_cast<RecordId>(items.size());
     std::vector<bool> done(size);
     std::vector<bool> hole(size);
-    NodeId nextStart = 0;
+    RecordId nextStart = 0;
     const auto start = [&](Walk& walk) {
         while (nextStart < size && (done[nextStart] || hole[nextStart])) {
             ++nextStart;
         }
-        walk.at = nextStart < size ? nextStart : NoNode;
-        walk.target = NoNode;
-        if (walk.at != NoNode) {
+        walk.at = nextStart < size ? nextStart : NoRecord;
+        walk.target = NoRecord;
+        if (walk.at != NoRecord) {
             walk.carried = items[walk.at];
             hole[walk.at] = true;
             prefetchNumberOf(walk.at);
@@ -60,16 +61,16 @@ void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNum
     for (std::size_t active = Walks; active > 0;) {
         active = 0;
         for (Walk& walk : walks) {
-            if (walk.at == NoNode) {
+            if (walk.at == NoRecord) {
                 continue;
             }
             ++active;
-            if (walk.target == NoNode) {
+            if (walk.target == NoRecord) {
                 walk.target = numberOf(walk.at);
                 __builtin_prefetch(&items[walk.target], 1);
                 continue;
             }
-            const NodeId target = walk.target;
+            const RecordId target = walk.target;
             if (hole[target]) {
                 items[target] = walk.carried;
                 hole[target] = false;
@@ -80,7 +81,7 @@ void renumberNodes(Array& items, NumberOf numberOf, PrefetchNumberOf prefetchNum
             std::swap(walk.carried, items[target]);
             done[target] = true;
             walk.at = target;
-            walk.target = NoNode;
+            walk.target = NoRecord;
             prefetchNumberOf(target);
         }
     }

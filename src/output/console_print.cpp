@@ -15,7 +15,7 @@ PrintOutcome printSelection(const RecordStore& records, Selection& selection, Fi
     }
     try {
         std::string line;
-        forEachRecord(records, selection.records, [&](NodeId id) {
+        forEachRecord(records, selection.records, [&](RecordId id) {
             line.assign(" > ");
             appendRecordFields(line, records, id, fields);
             line += '\n';

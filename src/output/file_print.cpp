@@ -23,7 +23,7 @@ constexpr std::string_view HomeLink = "https://example.org/recdb/";
 void writeTextReport(io::OutputFile& file, const RecordStore& records, const Selection& selection, FieldSet fields,
                      io::ProgressMeter& meter) {
     std::string line;
-    forEachRecord(records, selection.records, [&](NodeId id) {
+    forEachRecord(records, selection.records, [&](RecordId id) {
         meter.advance();
         line.clear();
         appendRecordFields(line, records, id, fields);
@@ -56,7 +56,7 @@ void writeHtmlHeader(io::OutputFile& file, FieldSet fields) {
     file.write(text);
 }
 
-void appendHtmlRow(std::string& row, const RecordStore& records, NodeId id, FieldSet fields) {
+void appendHtmlRow(std::string& row, const RecordStore& records, RecordId id, FieldSet fields) {
     row += "\t\t<TR>\n";
     if ((fields & NameField) != 0) {
         row += "\t\t\t<TD WIDTH=250 BGCOLOR=#DDDDDD ALIGN=left VALIGN=top>";
@@ -88,7 +88,7 @@ void writeHtmlReport(io::OutputFile& file, const RecordStore& records, const Sel
                      io::ProgressMeter& meter) {
     writeHtmlHeader(file, fields);
     std::string row;
-    forEachRecord(records, selection.records, [&](NodeId id) {
+    forEachRecord(records, selection.records, [&](RecordId id) {
         meter.advance();
         row.clear();
         appendHtmlRow(row, records, id, fields);

@@ -10,7 +10,7 @@ void appendNumber(std::string& out, std::int32_t value) {
     out.append(digits, result.ptr);
 }
 
-void appendRecordFields(std::string& out, const RecordStore& records, NodeId id, FieldSet fields) {
+void appendRecordFields(std::string& out, const RecordStore& records, RecordId id, FieldSet fields) {
     if ((fields & NameField) != 0) {
         out += records.name(id);
         out += '\t';

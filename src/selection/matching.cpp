@@ -1,6 +1,6 @@
 #include "selection/matching.hpp"
 
-#include "store/record_compare.hpp"
+#include "order/relation.hpp"
 
 namespace recdb {
 
@@ -65,7 +65,7 @@ bool matchesFields(const Fields& fields, const Criteria& criteria) {
 // The fields of a record of the store, read on demand.
 struct StoredFields {
     const RecordStore& records;
-    NodeId id;
+    RecordId id;
 
     std::string_view name() const { return records.name(id); }
     std::int32_t group() const { return records.group(id); }
@@ -85,7 +85,7 @@ struct ViewFields {
 
 }  // namespace
 
-bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria) {
+bool matchesCriteria(const RecordStore& records, RecordId id, const Criteria& criteria) {
     return matchesFields(StoredFields{records, id}, criteria);
 }
 

@@ -13,7 +13,7 @@ namespace recdb {
 bool matchesPattern(std::string_view name, std::string_view pattern);
 
 // Whether a record of the store satisfies every condition present.
-bool matchesCriteria(const RecordStore& records, NodeId id, const Criteria& criteria);
+bool matchesCriteria(const RecordStore& records, RecordId id, const Criteria& criteria);
 
 // Whether a record read from a file (by recdb-file) satisfies every condition
 // present.

@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "order/relation.hpp"
 #include "selection/matching.hpp"
-#include "store/record_compare.hpp"
 
 namespace recdb {
 
@@ -15,22 +15,22 @@ bool isExactRating(const Criteria& criteria) {
 
 namespace {
 
-void collectMatches(const Database& database, const Criteria& criteria, std::vector<NodeId>& found) {
+void collectMatches(const Database& database, const Criteria& criteria, std::vector<RecordId>& found) {
     const RecordStore& records = database.records();
-    const auto keep = [&](NodeId id) {
+    const auto keep = [&](RecordId id) {
         if (matchesCriteria(records, id, criteria)) {
             found.push_back(id);
         }
     };
     if (criteria.isExactName()) {
-        if (const NodeId id = database.findName(criteria.name); id != NoNode) {
+        if (const RecordId id = database.findName(criteria.name); id != NoRecord) {
             keep(id);
         }
         return;
     }
     if (isExactRating(criteria)) {
         database.collectRating(criteria.ratingLow->num, criteria.ratingLow->den, found);
-        std::erase_if(found, [&](NodeId id) { return !matchesCriteria(records, id, criteria); });
+        std::erase_if(found, [&](RecordId id) { return !matchesCriteria(records, id, criteria); });
         return;
     }
     // A scan may keep every record: room for all is reserved, which costs
@@ -41,7 +41,7 @@ void collectMatches(const Database& database, const Criteria& criteria, std::vec
         database.groups().forEachInRange(criteria.groups->low, criteria.groups->high, keep);
         return;
     }
-    for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+    for (RecordId id = records.first(); id != NoRecord; id = records.next(id)) {
         keep(id);
     }
 }
@@ -50,7 +50,7 @@ void collectMatches(const Database& database, const Criteria& criteria, std::vec
 
 bool selectRecords(const Database& database, Selection& selection, const Criteria& criteria) {
     try {
-        std::vector<NodeId> found;
+        std::vector<RecordId> found;
         collectMatches(database, criteria, found);
         selection.records.swap(found);
         return true;
@@ -60,7 +60,7 @@ bool selectRecords(const Database& database, Selection& selection, const Criteri
 }
 
 void reselectRecords(const RecordStore& records, Selection& selection, const Criteria& criteria) {
-    std::erase_if(selection.records, [&](NodeId id) { return !matchesCriteria(records, id, criteria); });
+    std::erase_if(selection.records, [&](RecordId id) { return !matchesCriteria(records, id, criteria); });
 }
 
 }  // namespace recdb

@@ -11,7 +11,7 @@ namespace recdb {
 // in which select found them or the last sort left them. They are valid only
 // until the database changes; the console guards their use.
 struct Selection {
-    std::vector<NodeId> records;
+    std::vector<RecordId> records;
 };
 
 // Whether the rating bounds are equal fractions: select then walks the

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "index/index_key.hpp"
-#include "index/rating_pairs.hpp"
-#include "selection/rank_tree.hpp"
+#include "order/index_key.hpp"
+#include "order/rating_pairs.hpp"
+#include "selection/min_max_tree.hpp"
 
 namespace recdb {
 
@@ -23,8 +23,8 @@ namespace {
 // the pivot's") is one query of a rank tree, so a partition costs a logarithm
 // per exchange instead of a pass over its range: ordered input, which makes
 // every partition split off a single class, stays O(n log n).
-void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<NodeId>& records) {
-    RankTree tree(ranks);
+void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& records, SortWork& work) {
+    MinMaxTree tree(ranks);
     std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, ranks.size() - 1}};
     while (!ranges.empty()) {
         const auto [first, last] = ranges.back();
@@ -44,6 +44,7 @@ void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<NodeId>& recor
             if (left >= split) {
                 break;
             }
+            ++work.partitionSteps;
             std::swap(ranks[left], ranks[split]);
             std::swap(records[left], records[split]);
             tree.set(left, ranks[left]);
@@ -58,6 +59,7 @@ void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<NodeId>& recor
             ranges.emplace_back(first, split);
         }
     }
+    work.partitionSteps += tree.steps();
 }
 
 // A record to sort, with the summary of its key taken once, so that most
@@ -66,15 +68,17 @@ struct SortItem {
     IndexKey key;
     std::int32_t group;
     std::uint32_t position;  // in the list before sorting
-    NodeId id;
+    RecordId id;
 };
 
-SortItem sortItemOf(const RecordStore& records, NodeId id, std::uint32_t position) {
+SortItem sortItemOf(const RecordStore& records, RecordId id, std::uint32_t position) {
     return {indexKeyOf(records.name(id), records.ratingNum(id), records.ratingDen(id)), records.group(id), position,
             id};
 }
 
-Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b) {
+Relation compareItems(const RecordStore& records, RecordOrder order, const SortItem& a, const SortItem& b,
+                      SortWork& work) {
+    ++work.comparisons;
     const auto nameA = [&records, &a] { return records.name(a.id); };
     const auto nameB = [&records, &b] { return records.name(b.id); };
     switch (order) {
@@ -111,7 +115,7 @@ std::uint32_t ratingCode(std::int64_t num, std::int64_t den) {
 
 // The primary field of the group or rating order as 32 bits that order as it
 // does: the group with its sign bit flipped, or the rating's code.
-std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, NodeId id) {
+std::uint32_t primaryCode(const RecordStore& records, RecordOrder order, RecordId id) {
     if (order == RecordOrder::ByGroup) {
         return static_cast<std::uint32_t>(records.group(id)) ^ 0x80000000u;
     }
@@ -126,7 +130,7 @@ struct CompactItem {
     std::uint64_t high;
     std::uint64_t low;
 
-    NodeId id() const { return static_cast<NodeId>(low); }
+    RecordId id() const { return static_cast<RecordId>(low); }
     std::uint32_t primary() const { return static_cast<std::uint32_t>(high >> 32); }
     // Whether the two differ in what the words decide.
     bool keyDiffers(const CompactItem& other) const { return high != other.high || (low >> 32) != (other.low >> 32); }
@@ -174,11 +178,11 @@ private:
 // full comparison. When two records compare the same (names repeat), gives
 // up with false, leaving ids as they were: only then does the order depend
 // on the partition steps.
-bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+bool sortCompact(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     std::vector<CompactItem> items(ids.size());
     SharedCodes codes;
     for (std::size_t k = 0; k < ids.size(); ++k) {
-        const NodeId id = ids[k];
+        const RecordId id = ids[k];
         const IndexKey key = indexKeyOf(records.name(id), 0, 0);
         if (order == RecordOrder::ByName) {
             items[k] = {key.prefix(), id};
@@ -195,8 +199,8 @@ bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
         return a.high != b.high ? a.high < b.high : a.low < b.low;
     });
     // The order's full comparison, from the records' fields.
-    const auto compare = [&records, order](NodeId a, NodeId b) {
-        return compareItems(records, order, sortItemOf(records, a, 0), sortItemOf(records, b, 0));
+    const auto compare = [&records, order, &work](RecordId a, RecordId b) {
+        return compareItems(records, order, sortItemOf(records, a, 0), sortItemOf(records, b, 0), work);
     };
     // Sorts a stretch by the full comparison; false if two records in it
     // compare the same.
@@ -227,29 +231,29 @@ bool sortCompact(const RecordStore& records, std::vector<NodeId>& ids, RecordOrd
     return true;
 }
 
-void sortWithTies(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+void sortWithTies(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     const std::size_t n = ids.size();
     std::vector<SortItem> sorted;
     sorted.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
-        const NodeId id = ids[k];
+        const RecordId id = ids[k];
         sorted.push_back(sortItemOf(records, id, static_cast<std::uint32_t>(k)));
     }
     // Without equal records the ascending order is unique, so any correct
     // sort reaches it; only ties need the partition steps themselves.
-    const auto less = [&records, order](const SortItem& a, const SortItem& b) {
-        return isBelow(compareItems(records, order, a, b));
+    const auto less = [&records, order, &work](const SortItem& a, const SortItem& b) {
+        return isBelow(compareItems(records, order, a, b, work));
     };
     std::sort(sorted.begin(), sorted.end(), less);
 
     std::vector<std::uint32_t> ranks(n);
-    std::vector<NodeId> inPlace(n);
+    std::vector<RecordId> inPlace(n);
     bool anyTie = false;
     for (std::size_t k = 0; k < n; ++k) {
         const std::uint32_t position = sorted[k].position;
         ranks[position] = static_cast<std::uint32_t>(k);
         inPlace[position] = sorted[k].id;
-        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k]) == Relation::Same) {
+        if (k > 0 && compareItems(records, order, sorted[k - 1], sorted[k], work) == Relation::Same) {
             ranks[position] = ranks[sorted[k - 1].position];
             anyTie = true;
         }
@@ -260,13 +264,18 @@ void sortWithTies(const RecordStore& records, std::vector<NodeId>& ids, RecordOr
         }
         return;
     }
-    partitionSort(ranks, inPlace);
+    partitionSort(ranks, inPlace, work);
     ids.swap(inPlace);
 }
 
 }  // namespace
 
-bool sort(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder order) {
+bool sort(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order) {
+    SortWork work;
+    return sort(records, ids, order, work);
+}
+
+bool sort(const RecordStore& records, std::vector<RecordId>& ids, RecordOrder order, SortWork& work) {
     if (ids.size() < 2) {
         return true;
     }
@@ -274,8 +283,8 @@ bool sort(const RecordStore& records, std::vector<NodeId>& ids, RecordOrder orde
         // Without records that compare the same the ascending order is
         // unique, so any correct sort reaches it: the compact one, where it
         // finds no such pair.
-        if (!sortCompact(records, ids, order)) {
-            sortWithTies(records, ids, order);
+        if (!sortCompact(records, ids, order, work)) {
+            sortWithTies(records, ids, order, work);
         }
         return true;
     } catch (const std::bad_alloc&) {

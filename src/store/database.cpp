@@ -14,25 +14,25 @@ bool Database::replace(const RecordView& record) {
     // Nothing below allocates. The record list and the group lists end the
     // same whether the old record leaves before or after the new one comes,
     // but the trees' shapes depend on the order: remove, then insert.
-    const NodeId old = names_.find(record.name);
-    const NodeId id = records_.add(record);
+    const RecordId old = names_.find(record.name);
+    const RecordId id = records_.add(record);
     groups_.add(id);
-    if (old != NoNode) {
+    if (old != NoRecord) {
         names_.remove(old);
         ratings_.remove(old);
     }
     names_.insert(id);
     ratings_.insert(id);
-    if (old != NoNode) {
+    if (old != NoRecord) {
         groups_.remove(old);
         records_.erase(old);
     }
-    return old != NoNode;
+    return old != NoRecord;
 }
 
 bool Database::remove(std::string_view name) {
-    const NodeId old = names_.find(name);
-    if (old == NoNode) {
+    const RecordId old = names_.find(name);
+    if (old == NoRecord) {
         return false;
     }
     names_.remove(old);
@@ -73,7 +73,7 @@ void Database::finishLoad(io::ProgressReporter& progress) {
     ratings_.insertAll(count, [&meter](std::size_t filed) { meter.reach(filed); });
 }
 
-void Database::collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const {
+void Database::collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<RecordId>& out) const {
     ratings_.collectEqualPrimary(OrderedIndex::probeOf({}, ratingNum, ratingDen), out);
 }
 
@@ -91,20 +91,18 @@ bool Database::invariantsHold(std::string& why) const {
         return false;
     }
     std::size_t grouped = 0;
-    groups_.forEachInRange(INT32_MIN, INT32_MAX, [&grouped](NodeId) { ++grouped; });
+    groups_.forEachInRange(INT32_MIN, INT32_MAX, [&grouped](RecordId) { ++grouped; });
     if (grouped != records_.size()) {
         why = "the group lists and the record list hold different numbers of records";
         return false;
     }
-    for (NodeId id = records_.first(); id != NoNode; id = records_.next(id)) {
-        if (names_.find(records_.name(id)) == NoNode) {
+    for (RecordId id = records_.first(); id != NoRecord; id = records_.next(id)) {
+        if (names_.find(records_.name(id)) == NoRecord) {
             why = "a record's name is not found: " + std::string(records_.name(id));
             return false;
         }
     }
     return true;
 }
-
-std::size_t Database::heldBytes() const { return records_.heldBytes() + names_.heldBytes() + ratings_.heldBytes(); }
 
 }  // namespace recdb

@@ -43,9 +43,9 @@ public:
     void append(const RecordView& record);
     void finishLoad(io::ProgressReporter& progress = io::noProgress());
 
-    NodeId findName(std::string_view name) const { return names_.find(name); }
+    RecordId findName(std::string_view name) const { return names_.find(name); }
     // The records of one rating in the rating tree's pre-order.
-    void collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<NodeId>& out) const;
+    void collectRating(std::int32_t ratingNum, std::int32_t ratingDen, std::vector<RecordId>& out) const;
 
     const RecordStore& records() const { return records_; }
     const GroupIndex& groups() const { return groups_; }
@@ -53,7 +53,6 @@ public:
     const OrderedIndex& ratings() const { return ratings_; }
 
     bool invariantsHold(std::string& why) const;
-    std::size_t heldBytes() const;
 
 private:
     RecordStore records_;

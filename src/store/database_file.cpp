@@ -17,7 +17,7 @@ StoreResult store(const Database& database, const std::string& fileName, io::Pro
     }
     const auto writeRecords = [&records, &progress](io::OutputFile& file) {
         io::ProgressMeter meter(progress, "storing records", records.size());
-        for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+        for (RecordId id = records.first(); id != NoRecord; id = records.next(id)) {
             meter.advance();
             writeRecord(file, {records.name(id), records.group(id), records.ratingNum(id), records.ratingDen(id),
                                records.info(id)});

@@ -31,15 +31,15 @@ IdList& GroupIndex::listOf(std::int32_t group) {
     return list != nullptr ? *list : remember(group, groups_.find(group)->second);
 }
 
-void GroupIndex::add(NodeId id) { listOf(records_.group(id)).linkLast(id, linksOf()); }
+void GroupIndex::add(RecordId id) { listOf(records_.group(id)).linkLast(id, linksOf()); }
 
-void GroupIndex::addMaking(NodeId id) {
+void GroupIndex::addMaking(RecordId id) {
     const std::int32_t group = records_.group(id);
     IdList* list = cached(group);
     (list != nullptr ? *list : remember(group, groups_[group])).linkLast(id, linksOf());
 }
 
-void GroupIndex::remove(NodeId id) {
+void GroupIndex::remove(RecordId id) {
     const std::int32_t group = records_.group(id);
     IdList& list = listOf(group);
     list.unlink(id, linksOf());

@@ -24,12 +24,12 @@ public:
     // stays empty only until the record is added.
     void prepareAdd(std::int32_t group);
     // Appends a record to its group's list, whose entry must exist.
-    void add(NodeId id);
+    void add(RecordId id);
     // Appends a record to its group's list, making the entry if need be;
     // may throw std::bad_alloc, for loads, which fail as a whole.
-    void addMaking(NodeId id);
+    void addMaking(RecordId id);
     // Takes a record out of its group's list; the entry goes with the last one.
-    void remove(NodeId id);
+    void remove(RecordId id);
     void clear();
 
     // The records of the groups low..high, ascending by group, each group's
@@ -41,7 +41,7 @@ public:
         }
         const auto end = groups_.upper_bound(high);
         for (auto entry = groups_.lower_bound(low); entry != end; ++entry) {
-            for (NodeId id = entry->second.first; id != NoNode; id = records_.groupLinks(id).next) {
+            for (RecordId id = entry->second.first; id != NoRecord; id = records_.groupLinks(id).next) {
                 visit(id);
             }
         }
@@ -51,7 +51,7 @@ public:
 
 private:
     auto linksOf() {
-        return [this](NodeId id) -> ListLinks& { return records_.groupLinks(id); };
+        return [this](RecordId id) -> ListLinks& { return records_.groupLinks(id); };
     }
     // A small cache of the lists of recent groups spares most of the map's
     // searches (a load files records of a few groups in any order): the list

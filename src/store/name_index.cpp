@@ -10,7 +10,7 @@ void NameIndex::prepareInsert() {
     }
 }
 
-void NameIndex::insert(NodeId id) {
+void NameIndex::insert(RecordId id) {
     if (tree_) {
         tree_->insert(id);
     } else {
@@ -18,7 +18,7 @@ void NameIndex::insert(NodeId id) {
     }
 }
 
-void NameIndex::remove(NodeId id) {
+void NameIndex::remove(RecordId id) {
     if (tree_) {
         tree_->remove(id);
     } else {
@@ -26,7 +26,7 @@ void NameIndex::remove(NodeId id) {
     }
 }
 
-NodeId NameIndex::find(std::string_view name) const {
+RecordId NameIndex::find(std::string_view name) const {
     if (tree_) {
         return tree_->find(OrderedIndex::probeOf(name, 0, 0));
     }
@@ -45,7 +45,5 @@ void NameIndex::clear() {
     table_.clear();
     tree_.reset();
 }
-
-std::size_t NameIndex::heldBytes() const { return table_.heldBytes() + (tree_ ? tree_->heldBytes() : 0); }
 
 }  // namespace recdb

@@ -21,10 +21,10 @@ public:
 
     void prepareInsert();
     // Files a record; with the hash table, its name must be new.
-    void insert(NodeId id);
-    void remove(NodeId id);
+    void insert(RecordId id);
+    void remove(RecordId id);
     // The record of that name, the one the name tree meets first.
-    NodeId find(std::string_view name) const;
+    RecordId find(std::string_view name) const;
     // Files the records numbered 0..count-1, in that order, into an empty
     // index, telling progress how many are done now and then.
     void insertAll(std::size_t count, const BulkProgress& progress = {});
@@ -33,7 +33,6 @@ public:
     // Whether the exact name tree is in use, and the tree when it is.
     bool isTree() const { return tree_ != nullptr; }
     const OrderedIndex* tree() const { return tree_.get(); }
-    std::size_t heldBytes() const;
 
 private:
     const RecordStore& records_;

@@ -41,16 +41,16 @@ std::uint64_t NameTable::hashOf(std::string_view name) {
 }
 
 void NameTable::allocate(std::size_t count) {
-    // Every byte 0xFF: each cell's record number is NoNode.
+    // Every byte 0xFF: each cell's record number is NoRecord.
     const std::size_t slots = slotsFor(count);
     std::vector<unsigned char> fresh(slots * CellSize, 0xFF);
     cells_.swap(fresh);
     slots_ = slots;
 }
 
-void NameTable::place(NodeId id, std::uint64_t hash) {
+void NameTable::place(RecordId id, std::uint64_t hash) {
     std::size_t slot = homeOf(hash);
-    while (idAt(slot) != NoNode) {
+    while (idAt(slot) != NoRecord) {
         slot = after(slot);
     }
     set(slot, id, tagOf(hash));
@@ -63,7 +63,7 @@ void NameTable::prepareInsert() {
     NameTable grown(records_);
     grown.allocate(2 * (count_ + 1));
     for (std::size_t slot = 0; slot < slots_; ++slot) {
-        if (const NodeId id = idAt(slot); id != NoNode) {
+        if (const RecordId id = idAt(slot); id != NoRecord) {
             grown.place(id, hashOf(records_.name(id)));
         }
     }
@@ -71,7 +71,7 @@ void NameTable::prepareInsert() {
     std::swap(slots_, grown.slots_);
 }
 
-void NameTable::insert(NodeId id) {
+void NameTable::insert(RecordId id) {
     place(id, hashOf(records_.name(id)));
     ++count_;
 }
@@ -80,22 +80,22 @@ void NameTable::insert(NodeId id) {
 std::size_t NameTable::probe(std::uint64_t hash, std::string_view name) const {
     const std::uint8_t tag = tagOf(hash);
     std::size_t slot = homeOf(hash);
-    while (idAt(slot) != NoNode && (tagAt(slot) != tag || records_.name(idAt(slot)) != name)) {
+    while (idAt(slot) != NoRecord && (tagAt(slot) != tag || records_.name(idAt(slot)) != name)) {
         slot = after(slot);
     }
     return slot;
 }
 
-NodeId NameTable::find(std::string_view name) const {
+RecordId NameTable::find(std::string_view name) const {
     if (count_ == 0) {
-        return NoNode;
+        return NoRecord;
     }
     return idAt(probe(hashOf(name), name));
 }
 
 // Linear probing without tombstones: after emptying a slot, later entries of
 // its run move back into it if their home slot does not lie after it.
-void NameTable::remove(NodeId id) {
+void NameTable::remove(RecordId id) {
     std::size_t hole = homeOf(hashOf(records_.name(id)));
     while (idAt(hole) != id) {
         hole = after(hole);
@@ -104,7 +104,7 @@ void NameTable::remove(NodeId id) {
     const auto distance = [this](std::size_t from, std::size_t to) {
         return to >= from ? to - from : to + slots_ - from;
     };
-    for (std::size_t slot = after(hole); idAt(slot) != NoNode; slot = after(slot)) {
+    for (std::size_t slot = after(hole); idAt(slot) != NoRecord; slot = after(slot)) {
         const std::size_t home = homeOf(hashOf(records_.name(idAt(slot))));
         // The entry may move back when its home is not cyclically in (hole, slot].
         const bool homeAfterHole = home != hole && distance(hole, home) <= distance(hole, slot);
@@ -113,7 +113,7 @@ void NameTable::remove(NodeId id) {
             hole = slot;
         }
     }
-    set(hole, NoNode, 0xFF);
+    set(hole, NoRecord, 0xFF);
     --count_;
 }
 
@@ -125,7 +125,7 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
     std::uint64_t hashes[Ahead];
     const auto look = [this, &hashes, count](std::size_t k) {
         if (k < count) {
-            const std::uint64_t hash = hashOf(records_.name(static_cast<NodeId>(k)));
+            const std::uint64_t hash = hashOf(records_.name(static_cast<RecordId>(k)));
             hashes[k % Ahead] = hash;
             __builtin_prefetch(cell(homeOf(hash)), 1);
         }
@@ -134,11 +134,11 @@ bool NameTable::insertAll(std::size_t count, const BulkProgress& progress) {
         look(k);
     }
     for (std::size_t k = 0; k < count; ++k) {
-        const auto id = static_cast<NodeId>(k);
+        const auto id = static_cast<RecordId>(k);
         const std::uint64_t hash = hashes[k % Ahead];
         look(k + Ahead);
         const std::size_t slot = probe(hash, records_.name(id));
-        if (idAt(slot) != NoNode) {
+        if (idAt(slot) != NoRecord) {
             clear();
             return false;
         }
@@ -156,7 +156,5 @@ void NameTable::clear() {
     slots_ = 0;
     count_ = 0;
 }
-
-std::size_t NameTable::heldBytes() const { return cells_.capacity(); }
 
 }  // namespace recdb

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "index/bulk_progress.hpp"
-#include "index/node_id.hpp"
+#include "order/record_id.hpp"
 #include "store/record_store.hpp"
 
 namespace recdb {
@@ -26,16 +26,15 @@ public:
 
     void prepareInsert();
     // Files a record whose name is not in the table.
-    void insert(NodeId id);
-    void remove(NodeId id);
-    NodeId find(std::string_view name) const;
+    void insert(RecordId id);
+    void remove(RecordId id);
+    RecordId find(std::string_view name) const;
     // Files the records numbered 0..count-1 into an empty table; false, with
     // the table left empty, when two of them share a name.
     bool insertAll(std::size_t count, const BulkProgress& progress = {});
     void clear();
 
     std::size_t size() const { return count_; }
-    std::size_t heldBytes() const;
 
 private:
     static std::uint64_t hashOf(std::string_view name);
@@ -48,16 +47,16 @@ private:
 
     static constexpr std::size_t CellSize = 5;
     const unsigned char* cell(std::size_t slot) const { return cells_.data() + slot * CellSize; }
-    NodeId idAt(std::size_t slot) const {
-        NodeId id;
+    RecordId idAt(std::size_t slot) const {
+        RecordId id;
         std::memcpy(&id, cell(slot), sizeof id);
         return id;
     }
-    std::uint8_t tagAt(std::size_t slot) const { return cell(slot)[sizeof(NodeId)]; }
-    void set(std::size_t slot, NodeId id, std::uint8_t tag) {
+    std::uint8_t tagAt(std::size_t slot) const { return cell(slot)[sizeof(RecordId)]; }
+    void set(std::size_t slot, RecordId id, std::uint8_t tag) {
         unsigned char* at = cells_.data() + slot * CellSize;
         std::memcpy(at, &id, sizeof id);
-        at[sizeof(NodeId)] = tag;
+        at[sizeof(RecordId)] = tag;
     }
     void copyCell(std::size_t to, std::size_t from) {
         std::memcpy(cells_.data() + to * CellSize, cell(from), CellSize);
@@ -65,7 +64,7 @@ private:
     std::size_t probe(std::uint64_t hash, std::string_view name) const;
     // Sizes the table for count records, all slots empty.
     void allocate(std::size_t count);
-    void place(NodeId id, std::uint64_t hash);
+    void place(RecordId id, std::uint64_t hash);
 
     const RecordStore& records_;
     std::vector<unsigned char> cells_;

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace recdb {
+#include "order/record_id.hpp"
 
-inline constexpr std::size_t MaxNameLength = 63;
+namespace recdb {
 
 // The fields of a record without owning them.
 struct RecordView {

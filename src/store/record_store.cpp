@@ -21,17 +21,17 @@ void RecordStore::prepare(const RecordView& record) {
         }
     }
     arena_.reserve(TextArena::sizeOf(record.name, record.info));
-    if (freeHead_ == NoNode && slots_.size() == slots_.capacity()) {
+    if (freeHead_ == NoRecord && slots_.size() == slots_.capacity()) {
         slots_.reserve(slots_.empty() ? 16 : slots_.size() * 2);
     }
 }
 
 void RecordStore::reserve(std::size_t count) { slots_.reserve(count); }
 
-NodeId RecordStore::add(const RecordView& record) {
-    NodeId id = freeHead_;
-    if (id == NoNode) {
-        id = static_cast<NodeId>(slots_.size());
+RecordId RecordStore::add(const RecordView& record) {
+    RecordId id = freeHead_;
+    if (id == NoRecord) {
+        id = static_cast<RecordId>(slots_.size());
         slots_.emplace_back();
     } else {
         freeHead_ = slots_[id].list.next;
@@ -41,12 +41,12 @@ NodeId RecordStore::add(const RecordView& record) {
     slot.group = record.group;
     slot.ratingNum = record.ratingNum;
     slot.ratingDen = record.ratingDen;
-    list_.linkLast(id, [this](NodeId at) -> ListLinks& { return slots_[at].list; });
+    list_.linkLast(id, [this](RecordId at) -> ListLinks& { return slots_[at].list; });
     return id;
 }
 
-void RecordStore::erase(NodeId id) {
-    list_.unlink(id, [this](NodeId at) -> ListLinks& { return slots_[at].list; });
+void RecordStore::erase(RecordId id) {
+    list_.unlink(id, [this](RecordId at) -> ListLinks& { return slots_[at].list; });
     arena_.release(slots_[id].text);
     // Free slots are chained through their list links.
     slots_[id].list.next = freeHead_;
@@ -55,12 +55,12 @@ void RecordStore::erase(NodeId id) {
 
 void RecordStore::clear() {
     std::vector<Slot>().swap(slots_);
-    freeHead_ = NoNode;
+    freeHead_ = NoRecord;
     list_ = IdList{};
     arena_.clear();
 }
 
-Record RecordStore::record(NodeId id) const {
+Record RecordStore::record(RecordId id) const {
     Record record;
     record.setName(name(id));
     record.group = group(id);
@@ -78,16 +78,14 @@ void RecordStore::compactTexts() {
     std::vector<TextArena::Handle> handles;
     handles.reserve(list_.size);
     TextArena fresh;
-    for (NodeId id = list_.first; id != NoNode; id = slots_[id].list.next) {
+    for (RecordId id = list_.first; id != NoRecord; id = slots_[id].list.next) {
         handles.push_back(fresh.store(name(id), info(id)));
     }
     std::size_t k = 0;
-    for (NodeId id = list_.first; id != NoNode; id = slots_[id].list.next) {
+    for (RecordId id = list_.first; id != NoRecord; id = slots_[id].list.next) {
         slots_[id].text = handles[k++];
     }
     arena_ = std::move(fresh);
 }
-
-std::size_t RecordStore::heldBytes() const { return slots_.capacity() * sizeof(Slot) + arena_.heldBytes(); }
 
 }  // namespace recdb

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "index/node_id.hpp"
-#include "index/record_keys.hpp"
+#include "order/record_id.hpp"
+#include "order/record_keys.hpp"
 #include "store/id_list.hpp"
 #include "store/record.hpp"
 #include "store/text_arena.hpp"
@@ -29,8 +29,8 @@ public:
     void prepare(const RecordView& record);
     // Files a copy of the record last in the list; prepare must have been
     // called for it since the last change.
-    NodeId add(const RecordView& record);
-    void erase(NodeId id);
+    RecordId add(const RecordView& record);
+    void erase(RecordId id);
     void clear();
     // Reserves slots for count records in all, for a load that knows its size.
     void reserve(std::size_t count);
@@ -42,31 +42,31 @@ public:
     // indexes size their node arrays by it.
     std::size_t idLimit() const override { return slots_.size(); }
     // The records in filing order.
-    NodeId first() const { return list_.first; }
-    NodeId next(NodeId id) const { return slots_[id].list.next; }
+    RecordId first() const { return list_.first; }
+    RecordId next(RecordId id) const { return slots_[id].list.next; }
 
-    std::string_view name(NodeId id) const { return arena_.name(slots_[id].text); }
-    std::optional<std::string_view> info(NodeId id) const { return arena_.info(slots_[id].text); }
-    std::int32_t group(NodeId id) const { return slots_[id].group; }
-    std::int32_t ratingNum(NodeId id) const { return slots_[id].ratingNum; }
-    std::int32_t ratingDen(NodeId id) const { return slots_[id].ratingDen; }
-    Record record(NodeId id) const;
+    std::string_view name(RecordId id) const { return arena_.name(slots_[id].text); }
+    std::optional<std::string_view> info(RecordId id) const { return arena_.info(slots_[id].text); }
+    std::int32_t group(RecordId id) const { return slots_[id].group; }
+    std::int32_t ratingNum(RecordId id) const { return slots_[id].ratingNum; }
+    std::int32_t ratingDen(RecordId id) const { return slots_[id].ratingDen; }
+    Record record(RecordId id) const;
     // Fetch a record's slot, or (once its slot is at hand) its texts, into
     // the cache ahead of use: for walks over records at random places.
-    void prefetchSlot(NodeId id) const { __builtin_prefetch(&slots_[id]); }
-    void prefetchTexts(NodeId id) const { arena_.prefetch(slots_[id].text); }
+    void prefetchSlot(RecordId id) const { __builtin_prefetch(&slots_[id]); }
+    void prefetchTexts(RecordId id) const { arena_.prefetch(slots_[id].text); }
 
     // What the ordered indexes read of a record.
-    std::string_view nameOf(NodeId id) const override { return name(id); }
-    IndexKey keyOf(NodeId id) const override { return indexKeyOf(name(id), ratingNum(id), ratingDen(id)); }
-    IndexKey ratingOf(NodeId id) const override { return {0, 0, ratingNum(id), ratingDen(id)}; }
+    std::string_view nameOf(RecordId id) const override { return name(id); }
+    IndexKey keyOf(RecordId id) const override { return indexKeyOf(name(id), ratingNum(id), ratingDen(id)); }
+    IndexKey ratingOf(RecordId id) const override { return {0, 0, ratingNum(id), ratingDen(id)}; }
 
     // The links of a record in its group's list, kept here for the group index.
-    ListLinks& groupLinks(NodeId id) { return slots_[id].groupList; }
-    const ListLinks& groupLinks(NodeId id) const { return slots_[id].groupList; }
+    ListLinks& groupLinks(RecordId id) { return slots_[id].groupList; }
+    const ListLinks& groupLinks(RecordId id) const { return slots_[id].groupList; }
 
-    // Bytes held, for the memory measurements.
-    std::size_t heldBytes() const;
+    // The bytes of the text arena's blocks (see TextArena::heldBytes).
+    std::size_t textBytesHeld() const { return arena_.heldBytes(); }
 
 private:
     struct Slot {
@@ -80,7 +80,7 @@ private:
     void compactTexts();
 
     std::vector<Slot> slots_;
-    NodeId freeHead_ = NoNode;
+    RecordId freeHead_ = NoRecord;
     IdList list_;
     TextArena arena_;
 };

@@ -40,7 +40,8 @@ public:
     // Bytes of live texts and of holes.
     std::size_t liveBytes() const { return liveBytes_; }
     std::size_t freedBytes() const { return freedBytes_; }
-    // Bytes held in blocks.
+    // The bytes of the blocks held, exactly what they were allocated with:
+    // compaction gives them back.
     std::size_t heldBytes() const { return heldBytes_; }
 
 private:

@@ -129,29 +129,29 @@ public:
     std::string state() const {
         std::string text;
         const RecordStore& records = database_.records();
-        for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+        for (RecordId id = records.first(); id != NoRecord; id = records.next(id)) {
             text += std::string(records.name(id)) + ',' + std::to_string(records.group(id)) + ',' +
                     std::to_string(records.ratingNum(id)) + '.' + std::to_string(records.ratingDen(id)) + ',' +
                     std::string(records.info(id).value_or("-")) + ';';
         }
         text += '|';
-        database_.groups().forEachInRange(INT32_MIN, INT32_MAX, [&](NodeId id) { text += std::to_string(id) + ','; });
+        database_.groups().forEachInRange(INT32_MIN, INT32_MAX, [&](RecordId id) { text += std::to_string(id) + ','; });
         text += '|';
-        std::vector<NodeId> pending{database_.ratings().root()};
+        const std::vector<Colour> colours = database_.ratings().colours();
+        std::vector<RecordId> pending{database_.ratings().root()};
         while (!pending.empty()) {
-            const NodeId node = pending.back();
+            const RecordId node = pending.back();
             pending.pop_back();
-            if (node == NoNode) {
+            if (node == NoRecord) {
                 text += '-';
                 continue;
             }
-            text +=
-                std::to_string(node) + ':' + std::to_string(static_cast<int>(database_.ratings().colour(node))) + ' ';
+            text += std::to_string(node) + ':' + std::to_string(static_cast<int>(colours[node])) + ' ';
             pending.push_back(database_.ratings().right(node));
             pending.push_back(database_.ratings().left(node));
         }
         text += '|';
-        for (const NodeId id : selection_.records) {
+        for (const RecordId id : selection_.records) {
             text += std::to_string(id) + ',';
         }
         return text;

@@ -2,7 +2,8 @@
 // operations decoded from arbitrary bytes: the first byte sets how long a
 // plain chain may be walked, then each pair of bytes inserts a record (name
 // from a small alphabet, so that names repeat, and one of a few ratings) or
-// removes one. Both trees must have the same shape and colours throughout.
+// removes one. At the end both trees must have the same shape and colours,
+// and the index must pass its invariant check.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,6 @@
 
 #include "index/ordered_index.hpp"
 #include "reference_tree.hpp"
-#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordStore store;
     OrderedIndex index(order, store, limit);
     testing::ReferenceTree reference(
-        [&store, order](NodeId a, NodeId b) { return testing::compareStored(store, order, a, b); });
-    std::vector<NodeId> present;
+        [&store, order](RecordId a, RecordId b) { return testing::compareStored(store, order, a, b); });
+    std::vector<RecordId> present;
     for (std::size_t at = 1; at + 1 < size; at += 2) {
         const std::uint8_t operation = data[at];
         const std::uint8_t value = data[at + 1];
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             present.erase(present.begin() + static_cast<std::ptrdiff_t>(which));
         } else {
             const std::string name(1 + value % 3, static_cast<char>('a' + (value >> 2) % 16));
-            const NodeId id =
+            const RecordId id =
                 testing::addRecord(store, testing::makeRecord(name, 0, (operation >> 2) % 4, (operation >> 4) % 3));
             index.prepareInsert();
             index.insert(id);

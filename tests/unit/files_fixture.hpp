@@ -49,7 +49,7 @@ protected:
     static std::string describe(const Database& db) {
         std::string text;
         const RecordStore& records = db.records();
-        for (NodeId id = records.first(); id != NoNode; id = records.next(id)) {
+        for (RecordId id = records.first(); id != NoRecord; id = records.next(id)) {
             text.append(records.name(id)).append(",").append(std::to_string(records.group(id)));
             text.append(",").append(std::to_string(records.ratingNum(id)));
             text.append(".").append(std::to_string(records.ratingDen(id))).append(",");

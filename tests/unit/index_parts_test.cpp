@@ -17,11 +17,12 @@
 #include <vector>
 
 #include "index/chain_set.hpp"
-#include "index/index_key.hpp"
 #include "index/key_order.hpp"
-#include "index/rank_set.hpp"
-#include "index/record_keys.hpp"
-#include "selection/rank_tree.hpp"
+#include "index/neighbour_set.hpp"
+#include "index/node_store.hpp"
+#include "index/renumber_nodes.hpp"
+#include "order/index_key.hpp"
+#include "order/record_keys.hpp"
 
 namespace recdb {
 namespace {
@@ -48,16 +49,16 @@ using ModelKey = std::pair<int, std::string>;
 // Records by number, as the key order reads them, with their model keys.
 class Records final : public RecordKeys {
 public:
-    NodeId add(const Rating& rating, std::string name) {
+    RecordId add(const Rating& rating, std::string name) {
         keys_.push_back(indexKeyOf(name, rating.num, rating.den));
         model_.emplace_back(rating.place, std::move(name));
-        return static_cast<NodeId>(model_.size() - 1);
+        return static_cast<RecordId>(model_.size() - 1);
     }
-    std::string_view nameOf(NodeId id) const override { return model_[id].second; }
-    IndexKey keyOf(NodeId id) const override { return keys_[id]; }
-    IndexKey ratingOf(NodeId id) const override { return {0, 0, keys_[id].ratingNum, keys_[id].ratingDen}; }
+    std::string_view nameOf(RecordId id) const override { return model_[id].second; }
+    IndexKey keyOf(RecordId id) const override { return keys_[id]; }
+    IndexKey ratingOf(RecordId id) const override { return {0, 0, keys_[id].ratingNum, keys_[id].ratingDen}; }
     std::size_t idLimit() const override { return model_.size(); }
-    const ModelKey& modelKey(NodeId id) const { return model_[id]; }
+    const ModelKey& modelKey(RecordId id) const { return model_[id]; }
 
 private:
     std::vector<IndexKey> keys_;
@@ -65,68 +66,64 @@ private:
 };
 
 // A key order in the rating order beside a multimap of the same records, in
-// which equal keys stand in the order they were put at. The records' leaves
-// are kept from the placements that inserts return, as the index keeps them.
+// which equal keys stand in the order they were put at. The key order keeps
+// each record's leaf in a word per record that the walk lends it, as the
+// index lends its nodes' words.
 class KeyOrderWalk {
 public:
     Records records;
 
+    // The word lent for each record.
+    auto wordOf() {
+        return [this](RecordId id) -> NodeWord& { return words_[id]; };
+    }
+    auto wordOf() const {
+        return [this](RecordId id) -> const NodeWord& { return words_[id]; };
+    }
+
     std::size_t size() const { return filed_.size(); }
 
-    void insert(NodeId id, bool atFront) {
+    void insert(RecordId id, bool atFront) {
         const ModelKey& key = records.modelKey(id);
         const auto modelAt = model_.emplace_hint(atFront ? model_.lower_bound(key) : model_.upper_bound(key), key, id);
         order_->prepareInsert();
         ASSERT_TRUE(order_->readyToInsert());
-        const KeyOrder::Placement placement =
-            order_->insert(atFront ? partition(id, isBelow) : partition(id, notAbove), id);
-        leafOf_.resize(records.idLimit(), NoNode);
-        leafOf_[id] = placement.leaf;
+        words_.resize(records.idLimit());
+        order_->insert(atFront ? partition(id, isBelow) : partition(id, notAbove), id, wordOf());
         modelAt_.resize(records.idLimit());
         modelAt_[id] = modelAt;
-        if (placement.split != NoNode) {
-            for (const NodeId moved : order_->idsIn(placement.split)) {
-                leafOf_[moved] = placement.split;
-            }
-        }
         filed_.push_back(id);
-        const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
+        const KeyOrder::Position at = order_->positionOf(id, wordOf());
         ASSERT_EQ(around(at), around(modelAt));
         ASSERT_EQ(around(order_->next(at)), around(std::next(modelAt)));
     }
 
     void eraseAny(std::mt19937& random) {
         const std::size_t k = pick(random, filed_.size());
-        const NodeId id = filed_[k];
+        const RecordId id = filed_[k];
         filed_[k] = filed_.back();
         filed_.pop_back();
-        const KeyOrder::Position at = positionOf(id);
-        ASSERT_NE(at.leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
-        order_->erase(at);
+        order_->erase(order_->positionOf(id, wordOf()));
         model_.erase(modelAt_[id]);
     }
 
-    // The whole order, as it is and walked, every record where its
-    // placement put it, and the runs of the probes' keys (where previous and
-    // last are tried).
-    void expectMatches(const std::vector<NodeId>& probes) const {
+    // The whole order, as it is and walked, every record knowing its leaf,
+    // and the runs of the probes' keys (where previous and last are tried).
+    void expectMatches(const std::vector<RecordId>& probes) const {
         ASSERT_TRUE(order_->structureHolds());
-        std::vector<NodeId> expected;
+        std::vector<RecordId> expected;
         for (const auto& entry : model_) {
             expected.push_back(entry.second);
         }
         ASSERT_EQ(order_->size(), expected.size());
         ASSERT_EQ(order_->entries(), expected);
-        std::vector<NodeId> walked;
-        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoNode; at = order_->next(at)) {
+        std::vector<RecordId> walked;
+        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoRecord; at = order_->next(at)) {
             walked.push_back(order_->idAt(at));
         }
         ASSERT_EQ(walked, expected);
-        for (const NodeId id : filed_) {
-            ASSERT_NE(positionOf(id).leaf, NoNode) << "record " << id << " is not in the leaf its placement gave";
-        }
-        for (const NodeId probe : probes) {
+        ASSERT_TRUE(order_->leavesKnown(wordOf()));
+        for (const RecordId probe : probes) {
             const ModelKey& key = records.modelKey(probe);
             ASSERT_EQ(around(partition(probe, isBelow)), around(model_.lower_bound(key))) << key.second;
             ASSERT_EQ(around(partition(probe, notAbove)), around(model_.upper_bound(key))) << key.second;
@@ -137,24 +134,23 @@ public:
     // what inserting one by one built, and take the walk on from there.
     void rebuildInBulk() {
         auto bulk = std::make_unique<KeyOrder>(records);
-        const std::span<NodeId> slots = bulk->bulkEntries(model_.size());
+        const std::span<RecordId> slots = bulk->bulkEntries(model_.size());
         std::transform(model_.begin(), model_.end(), slots.begin(), [](const auto& entry) { return entry.second; });
+        const std::vector<RecordId> ranked(slots.begin(), slots.end());
         bulk->finishBulk(model_.size());
         ASSERT_EQ(bulk->entries(), order_->entries());
         order_ = std::move(bulk);
-        for (KeyOrder::Position at = order_->first(); order_->idAt(at) != NoNode; at = order_->next(at)) {
-            leafOf_[order_->idAt(at)] = at.leaf;
-        }
+        KeyOrder::noteBulkLeaves(ranked.size(), [&](std::size_t rank) -> NodeWord& { return words_[ranked[rank]]; });
     }
 
 private:
     // The key and name of an entry or a separator.
-    std::pair<IndexKey, std::string_view> keyed(NodeId id) const { return {records.keyOf(id), records.nameOf(id)}; }
+    std::pair<IndexKey, std::string_view> keyed(RecordId id) const { return {records.keyOf(id), records.nameOf(id)}; }
     static std::pair<IndexKey, std::string_view> keyed(const KeyOrder::Separator& separator) {
         return {separator.key, separator.nameView()};
     }
     template <typename Test>
-    KeyOrder::Position partition(NodeId probe, Test test) const {
+    KeyOrder::Position partition(RecordId probe, Test test) const {
         return order_->partitionPoint([&](const auto& item) {
             const auto [key, name] = keyed(item);
             return test(compareKeyed(
@@ -162,48 +158,25 @@ private:
                 [&] { return records.nameOf(probe); }));
         });
     }
-    KeyOrder::Position positionOf(NodeId id) const {
-        const std::span<const NodeId> ids = order_->idsIn(leafOf_[id]);
-        const auto slot = std::find(ids.begin(), ids.end(), id);
-        return slot == ids.end() ? KeyOrder::Position{}
-                                 : KeyOrder::Position{leafOf_[id], static_cast<std::uint32_t>(slot - ids.begin())};
-    }
-    // The records just before and at a place (NoNode where there is none).
-    std::pair<NodeId, NodeId> around(KeyOrder::Position at) const {
+    // The records just before and at a place (NoRecord where there is none).
+    std::pair<RecordId, RecordId> around(KeyOrder::Position at) const {
         return {order_->idAt(order_->previous(at)), order_->idAt(at)};
     }
-    std::pair<NodeId, NodeId> around(std::multimap<ModelKey, NodeId>::const_iterator at) const {
-        return {at == model_.begin() ? NoNode : std::prev(at)->second, at == model_.end() ? NoNode : at->second};
+    std::pair<RecordId, RecordId> around(std::multimap<ModelKey, RecordId>::const_iterator at) const {
+        return {at == model_.begin() ? NoRecord : std::prev(at)->second, at == model_.end() ? NoRecord : at->second};
     }
 
     std::unique_ptr<KeyOrder> order_ = std::make_unique<KeyOrder>(records);
-    std::multimap<ModelKey, NodeId> model_;
-    std::vector<std::multimap<ModelKey, NodeId>::iterator> modelAt_;
-    std::vector<NodeId> leafOf_;
-    std::vector<NodeId> filed_;
+    std::multimap<ModelKey, RecordId> model_;
+    std::vector<std::multimap<ModelKey, RecordId>::iterator> modelAt_;
+    std::vector<NodeWord> words_;
+    std::vector<RecordId> filed_;
 };
 
 // Names that sort as their numbers do.
 std::string padded(long number) {
     std::string digits = std::to_string(number);
     return std::string(10 - digits.size(), '0') + digits;
-}
-
-TEST(IndexKey, PrefixesOrderAsTheNamesDo) {
-    // Bytes above 127 sort after the others; names tie in their first 8
-    // bytes; an empty name may have no address at all (a lookup by rating
-    // alone probes with one).
-    const std::string_view names[] = {
-        {}, "", "a", "a\x01", "a\x80", "ab", "\x7f", "\x80", "\xff", "abcdefgh", "abcdefgh\x01", "abcdefgi",
-    };
-    for (std::size_t a = 0; a < std::size(names); ++a) {
-        for (std::size_t b = 0; b < std::size(names); ++b) {
-            const Relation relation = compareKeyedNames(
-                indexKeyOf(names[a], 1, 2), [&] { return names[a]; }, indexKeyOf(names[b], 1, 2),
-                [&] { return names[b]; });
-            EXPECT_EQ(relation, compareNames(names[a], names[b])) << "names " << a << " and " << b;
-        }
-    }
 }
 
 TEST(KeyOrder, MatchesAMultimapThroughInsertsErasesAndBulkBuilding) {
@@ -244,7 +217,7 @@ TEST(KeyOrder, MatchesAMultimapThroughInsertsErasesAndBulkBuilding) {
             }
             return walk.records.add(Ratings[0], padded(c.keys == Keys::Ascending ? k : 1000000 - k));
         };
-        std::vector<NodeId> probes;
+        std::vector<RecordId> probes;
         for (int k = 0; k < 64; ++k) {
             probes.push_back(newRecord(static_cast<long>(pick(random, static_cast<std::size_t>(c.records)))));
         }
@@ -281,7 +254,7 @@ public:
 
     ChainWalk(std::size_t nodes, unsigned seed) : random(seed), colours_(nodes) {
         set_.makeRoom(nodes);
-        for (NodeId node = 0; node < nodes; ++node) {
+        for (RecordId node = 0; node < nodes; ++node) {
             colours_[node] = anyColour();
             set_.makeSingle(node, colours_[node]);
             chains_.push_back({node});
@@ -292,7 +265,7 @@ public:
     void take(Step step) {
         std::size_t c = pick(random, chains_.size());
         const std::size_t i = pick(random, chains_[c].size());
-        const NodeId node = chains_[c][i];
+        const RecordId node = chains_[c][i];
         std::size_t cut = 0;  // where the chain is cut in two, if it is
         switch (step) {
         case Join:
@@ -325,7 +298,7 @@ public:
             break;
         }
         if (cut > 0 && cut < chains_[c].size()) {
-            std::vector<NodeId> lower(chains_[c].begin() + static_cast<std::ptrdiff_t>(cut), chains_[c].end());
+            std::vector<RecordId> lower(chains_[c].begin() + static_cast<std::ptrdiff_t>(cut), chains_[c].end());
             chains_[c].resize(cut);
             chains_.push_back(std::move(lower));
             ASSERT_NO_FATAL_FAILURE(expectChain(chains_.size() - 1));
@@ -336,7 +309,7 @@ public:
     void expectAll() {
         for (std::size_t c = 0; c < chains_.size(); ++c) {
             ASSERT_NO_FATAL_FAILURE(expectChain(c));
-            for (const NodeId node : chains_[c]) {
+            for (const RecordId node : chains_[c]) {
                 ASSERT_EQ(set_.colour(node), colours_[node]) << "node " << node;
             }
         }
@@ -346,35 +319,35 @@ public:
 
 private:
     Colour anyColour() { return random() % 2 == 0 ? Colour::Black : Colour::Red; }
-    bool black(NodeId node) const { return colours_[node] == Colour::Black; }
+    bool black(RecordId node) const { return colours_[node] == Colour::Black; }
 
     // Every query at a random node of the chain at c, and a join of the node
     // to the one it follows already, which changes nothing; then the chain's
     // links and summaries.
     void expectChain(std::size_t c) {
-        const std::vector<NodeId>& chain = chains_[c];
+        const std::vector<RecordId>& chain = chains_[c];
         const std::size_t i = pick(random, chain.size());
         if (i > 0) {
             set_.join(chain[i - 1], chain[i]);
         }
-        NodeId blackPair = NoNode;
-        NodeId red = NoNode;
+        RecordId blackPair = NoRecord;
+        RecordId red = NoRecord;
         for (std::size_t k = i; k > 0; --k) {
-            blackPair = blackPair == NoNode && black(chain[k]) && black(chain[k - 1]) ? chain[k] : blackPair;
-            red = red == NoNode && !black(chain[k - 1]) ? chain[k - 1] : red;
+            blackPair = blackPair == NoRecord && black(chain[k]) && black(chain[k - 1]) ? chain[k] : blackPair;
+            red = red == NoRecord && !black(chain[k - 1]) ? chain[k - 1] : red;
         }
         ASSERT_EQ(set_.colour(chain[i]), colours_[chain[i]]) << "node " << chain[i];
         ASSERT_EQ(set_.deepestBlackPairTo(chain[i]), blackPair) << "node " << chain[i];
         ASSERT_EQ(set_.deepestRedAbove(chain[i]), red) << "node " << chain[i];
         ASSERT_EQ(set_.first(chain[i]), chain.front()) << "node " << chain[i];
-        ASSERT_EQ(set_.next(chain[i]), i + 1 < chain.size() ? chain[i + 1] : NoNode) << "node " << chain[i];
+        ASSERT_EQ(set_.next(chain[i]), i + 1 < chain.size() ? chain[i + 1] : NoRecord) << "node " << chain[i];
         ASSERT_TRUE(set_.summariesHold(chain[i])) << "node " << chain[i];
         ASSERT_EQ(set_.chainOf(chain[i]), chain);
     }
 
     ChainSet set_;
     std::vector<Colour> colours_;
-    std::vector<std::vector<NodeId>> chains_;
+    std::vector<std::vector<RecordId>> chains_;
 };
 
 #ifndef RECDB_TEST_SIZE_DIVISOR
@@ -408,13 +381,155 @@ TEST(ChainSet, MatchesChainsOfColoursThroughJoinsCutsAndFlips) {
     }
 }
 
-TEST(RankSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
+// An observer that keeps the chain links it is told of, as the colour store
+// keeps managed chains: each node's link up to its parent, when it is an
+// only child.
+struct ChainLinkModel {
+    std::map<RecordId, RecordId> upperOf;
+    std::vector<std::pair<RecordId, RecordId>> placesTaken;
+
+    bool followsChains() const { return true; }
+    void cutChainLink(RecordId lower) { upperOf.erase(lower); }
+    void joinChainLink(RecordId upper, RecordId lower) { upperOf[lower] = upper; }
+    void takePlace(RecordId from, RecordId to) { placesTaken.emplace_back(from, to); }
+};
+static_assert(ChainObserver<ChainLinkModel>);
+
+// The node store alone, under random attaches, rotations and both kinds of
+// removal: the links stay a search tree of the numbers present (its in-order
+// is their order), and the observer is told of exactly the chain links that
+// go and come, so that what it keeps is always the tree's own.
+TEST(NodeStore, TellsItsObserverOfEveryChainLinkThatGoesOrComes) {
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        constexpr RecordId Size = 300;
+        NodeStore nodes;
+        nodes.makeRoom(Size);
+        ChainLinkModel observer;
+        std::set<RecordId> present;
+        const auto expectInStep = [&](int step) {
+            std::vector<RecordId> inOrder;
+            std::map<RecordId, RecordId> links;
+            std::vector<RecordId> pending;
+            for (RecordId node = nodes.root(); node != NoRecord || !pending.empty();) {
+                if (node != NoRecord) {
+                    pending.push_back(node);
+                    node = nodes.left(node);
+                    continue;
+                }
+                node = pending.back();
+                pending.pop_back();
+                inOrder.push_back(node);
+                for (const RecordId child : {nodes.left(node), nodes.right(node)}) {
+                    ASSERT_TRUE(child == NoRecord || nodes.parent(child) == node) << "step " << step;
+                }
+                if (nodes.isOnlyChild(node)) {
+                    links[node] = nodes.parent(node);
+                }
+                node = nodes.right(node);
+            }
+            ASSERT_EQ(inOrder, std::vector<RecordId>(present.begin(), present.end())) << "step " << step;
+            ASSERT_EQ(observer.upperOf, links) << "step " << step;
+        };
+        for (int step = 0; step < 6000; ++step) {
+            const RecordId node = static_cast<RecordId>(pick(random, Size));
+            const auto at = present.find(node);
+            if (at == present.end()) {
+                nodes.renew(node);
+                const auto next = present.upper_bound(node);
+                if (present.empty()) {
+                    nodes.plantRoot(node);
+                } else {
+                    nodes.attachBetween(node, next == present.begin() ? NoRecord : *std::prev(next),
+                                        next == present.end() ? NoRecord : *next, observer);
+                }
+                present.insert(node);
+            } else if (random() % 3 != 0) {
+                const bool leftRotation = random() % 2 == 0;
+                if ((leftRotation ? nodes.right(node) : nodes.left(node)) != NoRecord) {
+                    nodes.rotate(node, leftRotation, observer);
+                }
+            } else if (nodes.left(node) == NoRecord) {
+                nodes.spliceOut(node, observer);
+                present.erase(at);
+            } else {
+                const RecordId predecessor = *std::prev(at);
+                observer.placesTaken.clear();
+                nodes.replaceByPredecessor(node, predecessor, observer);
+                ASSERT_EQ(observer.placesTaken, (std::vector<std::pair<RecordId, RecordId>>{{node, predecessor}}));
+                present.erase(at);
+            }
+            ASSERT_NO_FATAL_FAILURE(expectInStep(step));
+        }
+    }
+}
+
+// Items that link to each other by number, moved along permutations of
+// every kind of cycle: each must land at its new number with its links
+// renumbered, whatever the cycles' lengths beside the number of walks.
+TEST(RenumberNodes, MovesEveryItemToItsNumberWithItsLinks) {
+    struct Item {
+        RecordId up = NoRecord;
+        RecordId down = NoRecord;
+        std::uint32_t original = 0;
+    };
+    enum class Permutation { Identity, Reverse, OneCycle, Swaps, Random };
+    const std::size_t sizes[] = {0, 1, 2, 15, 16, 17, 33, 1000, 100000};
+    for (const std::size_t size : sizes) {
+        for (const Permutation kind : {Permutation::Identity, Permutation::Reverse, Permutation::OneCycle,
+                                       Permutation::Swaps, Permutation::Random}) {
+            SCOPED_TRACE(std::to_string(size) + " items, permutation " + std::to_string(static_cast<int>(kind)));
+            std::mt19937 random(static_cast<unsigned>(size));
+            std::vector<RecordId> numberOf(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                numberOf[k] = static_cast<RecordId>(k);
+            }
+            if (kind == Permutation::Reverse) {
+                std::reverse(numberOf.begin(), numberOf.end());
+            } else if (kind == Permutation::OneCycle) {
+                std::rotate(numberOf.begin(), numberOf.begin() + (size > 0 ? 1 : 0), numberOf.end());
+            } else if (kind == Permutation::Swaps) {
+                for (std::size_t k = 0; k + 1 < size; k += 2) {
+                    std::swap(numberOf[k], numberOf[k + 1]);
+                }
+            } else if (kind == Permutation::Random) {
+                std::shuffle(numberOf.begin(), numberOf.end(), random);
+            }
+            std::vector<Item> items(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                items[k].original = static_cast<std::uint32_t>(k);
+                items[k].up = random() % 4 == 0 ? NoRecord : static_cast<RecordId>(pick(random, size));
+                items[k].down = random() % 4 == 0 ? NoRecord : static_cast<RecordId>(pick(random, size));
+            }
+            const std::vector<Item> before = items;
+            std::size_t prefetches = 0;
+            renumberNodes(
+                items, [&numberOf](RecordId node) { return numberOf[node]; },
+                [&](RecordId node) {
+                    ASSERT_LT(node, size);
+                    ++prefetches;
+                },
+                &Item::up, &Item::down);
+            const auto mapped = [&numberOf](RecordId node) { return node == NoRecord ? NoRecord : numberOf[node]; };
+            for (std::size_t k = 0; k < size; ++k) {
+                const Item& moved = items[numberOf[k]];
+                ASSERT_EQ(moved.original, k);
+                ASSERT_EQ(moved.up, mapped(before[k].up));
+                ASSERT_EQ(moved.down, mapped(before[k].down));
+            }
+            EXPECT_LE(prefetches, size);
+        }
+    }
+}
+
+TEST(NeighbourSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
     // Sizes at the edges of a word and of the second and third levels.
     const std::uint32_t sizes[] = {1, 2, 63, 64, 65, 127, 4095, 4096, 4097, 262143, 262144, 262145};
     for (const std::uint32_t size : sizes) {
         SCOPED_TRACE("size " + std::to_string(size));
         std::mt19937 random(size);
-        RankSet set(size);
+        NeighbourSet set(size);
         std::set<std::uint32_t> model;
         std::vector<std::uint32_t> edges;
         for (const std::uint32_t edge : {0U, 1U, 62U, 63U, 64U, 65U, 4095U, 4096U, 4097U, 262143U, 262144U, size - 1}) {
@@ -430,8 +545,9 @@ TEST(RankSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
                 const std::uint32_t number = k < edges.size() ? edges[k] : any();
                 const auto above = model.upper_bound(number);
                 const auto below = model.lower_bound(number);
-                ASSERT_EQ(set.next(number), above == model.end() ? RankSet::None : *above) << number;
-                ASSERT_EQ(set.previous(number), below == model.begin() ? RankSet::None : *std::prev(below)) << number;
+                ASSERT_EQ(set.next(number), above == model.end() ? NeighbourSet::None : *above) << number;
+                ASSERT_EQ(set.previous(number), below == model.begin() ? NeighbourSet::None : *std::prev(below))
+                    << number;
             }
             if (round > size) {
                 break;
@@ -441,43 +557,6 @@ TEST(RankSet, FindsTheNearestMembersAsAnOrderedSetDoes) {
                 set.insert(number);
                 model.insert(number);
             }
-        }
-    }
-}
-
-TEST(RankTree, FindsInRangesWhatAScanOfTheArrayFinds) {
-    struct Case {
-        std::size_t size;
-        std::uint32_t ranks;  // drawn from 0..ranks-1
-    };
-    // Sizes at and around powers of two, with many ties and with few.
-    const Case cases[] = {{1, 3}, {2, 3}, {3, 4}, {7, 4}, {8, 8}, {9, 8}, {100, 10}, {1000, 1000}, {1025, 50}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("size " + std::to_string(c.size));
-        std::mt19937 random(static_cast<unsigned>(c.size));
-        const auto anyRank = [&] { return static_cast<std::uint32_t>(random() % c.ranks); };
-        std::vector<std::uint32_t> ranks(c.size);
-        std::generate(ranks.begin(), ranks.end(), anyRank);
-        RankTree tree(ranks);
-        for (int step = 0; step < 3000; ++step) {
-            const std::size_t first = pick(random, c.size);
-            if (step % 3 == 0) {
-                ranks[first] = anyRank();
-                tree.set(first, ranks[first]);
-                continue;
-            }
-            // Ranges run either way (a reversed one is empty); p may lie
-            // beyond every rank.
-            const std::size_t last = pick(random, c.size);
-            const auto p = static_cast<std::uint32_t>(random() % (c.ranks + 1));
-            std::size_t lastAtMost = RankTree::None;
-            std::size_t firstAtLeast = RankTree::None;
-            for (std::size_t k = first; k <= last; ++k) {
-                lastAtMost = ranks[k] <= p ? k : lastAtMost;
-                firstAtLeast = ranks[k] >= p && firstAtLeast == RankTree::None ? k : firstAtLeast;
-            }
-            ASSERT_EQ(tree.lastAtMost(first, last, p), lastAtMost) << first << ".." << last << " p " << p;
-            ASSERT_EQ(tree.firstAtLeast(first, last, p), firstAtLeast) << first << ".." << last << " p " << p;
         }
     }
 }

@@ -9,13 +9,14 @@
 
 #include "index/ordered_index.hpp"
 #include "reference_tree.hpp"
-#include "store/record_compare.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
 namespace {
 
 using testing::addRecord;
+using testing::compareByName;
+using testing::compareByRating;
 using testing::compareStored;
 using testing::makeRecord;
 using testing::numbered;
@@ -28,16 +29,16 @@ struct Trees {
     explicit Trees(IndexOrder indexOrder, unsigned plainWalkLimit = OrderedIndex::DefaultPlainWalkLimit)
         : order(indexOrder),
           index(indexOrder, store, plainWalkLimit),
-          reference([this](NodeId a, NodeId b) { return compareStored(store, this->order, a, b); }) {}
+          reference([this](RecordId a, RecordId b) { return compareStored(store, this->order, a, b); }) {}
 
-    NodeId add(const Record& record) {
-        const NodeId id = addRecord(store, record);
+    RecordId add(const Record& record) {
+        const RecordId id = addRecord(store, record);
         index.prepareInsert();
         index.insert(id);
         reference.insert(id);
         return id;
     }
-    void remove(NodeId id) {
+    void remove(RecordId id) {
         index.remove(id);
         reference.remove(id);
         store.erase(id);
@@ -74,14 +75,14 @@ TEST(OrderedIndexShape, ExamplesOfTheRules) {
     };
     for (const Case& c : cases) {
         Trees trees(IndexOrder::ByName);
-        NodeId removed = NoNode;
+        RecordId removed = NoRecord;
         for (const char* name : c.inserted) {
-            const NodeId id = trees.add(makeRecord(name));
+            const RecordId id = trees.add(makeRecord(name));
             if (c.removed != nullptr && std::string(name) == c.removed) {
                 removed = id;
             }
         }
-        if (removed != NoNode) {
+        if (removed != NoRecord) {
             trees.remove(removed);
         }
         EXPECT_EQ(trees.shape(), c.shape) << c.shape;
@@ -108,27 +109,27 @@ TEST(OrderedIndexShape, ChainsKeepTheirColoursAtEveryLength) {
 
 TEST(OrderedIndexLookup, FindMeetsTheHighestOfEqualNames) {
     Trees trees(IndexOrder::ByName);
-    std::vector<NodeId> copies;
+    std::vector<RecordId> copies;
     for (const char* name : {"m", "m", "a", "z", "m", "b", "m"}) {
-        const NodeId id = trees.add(makeRecord(name));
+        const RecordId id = trees.add(makeRecord(name));
         if (std::string(name) == "m") {
             copies.push_back(id);
         }
     }
     const auto probe = [](const char* name) { return OrderedIndex::probeOf(name, 0, 0); };
     const auto inReference = [&trees](const char* name) {
-        return trees.reference.find([&trees, name](NodeId id) { return compareNames(trees.store.name(id), name); });
+        return trees.reference.find([&trees, name](RecordId id) { return compareNames(trees.store.name(id), name); });
     };
     while (!copies.empty()) {
-        const NodeId found = trees.index.find(probe("m"));
+        const RecordId found = trees.index.find(probe("m"));
         ASSERT_EQ(found, inReference("m"));
         trees.remove(found);
         copies.erase(std::find(copies.begin(), copies.end(), found));
         trees.expectSame("after removing an m");
     }
-    EXPECT_EQ(trees.index.find(probe("m")), NoNode);
-    EXPECT_EQ(trees.index.find(probe("0")), NoNode);
-    EXPECT_EQ(trees.index.find(probe("zz")), NoNode);
+    EXPECT_EQ(trees.index.find(probe("m")), NoRecord);
+    EXPECT_EQ(trees.index.find(probe("0")), NoRecord);
+    EXPECT_EQ(trees.index.find(probe("zz")), NoRecord);
 }
 
 TEST(OrderedIndexLookup, CollectGathersEqualRatingsInPreOrder) {
@@ -139,10 +140,10 @@ TEST(OrderedIndexLookup, CollectGathersEqualRatingsInPreOrder) {
     }
     // Rating order, then name: c(1/3) < a < b < d < e (all 1/2) < x.
     EXPECT_EQ(trees.shape(), "d:1(b:0(a:1(c:0,-),-),x:1(e:0,-))");
-    std::vector<NodeId> found;
+    std::vector<RecordId> found;
     trees.index.collectEqualPrimary(OrderedIndex::probeOf("", 1, 2), found);
     std::vector<std::string> names;
-    for (const NodeId id : found) {
+    for (const RecordId id : found) {
         names.emplace_back(trees.store.name(id));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"d", "b", "a", "e"}));
@@ -217,7 +218,7 @@ TEST(OrderedIndexReference, EveryOrderOfInputGivesTheTreeOfTheRules) {
                 const std::string label = "arrival " + std::to_string(static_cast<int>(scenario.arrival)) + ", " +
                                           std::to_string(scenario.ratings) + " ratings, order " +
                                           std::to_string(static_cast<int>(order)) + ", limit " + std::to_string(limit);
-                std::vector<std::pair<std::string, NodeId>> filed;
+                std::vector<std::pair<std::string, RecordId>> filed;
                 const int checkpoint = std::max(1, count / 4);
                 int step = 0;
                 for (const int key : arrivalOrder(scenario.arrival, count, random)) {
@@ -248,9 +249,9 @@ TEST(OrderedIndexReference, EveryOrderOfInputGivesTheTreeOfTheRules) {
                 trees.expectSame(label + " at the end");
                 for (int rating = 0; order == IndexOrder::ByRating && rating < std::min(scenario.ratings, 3);
                      ++rating) {
-                    std::vector<NodeId> found;
+                    std::vector<RecordId> found;
                     trees.index.collectEqualPrimary(OrderedIndex::probeOf("", rating, 1), found);
-                    ASSERT_EQ(found, trees.reference.collectEqualPrimary([&trees, rating](NodeId id) {
+                    ASSERT_EQ(found, trees.reference.collectEqualPrimary([&trees, rating](RecordId id) {
                         return compareRatings(trees.store.ratingNum(id), trees.store.ratingDen(id), rating, 1);
                     })) << label;
                 }
@@ -266,7 +267,7 @@ TEST(OrderedIndexReference, RandomMixesWithEqualKeysMatchAfterEveryStep) {
         for (const IndexOrder order : {IndexOrder::ByName, IndexOrder::ByRating}) {
             std::mt19937 random(limit * 7 + static_cast<unsigned>(order));
             Trees trees(order, limit);
-            std::vector<NodeId> present;
+            std::vector<RecordId> present;
             for (int step = 0; step < 1500; ++step) {
                 if (!present.empty() && random() % 3 == 0) {
                     const std::size_t at = random() % present.size();
@@ -283,42 +284,54 @@ TEST(OrderedIndexReference, RandomMixesWithEqualKeysMatchAfterEveryStep) {
                 const int num = static_cast<int>(random() % 4) - 1;
                 const int den = static_cast<int>(random() % 3);
                 const Record key = makeRecord(name, 0, num, den);
-                ASSERT_EQ(trees.index.find(OrderedIndex::probeOf(name, num, den)), trees.reference.find([&](NodeId id) {
-                    const Record stored = trees.store.record(id);
-                    return order == IndexOrder::ByName ? compareByName(stored, key) : compareByRating(stored, key);
-                }));
+                ASSERT_EQ(
+                    trees.index.find(OrderedIndex::probeOf(name, num, den)), trees.reference.find([&](RecordId id) {
+                        const Record stored = trees.store.record(id);
+                        return order == IndexOrder::ByName ? compareByName(stored, key) : compareByRating(stored, key);
+                    }));
             }
         }
     }
 }
 
 // Filing a whole file at once gives the tree of filing its records one by
-// one: random, sorted, repeated names, few ratings.
+// one: random, sorted, repeated names, few ratings; and more distinct rating
+// pairs than the load's table of pairs holds (4,096), where the sort takes
+// its other way, each rating written as two pairs of equal fractions (r.1
+// and 2r.2), which must stand together.
 TEST(OrderedIndexBulk, InsertAllEqualsInsertingOneByOne) {
     struct Case {
         const char* label;
         int distinctNames;  // 0: all different
         bool sorted;
         int ratings;
+        int count;
+        bool equalFractions;
     };
     const Case cases[] = {
-        {"random", 0, false, 90}, {"sorted", 0, true, 5}, {"repeated names", 40, false, 3}, {"one rating", 0, true, 1}};
+        {"random", 0, false, 90, 4000, false},
+        {"sorted", 0, true, 5, 4000, false},
+        {"repeated names", 40, false, 3, 4000, false},
+        {"one rating", 0, true, 1, 4000, false},
+        {"past the table of rating pairs", 0, false, 9000, 12000, true},
+        {"past the table of rating pairs, repeated names", 60, false, 5000, 10000, true},
+    };
     for (const Case& c : cases) {
         for (const IndexOrder order : {IndexOrder::ByName, IndexOrder::ByRating}) {
             std::mt19937 random(3);
             RecordStore store;
             OrderedIndex oneByOne(order, store);
             OrderedIndex all(order, store);
-            const int count = 4000;
-            for (int k = 0; k < count; ++k) {
+            for (int k = 0; k < c.count; ++k) {
                 const int key = c.distinctNames > 0
                                     ? static_cast<int>(random() % static_cast<unsigned>(c.distinctNames))
                                 : c.sorted ? k
                                            : static_cast<int>(random() % 1000000);
                 char name[16];
                 std::snprintf(name, sizeof name, "n%07d", key);
-                const NodeId id = addRecord(
-                    store, makeRecord(name, 0, static_cast<int>(random() % static_cast<unsigned>(c.ratings)), 1));
+                const int rating = static_cast<int>(random() % static_cast<unsigned>(c.ratings));
+                const int den = c.equalFractions ? 1 + static_cast<int>(random() % 2) : 1;
+                const RecordId id = addRecord(store, makeRecord(name, 0, rating * den, den));
                 oneByOne.prepareInsert();
                 oneByOne.insert(id);
             }
@@ -342,7 +355,7 @@ TEST(OrderedIndexCost, LongChainsCostALogarithmPerOperation) {
             RecordStore store;
             OrderedIndex byName(IndexOrder::ByName, store);
             OrderedIndex byRating(IndexOrder::ByRating, store);
-            std::vector<NodeId> ids;
+            std::vector<RecordId> ids;
             for (const int key : arrivalOrder(arrival, count, random)) {
                 char name[16];
                 std::snprintf(name, sizeof name, "r%08d", key);
@@ -359,11 +372,12 @@ TEST(OrderedIndexCost, LongChainsCostALogarithmPerOperation) {
 
             // Lookups of the deepest name and of a missing one between two.
             const std::uint64_t before = byName.work().total();
-            std::sort(ids.begin(), ids.end(), [&store](NodeId a, NodeId b) { return store.name(a) < store.name(b); });
+            std::sort(ids.begin(), ids.end(),
+                      [&store](RecordId a, RecordId b) { return store.name(a) < store.name(b); });
             const std::string deepest(store.name(ids.back()));
             for (int k = 0; k < count; ++k) {
-                ASSERT_NE(byName.find(OrderedIndex::probeOf(deepest, 0, 0)), NoNode);
-                ASSERT_EQ(byName.find(OrderedIndex::probeOf("r00005000x", 0, 0)), NoNode);
+                ASSERT_NE(byName.find(OrderedIndex::probeOf(deepest, 0, 0)), NoRecord);
+                ASSERT_EQ(byName.find(OrderedIndex::probeOf("r00005000x", 0, 0)), NoRecord);
             }
             EXPECT_LT(byName.work().total() - before, budget * count) << "lookups " << label;
 
@@ -415,7 +429,7 @@ TEST(OrderedIndexCost, EqualKeysCostALogarithmPerOperation) {
         const double budget = 8 * std::log2(static_cast<double>(store.size()));
         const auto work = [&byName, &byRating] { return byName.work().total() + byRating.work().total(); };
 
-        std::vector<NodeId> gathered;
+        std::vector<RecordId> gathered;
         std::uint64_t before = work();
         byRating.collectEqualPrimary(OrderedIndex::probeOf("", 1, 1), gathered);
         EXPECT_LT(static_cast<double>(work() - before), budget + 3.0 * static_cast<double>(gathered.size())) << c.label;
@@ -425,12 +439,12 @@ TEST(OrderedIndexCost, EqualKeysCostALogarithmPerOperation) {
         const std::string name = c.copies > 0 ? "same" : "n1";
         before = work();
         for (int k = 0; k < 2000; ++k) {
-            const NodeId found = byName.find(OrderedIndex::probeOf(name, 0, 0));
-            ASSERT_NE(found, NoNode) << c.label;
+            const RecordId found = byName.find(OrderedIndex::probeOf(name, 0, 0));
+            ASSERT_NE(found, NoRecord) << c.label;
             byName.remove(found);
             byRating.remove(found);
             store.erase(found);
-            const NodeId fresh = addRecord(store, makeRecord(name, 0, ratingOf(), 1));
+            const RecordId fresh = addRecord(store, makeRecord(name, 0, ratingOf(), 1));
             for (OrderedIndex* index : {&byName, &byRating}) {
                 index->prepareInsert();
                 index->insert(fresh);
@@ -440,8 +454,8 @@ TEST(OrderedIndexCost, EqualKeysCostALogarithmPerOperation) {
         EXPECT_LT(static_cast<double>(work() - before), 2000 * 5 * budget) << c.label << ": replacing";
         before = work();
         for (int k = 0; k < 2000; ++k) {
-            const NodeId found = byName.find(OrderedIndex::probeOf(c.copies > 0 ? name : numbered("n", 2 + k), 0, 0));
-            ASSERT_NE(found, NoNode) << c.label;
+            const RecordId found = byName.find(OrderedIndex::probeOf(c.copies > 0 ? name : numbered("n", 2 + k), 0, 0));
+            ASSERT_NE(found, NoRecord) << c.label;
             byName.remove(found);
             byRating.remove(found);
         }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "index/key_compare.hpp"
-#include "index/node_id.hpp"
+#include "order/record_id.hpp"
+#include "order/relation.hpp"
 #include "store/record_store.hpp"
 #include "test_support.hpp"
 
@@ -20,13 +20,13 @@ namespace recdb::testing {
 class ReferenceTree {
 public:
     // compare(a, b) of two record numbers, as compareByName or compareByRating.
-    using Compare = std::function<Relation(NodeId, NodeId)>;
+    using Compare = std::function<Relation(RecordId, RecordId)>;
     // The comparison of a record number with a looked-up key.
-    using CompareToKey = std::function<Relation(NodeId)>;
+    using CompareToKey = std::function<Relation(RecordId)>;
 
     explicit ReferenceTree(Compare compare) : compare_(std::move(compare)) {}
 
-    void insert(NodeId id) {
+    void insert(RecordId id) {
         Node* node = make(id);
         if (root_ == nullptr) {
             node->colour = 1;
@@ -77,7 +77,7 @@ public:
         }
     }
 
-    void remove(NodeId id) {
+    void remove(RecordId id) {
         Node* d = search(id);
         Node* taken = d;
         Node* q = nullptr;
@@ -145,7 +145,7 @@ public:
         }
     }
 
-    NodeId find(const CompareToKey& compareToKey) const {
+    RecordId find(const CompareToKey& compareToKey) const {
         for (const Node* n = root_; n != nullptr;) {
             const Relation c = compareToKey(n->id);
             if (c == Relation::Same) {
@@ -153,10 +153,10 @@ public:
             }
             n = isAbove(c) ? n->left : n->right;
         }
-        return NoNode;
+        return NoRecord;
     }
 
-    std::vector<NodeId> collectEqualPrimary(const CompareToKey& compareToKey) const {
+    std::vector<RecordId> collectEqualPrimary(const CompareToKey& compareToKey) const {
         const Node* top = root_;
         while (top != nullptr) {
             const Relation c = compareToKey(top->id);
@@ -165,7 +165,7 @@ public:
             }
             top = c == Relation::Below ? top->right : top->left;
         }
-        std::vector<NodeId> found;
+        std::vector<RecordId> found;
         std::vector<const Node*> pending;
         if (top != nullptr) {
             pending.push_back(top);
@@ -200,20 +200,20 @@ public:
 
 private:
     struct Node {
-        NodeId id = NoNode;
+        RecordId id = NoRecord;
         Node* parent = nullptr;
         Node* left = nullptr;
         Node* right = nullptr;
         int colour = 0;
     };
 
-    Node* make(NodeId id) {
+    Node* make(RecordId id) {
         nodes_.push_back(std::make_unique<Node>());
         nodes_.back()->id = id;
         return nodes_.back().get();
     }
     // The node that holds id: both subtrees of a node with an equal key.
-    Node* search(NodeId id) const {
+    Node* search(RecordId id) const {
         std::vector<Node*> pending{root_};
         while (!pending.empty()) {
             Node* n = pending.back();

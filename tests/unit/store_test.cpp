@@ -7,7 +7,7 @@
 
 #include "store/database.hpp"
 #include "store/name_table.hpp"
-#include "store/record_compare.hpp"
+#include "store/text_arena.hpp"
 #include "test_support.hpp"
 
 namespace recdb {
@@ -19,7 +19,7 @@ using testing::numbered;
 
 std::vector<std::string> namesInFilingOrder(const RecordStore& store) {
     std::vector<std::string> names;
-    for (NodeId id = store.first(); id != NoNode; id = store.next(id)) {
+    for (RecordId id = store.first(); id != NoRecord; id = store.next(id)) {
         names.emplace_back(store.name(id));
     }
     return names;
@@ -27,7 +27,7 @@ std::vector<std::string> namesInFilingOrder(const RecordStore& store) {
 
 std::vector<std::string> namesOfGroup(const Database& db, std::int32_t group) {
     std::vector<std::string> names;
-    db.groups().forEachInRange(group, group, [&](NodeId id) { names.emplace_back(db.records().name(id)); });
+    db.groups().forEachInRange(group, group, [&](RecordId id) { names.emplace_back(db.records().name(id)); });
     return names;
 }
 
@@ -38,8 +38,8 @@ void expectConsistent(const Database& db) {
 
 TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     RecordStore store;
-    const NodeId absent = addRecord(store, makeRecord("a"));
-    const NodeId empty = addRecord(store, makeRecord("b", 0, 0, 0, ""));
+    const RecordId absent = addRecord(store, makeRecord("a"));
+    const RecordId empty = addRecord(store, makeRecord("b", 0, 0, 0, ""));
     EXPECT_FALSE(store.info(absent).has_value());
     ASSERT_TRUE(store.info(empty).has_value());
     EXPECT_EQ(*store.info(empty), "");
@@ -51,15 +51,97 @@ TEST(Record, CopiesKeepAbsentAndEmptyInfoApartAndNamesAreCut) {
     // Texts of every size round-trip through the arena, also beyond a block.
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{127}, std::size_t{128}, std::size_t{20000}, std::size_t{3} << 20}) {
-        const NodeId id = addRecord(store, makeRecord("big", 1, 2, 3, std::string(size, 'i')));
+        const RecordId id = addRecord(store, makeRecord("big", 1, 2, 3, std::string(size, 'i')));
         EXPECT_EQ(store.info(id)->size(), size);
         EXPECT_EQ(store.name(id), "big");
     }
 }
 
+// The arena alone. Texts round trip with their info tags at the edges of one,
+// two and three bytes, an absent info apart from an empty one, and count as
+// live, then freed.
+TEST(TextArena, TextsRoundTripWithEveryTagLength) {
+    struct Text {
+        std::string name;
+        std::optional<std::string> info;
+    };
+    std::vector<Text> texts = {{"", std::nullopt}, {"", ""}, {std::string(63, 'n'), std::nullopt}};
+    const std::size_t sizes[] = {1, 126, 127, 128, 16382, 16383, 16384, 2097151, 2097152};
+    for (const std::size_t size : sizes) {
+        texts.push_back({"i", std::string(size, 'x')});
+    }
+    const auto infoOf = [](const Text& text) {
+        return text.info ? std::optional<std::string_view>(*text.info) : std::nullopt;
+    };
+    TextArena arena;
+    std::vector<TextArena::Handle> handles;
+    std::size_t live = 0;
+    for (const Text& text : texts) {
+        handles.push_back(arena.store(text.name, infoOf(text)));
+        live += TextArena::sizeOf(text.name, infoOf(text));
+    }
+    EXPECT_EQ(arena.liveBytes(), live);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        EXPECT_EQ(arena.name(handles[k]), texts[k].name) << "text " << k;
+        EXPECT_EQ(arena.info(handles[k]), infoOf(texts[k])) << "text " << k;
+    }
+    for (std::size_t k = 0; k < texts.size(); k += 2) {
+        arena.release(handles[k]);
+    }
+    EXPECT_EQ(arena.liveBytes() + arena.freedBytes(), live);
+    EXPECT_EQ(arena.name(handles[1]), "") << "a release leaves the other texts";
+    arena.clear();
+    EXPECT_EQ(arena.liveBytes() + arena.freedBytes() + arena.heldBytes(), 0u);
+}
+
+// Texts fill a block to its very end before the next block begins; a text
+// larger than a block takes a block of its own, which nothing else shares
+// (offsets in a handle cannot reach beyond a block), also when it was
+// reserved for a larger text than came; storing what reserve made room for
+// allocates nothing.
+TEST(TextArena, TextsFillBlocksAndLargeOnesTakeTheirOwn) {
+    constexpr std::size_t Block = std::size_t{1} << 20;
+    // An info that makes the text of this name take exactly size bytes.
+    const auto infoFilling = [](std::string_view name, std::size_t size) {
+        std::string info(size - name.size() - 2, 'i');
+        while (TextArena::sizeOf(name, info) > size) {
+            info.pop_back();
+        }
+        return info;
+    };
+    struct Step {
+        std::size_t reserved;
+        std::size_t size;  // of the text stored
+        std::size_t held;  // the bytes of all blocks after it
+    };
+    const Step steps[] = {
+        {Block / 2, Block / 2, Block},                   // a first block
+        {Block / 2, Block / 2, Block},                   // fills it to its end
+        {100, 100, 2 * Block},                           // a second block
+        {Block + 1000, Block + 1000, 3 * Block + 1000},  // a block of its own
+        {100, 100, 4 * Block + 1000},                    // not in the large one
+        {Block - 100, Block - 100, 4 * Block + 1000},    // fills the fourth block
+        {3 * Block, 100, 7 * Block + 1000},              // reserved large, stored small
+        {100, 100, 8 * Block + 1000},                    // not in the large one
+    };
+    TextArena arena;
+    std::vector<std::pair<TextArena::Handle, std::string>> stored;
+    for (const Step& step : steps) {
+        const std::string info = infoFilling("t", step.size);
+        ASSERT_EQ(TextArena::sizeOf("t", info), step.size);
+        arena.reserve(step.reserved);
+        EXPECT_EQ(arena.heldBytes(), step.held) << "after reserving " << step.reserved;
+        stored.emplace_back(arena.store("t", info), info);
+        EXPECT_EQ(arena.heldBytes(), step.held) << "storing after reserve allocated";
+    }
+    for (const auto& [handle, info] : stored) {
+        EXPECT_EQ(arena.info(handle), info);
+    }
+}
+
 TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     RecordStore store;
-    std::vector<NodeId> ids;
+    std::vector<RecordId> ids;
     for (int k = 0; k < 4; ++k) {
         ids.push_back(addRecord(store, makeRecord(numbered("r", k))));
     }
@@ -69,75 +151,20 @@ TEST(RecordStore, NumbersAreReusedAndTextsCompacted) {
     // Replacing the same records over and over gives the texts' room back.
     const std::string info(1000, 'i');
     for (int round = 0; round < 100000; ++round) {
-        const NodeId id = ids[static_cast<std::size_t>(round % 3)];
+        const RecordId id = ids[static_cast<std::size_t>(round % 3)];
         store.erase(id);
         ASSERT_EQ(addRecord(store, makeRecord(numbered("r", round), 0, 0, 0, info)), id);
     }
-    EXPECT_LT(store.heldBytes(), std::size_t{64} << 20);
+    EXPECT_LT(store.textBytesHeld(), std::size_t{64} << 20);
     EXPECT_EQ(store.size(), 4u);
     EXPECT_EQ(store.info(ids[0])->size(), 1000u);
-}
-
-TEST(Comparisons, FollowByteOrderAndFractionOrder) {
-    struct Case {
-        Record a;
-        Record b;
-        Relation byName;
-        Relation byRating;
-        Relation byGroup;
-    };
-    constexpr Relation B = Relation::Below;
-    constexpr Relation NB = Relation::SameKeyNameBelow;
-    constexpr Relation S = Relation::Same;
-    constexpr Relation NA = Relation::SameKeyNameAbove;
-    constexpr Relation A = Relation::Above;
-    const Case cases[] = {
-        {makeRecord("abc"), makeRecord("abd"), B, NB, NB},
-        {makeRecord("ab"), makeRecord("abc"), B, NB, NB},
-        {makeRecord("\xC0"), makeRecord("zzz"), A, NA, NA},
-        {makeRecord("same"), makeRecord("same"), S, S, S},
-        {makeRecord("a", 0, 1, 2), makeRecord("b", 0, 2, 4), B, NB, NB},
-        {makeRecord("a", 0, 5, 0), makeRecord("b", 0, -3, 1), B, B, NB},
-        {makeRecord("a", 0, 5, 0), makeRecord("a", 0, 0, 0), S, S, S},
-        {makeRecord("a", 0, 1, 3), makeRecord("a", 0, 1, 2), S, B, S},
-        // Negative second parts and large numbers keep the true fraction order.
-        {makeRecord("a", 0, 1, -1), makeRecord("a", 0, 1, 1), S, B, S},
-        {makeRecord("a", 0, -2, 1), makeRecord("a", 0, 1, -1), S, B, S},
-        {makeRecord("a", 0, 2147483647, 1), makeRecord("a", 0, 2147483647, 2), S, A, S},
-        {makeRecord("a", 0, -2147483647 - 1, -1), makeRecord("a", 0, 2147483647, 1), S, A, S},
-        {makeRecord("a", -3), makeRecord("B", 7), A, NA, B},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(compareByName(c.a, c.b), c.byName) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByRating(c.a, c.b), c.byRating) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByGroup(c.a, c.b), c.byGroup) << c.a.nameView() << " " << c.b.nameView();
-        EXPECT_EQ(compareByRating(c.b, c.a), reversed(c.byRating));
-    }
-    // The inline keys decide exactly as the comparisons do.
-    std::mt19937 random(5);
-    const std::int32_t numbers[] = {0, 1, -1, 2, 3, -2147483647 - 1, 2147483647, 6, -6, 4};
-    const char* names[] = {"", "a", "ab", "abcdefgh", "abcdefghi", "abcdefgh\xC0", "abcdefgi", "\xFF", "b", "a\x01"};
-    std::vector<Record> records;
-    for (int k = 0; k < 300; ++k) {
-        records.push_back(makeRecord(names[random() % 10], 0, numbers[random() % 10], numbers[random() % 10]));
-    }
-    for (const Record& a : records) {
-        for (const Record& b : records) {
-            const IndexKey keyA = indexKeyOf(a.nameView(), a.ratingNum, a.ratingDen);
-            const IndexKey keyB = indexKeyOf(b.nameView(), b.ratingNum, b.ratingDen);
-            const auto nameA = [&a] { return a.nameView(); };
-            const auto nameB = [&b] { return b.nameView(); };
-            ASSERT_EQ(compareKeyed(IndexOrder::ByName, keyA, nameA, keyB, nameB), compareByName(a, b));
-            ASSERT_EQ(compareKeyed(IndexOrder::ByRating, keyA, nameA, keyB, nameB), compareByRating(a, b));
-        }
-    }
 }
 
 // The hash table against a map, with removals that close gaps in the runs.
 TEST(NameTable, FindsExactlyThePresentNames) {
     RecordStore store;
     NameTable table(store);
-    std::map<std::string, NodeId> expected;
+    std::map<std::string, RecordId> expected;
     std::mt19937 random(4);
     for (int step = 0; step < 20000; ++step) {
         const std::string name = numbered("n", static_cast<long>(random() % 3000));
@@ -147,14 +174,14 @@ TEST(NameTable, FindsExactlyThePresentNames) {
             store.erase(found->second);
             expected.erase(found);
         } else {
-            const NodeId id = addRecord(store, makeRecord(name));
+            const RecordId id = addRecord(store, makeRecord(name));
             table.prepareInsert();
             table.insert(id);
             expected.emplace(name, id);
         }
         const std::string probe = numbered("n", static_cast<long>(random() % 3000));
         const auto wanted = expected.find(probe);
-        ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoNode : wanted->second) << step;
+        ASSERT_EQ(table.find(probe), wanted == expected.end() ? NoRecord : wanted->second) << step;
     }
     EXPECT_EQ(table.size(), expected.size());
 }
@@ -167,7 +194,7 @@ TEST(GroupIndex, RangesVisitOnlyExistingGroupsInOrder) {
     }
     const auto groupsIn = [&db](std::int32_t low, std::int32_t high) {
         std::vector<std::int32_t> visited;
-        db.groups().forEachInRange(low, high, [&](NodeId id) { visited.push_back(db.records().group(id)); });
+        db.groups().forEachInRange(low, high, [&](RecordId id) { visited.push_back(db.records().group(id)); });
         return visited;
     };
     EXPECT_EQ(groupsIn(0, 2147483647), (std::vector<std::int32_t>{0, 5, 7, 7, 70, 300, 1000, 2147483647}));
@@ -198,7 +225,7 @@ TEST(Database, ReplaceAndRemoveKeepEveryIndexInStep) {
     expectConsistent(db);
     db.clear();
     EXPECT_TRUE(db.records().isEmpty());
-    EXPECT_EQ(db.findName("a"), NoNode);
+    EXPECT_EQ(db.findName("a"), NoRecord);
 }
 
 // A load of a file that repeats names builds the exact name tree; a load

@@ -30,9 +30,28 @@ inline std::string numbered(std::string_view prefix, long number) {
     return text;
 }
 
+// The three orders of records as they read, the model that the index keys'
+// and the selection sort's faster comparisons are held against. Each is a
+// total preorder: swapping the arguments reverses the result. The name order
+// gives Below, Same or Above; the other two have a primary field and let the
+// names settle its ties.
+inline Relation compareByName(const Record& a, const Record& b) { return compareNames(a.nameView(), b.nameView()); }
+// Ratings, then names.
+inline Relation compareByRating(const Record& a, const Record& b) {
+    const Relation primary = compareRatings(a.ratingNum, a.ratingDen, b.ratingNum, b.ratingDen);
+    return primary != Relation::Same ? primary : asNameTie(compareByName(a, b));
+}
+// Groups as signed numbers, then names.
+inline Relation compareByGroup(const Record& a, const Record& b) {
+    if (a.group != b.group) {
+        return a.group < b.group ? Relation::Below : Relation::Above;
+    }
+    return asNameTie(compareByName(a, b));
+}
+
 // The comparison of an index order on two stored records, from the record
-// comparisons' own parts.
-inline Relation compareStored(const RecordStore& store, IndexOrder order, NodeId a, NodeId b) {
+// orders' own parts.
+inline Relation compareStored(const RecordStore& store, IndexOrder order, RecordId a, RecordId b) {
     const Relation names = compareNames(store.name(a), store.name(b));
     if (order == IndexOrder::ByName) {
         return names;
@@ -42,7 +61,7 @@ inline Relation compareStored(const RecordStore& store, IndexOrder order, NodeId
     return primary != Relation::Same ? primary : asNameTie(names);
 }
 
-inline NodeId addRecord(RecordStore& store, const Record& record) {
+inline RecordId addRecord(RecordStore& store, const Record& record) {
     store.prepare(record.view());
     return store.add(record.view());
 }
@@ -78,12 +97,13 @@ std::string preOrderShape(Node root, Node none, Describe describe, Children chil
 }
 
 inline std::string shapeOf(const OrderedIndex& index, const RecordStore& store) {
+    const std::vector<Colour> colours = index.colours();
     return preOrderShape(
-        index.root(), NoNode,
-        [&](NodeId node) {
-            return std::string(store.name(node)) + ':' + std::to_string(static_cast<int>(index.colour(node)));
+        index.root(), NoRecord,
+        [&](RecordId node) {
+            return std::string(store.name(node)) + ':' + std::to_string(static_cast<int>(colours[node]));
         },
-        [&](NodeId node) { return std::pair(index.left(node), index.right(node)); });
+        [&](RecordId node) { return std::pair(index.left(node), index.right(node)); });
 }
 
 }  // namespace recdb::testing
