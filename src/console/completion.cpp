@@ -1,11 +1,10 @@
 #include "console/completion.hpp"
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <algorithm>
 #include <span>
 
 #include "console/request_guide.hpp"
+#include "io/system_calls.hpp"
 
 namespace recdb {
 
@@ -46,24 +45,21 @@ void addFileNames(std::vector<std::string>& out, std::string_view prefix) {
     const std::size_t slash = prefix.rfind('/');
     const std::string directory(slash == std::string_view::npos ? "" : prefix.substr(0, slash + 1));
     const std::string_view start = slash == std::string_view::npos ? prefix : prefix.substr(slash + 1);
-    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
-    if (listing == nullptr) {
+    std::vector<std::string> names;
+    if (io::systemCalls().listDirectory(directory.empty() ? "." : directory.c_str(), names) != 0) {
         return;
     }
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || !name.starts_with(start) ||
-            (name.front() == '.' && !start.starts_with('.'))) {
+    for (const std::string& name : names) {
+        if (!name.starts_with(start) || (name.front() == '.' && !start.starts_with('.'))) {
             continue;
         }
-        std::string candidate = directory + std::string(name);
-        struct stat info {};
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::string candidate = directory + name;
+        io::FileStatus info{};
+        if (io::systemCalls().stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
             candidate += '/';
         }
         out.push_back(std::move(candidate));
     }
-    ::closedir(listing);
     std::sort(out.begin(), out.end());
 }
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #ifdef _WIN32
 // The POSIX names that Windows lacks, with the meanings that the Windows
@@ -37,7 +39,9 @@ using FileStatus = struct stat;
 // meaning, result and errno of the POSIX call of the same name; paths are
 // the bytes given, which Windows reads as UTF-8 (a path that is not UTF-8
 // cannot be opened there: EILSEQ). On Windows readlink gives the whole path
-// of the file that a link leads to in the end.
+// of the file that a link leads to in the end. listDirectory stands for
+// opendir, readdir and closedir: it gives the names in a directory, "." and
+// ".." left out, in no order; 0, or -1 with errno.
 class SystemCalls {
 public:
     virtual int open(const char* path, int flags, mode_t mode);
@@ -54,6 +58,7 @@ public:
     virtual int rename(const char* from, const char* to);
     virtual int link(const char* from, const char* to);
     virtual int unlink(const char* path);
+    virtual int listDirectory(const char* path, std::vector<std::string>& names);
 
 protected:
     ~SystemCalls() = default;

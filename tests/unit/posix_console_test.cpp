@@ -42,6 +42,60 @@ TEST(Completion, OffersTheWordsOfTheGuides) {
     }
 }
 
+// A directory of the test's own: its names, and which of them are
+// directories; a listing that fails when unreadable.
+class FakeDirectory final : public io::SystemCalls {
+public:
+    FakeDirectory(std::vector<std::string> names, std::set<std::string> directories, bool unreadable)
+        : names_(std::move(names)), directories_(std::move(directories)), unreadable_(unreadable) {}
+
+    int listDirectory(const char* path, std::vector<std::string>& names) override {
+        listed.emplace_back(path);
+        if (unreadable_) {
+            errno = EACCES;
+            return -1;
+        }
+        names = names_;
+        return 0;
+    }
+    int stat(const char* path, io::FileStatus* info) override {
+        *info = {};
+        info->st_mode = directories_.contains(path) ? S_IFDIR : S_IFREG;
+        return 0;
+    }
+
+    std::vector<std::string> listed;
+
+private:
+    std::vector<std::string> names_;
+    std::set<std::string> directories_;
+    bool unreadable_;
+};
+
+// File names come from the file system's listing: those that begin with the
+// word typed, hidden ones only when asked for, directories with a slash.
+TEST(Completion, OffersTheFileNamesOfTheDirectoryTyped) {
+    struct FileCase {
+        const char* typed;
+        bool unreadable;
+        const char* listed;
+        std::vector<std::string> expected;
+    };
+    const FileCase cases[] = {
+        {"DBload tr", false, ".", {"trees.db", "trip/"}},
+        {"DBload .", false, ".", {".hidden"}},
+        {"DBstore sub/t", false, "sub/", {"sub/trees.db", "sub/trip"}},
+        {"fileprint name end ", false, ".", {"other", "trees.db", "trip/"}},
+        {"DBload tr", true, ".", {}},
+    };
+    for (const FileCase& c : cases) {
+        FakeDirectory directory({"trees.db", "trip", ".hidden", "other"}, {"trip"}, c.unreadable);
+        const io::SystemCallsOverride override(directory);
+        EXPECT_EQ(completionsFor(c.typed), c.expected) << c.typed;
+        EXPECT_EQ(directory.listed, std::vector<std::string>{c.listed}) << c.typed;
+    }
+}
+
 // Stat calls that find only the files and programs given.
 class FakeFiles final : public io::SystemCalls {
 public:

@@ -2,8 +2,11 @@
 // the C library's call of the same name.
 #include "io/system_calls.hpp"
 
+#include <dirent.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace recdb::io {
 
@@ -23,5 +26,23 @@ int SystemCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int SystemCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
 int SystemCalls::link(const char* from, const char* to) { return ::link(from, to); }
 int SystemCalls::unlink(const char* path) { return ::unlink(path); }
+
+int SystemCalls::listDirectory(const char* path, std::vector<std::string>& names) {
+    DIR* listing = ::opendir(path);
+    if (listing == nullptr) {
+        return -1;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    const int error = errno;
+    ::closedir(listing);
+    errno = error;
+    return error == 0 ? 0 : -1;
+}
 
 }  // namespace recdb::io

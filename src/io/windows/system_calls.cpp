@@ -375,4 +375,34 @@ int SystemCalls::unlink(const char* path) {
     return -1;
 }
 
+int SystemCalls::listDirectory(const char* path, std::vector<std::string>& names) {
+    std::wstring pattern;
+    if (!win32::widePath(path, pattern)) {
+        return -1;
+    }
+    if (!pattern.empty() && pattern.back() != L'/' && pattern.back() != L'\\') {
+        pattern += L'\\';
+    }
+    pattern += L'*';
+    WIN32_FIND_DATAW entry;
+    const HANDLE listing = FindFirstFileW(pattern.c_str(), &entry);
+    if (listing == INVALID_HANDLE_VALUE) {
+        win32::setErrno(GetLastError());
+        return -1;
+    }
+    do {
+        const std::u16string_view name(reinterpret_cast<const char16_t*>(entry.cFileName));
+        if (name != u"." && name != u"..") {
+            names.push_back(toUtf8(name));
+        }
+    } while (FindNextFileW(listing, &entry) != 0);
+    const DWORD error = GetLastError();
+    FindClose(listing);
+    if (error != ERROR_NO_MORE_FILES) {
+        win32::setErrno(error);
+        return -1;
+    }
+    return 0;
+}
+
 }  // namespace recdb::io
