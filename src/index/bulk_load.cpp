@@ -57,7 +57,7 @@ void BulkLoad::fetchAhead(FilingForesight& foresight, const NeighbourSet& filed,
                 continue;
             }
             const RecordId parent = nodes.parent(node);
-            const RecordId uncle = nodes.left(parent) == node ? nodes.right(parent) : nodes.left(parent);
+            const RecordId uncle = nodes.sibling(node);
             if (uncle != NoRecord) {
                 nodes.prefetch(uncle);
             }
@@ -84,16 +84,8 @@ void BulkLoad::fileByRank(std::span<const RecordId> sorted, const BulkProgress& 
     for (std::size_t k = 0; k < count; ++k) {
         fetchAhead(foresight, filed, k, count);
         const std::uint32_t rank = filingRank(k);
-        if (nodes_.root() == NoRecord) {
-            nodes_.plantRoot(rank);
-            colours_.paint(rank, Colour::Black);
-        } else {
-            const std::uint32_t below = filed.previous(rank);
-            const std::uint32_t above = filed.next(rank);
-            nodes_.attachBetween(rank, below == NeighbourSet::None ? NoRecord : below,
-                                 above == NeighbourSet::None ? NoRecord : above, colours_);
-            repairs_.afterInsert(rank);
-        }
+        static_assert(NeighbourSet::None == NoRecord, "a missing neighbour is no node");
+        repairs_.insert(rank, filed.previous(rank), filed.next(rank));
         filed.insert(rank);
         if ((k + 1) % BulkProgressStride == 0 && progress) {
             progress(k + 1);

@@ -102,23 +102,12 @@ RecordId ColourStore::climbChain(RecordId p) {
 
 std::vector<Colour> ColourStore::coloursOfTree() const {
     std::vector<Colour> colours(nodes_.size(), Colour::Red);
-    std::vector<RecordId> pending;
-    if (nodes_.root() != NoRecord) {
-        pending.push_back(nodes_.root());
-    }
-    while (!pending.empty()) {
-        const RecordId node = pending.back();
-        pending.pop_back();
+    for (const RecordId node : nodes_.inOrder()) {
         if (!managed(node)) {
             colours[node] = plainColour(node);
         } else if (!nodes_.isOnlyChild(node)) {
             // The top of a managed chain: the chain set gives all its colours.
             chains_.forEachInChain(node, [&colours](RecordId member, Colour colour) { colours[member] = colour; });
-        }
-        for (const RecordId child : {nodes_.left(node), nodes_.right(node)}) {
-            if (child != NoRecord) {
-                pending.push_back(child);
-            }
         }
     }
     return colours;

@@ -77,6 +77,24 @@ public:
     NodeWord& word(RecordId node) { return nodes_[node].word; }
     const NodeWord& word(RecordId node) const { return nodes_[node].word; }
     void prefetch(RecordId node) const { __builtin_prefetch(&nodes_[node]); }
+    // The tree's nodes in order, walked with a stack of its own: a tree being
+    // checked may be as deep as it has nodes.
+    std::vector<RecordId> inOrder() const {
+        std::vector<RecordId> ordered;
+        std::vector<RecordId> pending;
+        for (RecordId node = root_; node != NoRecord || !pending.empty();) {
+            if (node != NoRecord) {
+                pending.push_back(node);
+                node = nodes_[node].left;
+                continue;
+            }
+            node = pending.back();
+            pending.pop_back();
+            ordered.push_back(node);
+            node = nodes_[node].right;
+        }
+        return ordered;
+    }
 
     // Node slots, for every node number below size().
     std::size_t size() const { return nodes_.size(); }

@@ -17,15 +17,10 @@ void OrderedIndex::insert(RecordId id) {
     nodes_.renew(id);
     const KeyOrder::Position at =
         comparer_.partitionPoint(keys_, comparer_.probeOfRecord(id), [](Relation r) { return isBelow(r); });
-    if (nodes_.root() == NoRecord) {
-        nodes_.plantRoot(id);
-        colours_.paint(id, Colour::Black);
-        keys_.insert(at, id, leafWords());
-        return;
-    }
-    nodes_.attachBetween(id, keys_.idAt(keys_.previous(at)), keys_.idAt(at), colours_);
+    // The repair changes links and colour bits, the key order only leaf
+    // bits: the two may go in either order.
+    repairs_.insert(id, keys_.idAt(keys_.previous(at)), keys_.idAt(at));
     keys_.insert(at, id, leafWords());
-    repairs_.afterInsert(id);
 }
 
 void OrderedIndex::remove(RecordId id) {

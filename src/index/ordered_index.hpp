@@ -130,7 +130,7 @@ private:
     auto leafWords() const {
         return [this](RecordId id) -> const NodeWord& { return nodes_.word(id); };
     }
-    bool linksAndOrderHold(std::vector<RecordId>& inOrder, std::string& why) const;
+    bool linksAndOrderHold(const std::vector<RecordId>& inOrder, std::string& why) const;
 
     IndexOrder order_;
     const RecordKeys& records_;

@@ -15,7 +15,7 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
         why = "the key order's B+ tree does not hold together";
         return false;
     }
-    std::vector<RecordId> inOrder;
+    const std::vector<RecordId> inOrder = nodes_.inOrder();
     if (!linksAndOrderHold(inOrder, why)) {
         return false;
     }
@@ -39,26 +39,16 @@ bool OrderedIndex::invariantsHold(std::string& why) const {
     return true;
 }
 
-// The tree's links agree, and its in-order (given back in inOrder) is sorted
-// and is the key order, each node knowing its leaf.
-bool OrderedIndex::linksAndOrderHold(std::vector<RecordId>& inOrder, std::string& why) const {
-    std::vector<RecordId> pending;
-    for (RecordId node = nodes_.root(); node != NoRecord || !pending.empty();) {
-        if (node != NoRecord) {
-            pending.push_back(node);
-            node = nodes_.left(node);
-            continue;
-        }
-        node = pending.back();
-        pending.pop_back();
-        inOrder.push_back(node);
+// The tree's links agree, and its in-order is sorted and is the key order,
+// each node knowing its leaf.
+bool OrderedIndex::linksAndOrderHold(const std::vector<RecordId>& inOrder, std::string& why) const {
+    for (const RecordId node : inOrder) {
         for (const RecordId child : {nodes_.left(node), nodes_.right(node)}) {
             if (child != NoRecord && nodes_.parent(child) != node) {
                 why = "a child's parent link points elsewhere: node " + std::to_string(child);
                 return false;
             }
         }
-        node = nodes_.right(node);
     }
     if (keys_.entries() != inOrder) {
         why = "the key order differs from the tree's in-order";

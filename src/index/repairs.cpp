@@ -2,6 +2,16 @@
 
 namespace recdb {
 
+void Repairs::insert(RecordId node, RecordId predecessor, RecordId successor) {
+    if (nodes_.root() == NoRecord) {
+        nodes_.plantRoot(node);
+        colours_.paint(node, Colour::Black);
+        return;
+    }
+    nodes_.attachBetween(node, predecessor, successor, colours_);
+    afterInsert(node);
+}
+
 // x is red: the new node, or a grandparent just made red; p its parent, g
 // its grandparent.
 void Repairs::afterInsert(RecordId x) {
@@ -101,11 +111,18 @@ void Repairs::remove(RecordId node, RecordId predecessor) {
 // A black node was taken out below parent: a red parent becomes black, a
 // black one double black, which the remove repair resolves.
 void Repairs::passColourUp(RecordId parent) {
-    if (colours_.colour(parent) == Colour::Red) {
-        colours_.paint(parent, Colour::Black);
-        return;
+    if (!takesExtraBlack(parent)) {
+        afterRemove(parent);
     }
-    afterRemove(parent);
+}
+
+// A red node takes an extra black by turning black; tells whether it did.
+bool Repairs::takesExtraBlack(RecordId node) {
+    if (colours_.colour(node) != Colour::Red) {
+        return false;
+    }
+    colours_.paint(node, Colour::Black);
+    return true;
 }
 
 // x is double black; its stored colour is black throughout, since every way
@@ -120,7 +137,7 @@ void Repairs::afterRemove(RecordId x) {
             return;
         }
         const bool xIsLeft = nodes_.left(p) == x;
-        const RecordId sibling = xIsLeft ? nodes_.right(p) : nodes_.left(p);
+        const RecordId sibling = nodes_.sibling(x);
         // Case 2: no sibling.
         if (sibling == NoRecord) {
             x = pushUp(x, walk);
@@ -142,8 +159,7 @@ void Repairs::afterRemove(RecordId x) {
         }
         // Case 6: the sibling turns red and p takes the extra black.
         colours_.paint(sibling, Colour::Red);
-        if (colours_.colour(p) == Colour::Red) {
-            colours_.paint(p, Colour::Black);
+        if (takesExtraBlack(p)) {
             return;
         }
         x = p;
@@ -166,11 +182,7 @@ RecordId Repairs::pushUp(RecordId x, ColourStore::PlainWalk& walk) {
         return colours_.chainTop(x);
     }
     const RecordId p = nodes_.parent(x);
-    if (colours_.colour(p) == Colour::Red) {
-        colours_.paint(p, Colour::Black);
-        return NoRecord;
-    }
-    return p;
+    return takesExtraBlack(p) ? NoRecord : p;
 }
 
 // Cases 4 and 5 of the remove repair, with x double black under p and a

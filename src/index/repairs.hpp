@@ -17,6 +17,10 @@ class Repairs {
 public:
     Repairs(NodeStore& nodes, ColourStore& colours) : nodes_(nodes), colours_(colours) {}
 
+    // Files a fresh node (NodeStore::renew) between its neighbours in key
+    // order, NoRecord where it has none, as the root when the tree is empty,
+    // and repairs.
+    void insert(RecordId node, RecordId predecessor, RecordId successor);
     // The insert repair at a new red node.
     void afterInsert(RecordId node);
     // Takes a node out of the tree and repairs: predecessor is its
@@ -29,6 +33,7 @@ public:
 private:
     void restructure(RecordId x, RecordId p, RecordId g);
     void passColourUp(RecordId parent);
+    bool takesExtraBlack(RecordId node);
     void afterRemove(RecordId x);
     RecordId pushUp(RecordId x, ColourStore::PlainWalk& walk);
     bool rotateRedNephewUp(RecordId p, RecordId sibling, bool xIsLeft);

@@ -20,7 +20,7 @@ namespace {
 // a range as pivot. Ranges are kept on a stack instead of recursion; the
 // parts are disjoint, so the order in which they are done changes nothing.
 // Each cursor move of the scheme ("step until the rank is at most / at least
-// the pivot's") is one query of a rank tree, so a partition costs a logarithm
+// the pivot's") is one query of a min-max tree, so a partition costs a logarithm
 // per exchange instead of a pass over its range: ordered input, which makes
 // every partition split off a single class, stays O(n log n).
 void partitionSort(std::vector<std::uint32_t>& ranks, std::vector<RecordId>& records, SortWork& work) {

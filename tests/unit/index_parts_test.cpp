@@ -409,25 +409,15 @@ TEST(NodeStore, TellsItsObserverOfEveryChainLinkThatGoesOrComes) {
         ChainLinkModel observer;
         std::set<RecordId> present;
         const auto expectInStep = [&](int step) {
-            std::vector<RecordId> inOrder;
+            const std::vector<RecordId> inOrder = nodes.inOrder();
             std::map<RecordId, RecordId> links;
-            std::vector<RecordId> pending;
-            for (RecordId node = nodes.root(); node != NoRecord || !pending.empty();) {
-                if (node != NoRecord) {
-                    pending.push_back(node);
-                    node = nodes.left(node);
-                    continue;
-                }
-                node = pending.back();
-                pending.pop_back();
-                inOrder.push_back(node);
+            for (const RecordId node : inOrder) {
                 for (const RecordId child : {nodes.left(node), nodes.right(node)}) {
                     ASSERT_TRUE(child == NoRecord || nodes.parent(child) == node) << "step " << step;
                 }
                 if (nodes.isOnlyChild(node)) {
                     links[node] = nodes.parent(node);
                 }
-                node = nodes.right(node);
             }
             ASSERT_EQ(inOrder, std::vector<RecordId>(present.begin(), present.end())) << "step " << step;
             ASSERT_EQ(observer.upperOf, links) << "step " << step;
