@@ -33,21 +33,29 @@ bool inChild(const std::function<bool()>& check, bool asOrdinaryUser) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Runs a check in a child process under a file-size limit of bytes, with the
+// signal that a write past it raises ignored, so that the write fails.
+bool underFileSizeLimit(rlim_t bytes, const std::function<bool()>& check) {
+    return inChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{bytes, bytes};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return check();
+        },
+        false);
+}
+
 TEST_F(FilesTest, LimitsPermissionsAndFullDevicesLeaveTheOldFileAlone) {
     Database db;
     db.replace(makeRecord("abc", 7, 3, 4, std::string(200000, 'i')).view());
     writeFile(path("keep"), "old contents");
 
     // A file-size limit: the write fails part-way and the signal is ignored.
-    EXPECT_TRUE(inChild(
-        [&] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{100000, 100000};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            const StoreResult result = store(db, path("keep"));
-            return result == StoreOutcome::WriteFailed && result.error == EFBIG;
-        },
-        false));
+    EXPECT_TRUE(underFileSizeLimit(100000, [&] {
+        const StoreResult result = store(db, path("keep"));
+        return result == StoreOutcome::WriteFailed && result.error == EFBIG;
+    }));
     EXPECT_EQ(readFile(path("keep")), "old contents");
     EXPECT_EQ(filesInDir(), 1u) << "no stray file is left";
 
@@ -109,14 +117,8 @@ TEST_F(ReportTest, FailingReportsKeepTheOldFile) {
         EXPECT_EQ(ontoFullDevice.error, ENOSPC);
     }
     writeFile(path("old.txt"), "old report");
-    EXPECT_TRUE(inChild(
-        [&] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{4, 4};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            return print(path("old.txt"), PrintType::Html, 15, 0) == PrintOutcome::WriteFailed;
-        },
-        false));
+    EXPECT_TRUE(underFileSizeLimit(
+        4, [&] { return print(path("old.txt"), PrintType::Html, 15, 0) == PrintOutcome::WriteFailed; }));
     EXPECT_EQ(readFile(path("old.txt")), "old report");
     EXPECT_EQ(filesInDir(), 1u);
 }
