@@ -33,14 +33,6 @@ void addMatching(std::vector<std::string>& out, std::string_view prefix, std::sp
     }
 }
 
-std::vector<std::string_view> requestKeywords() {
-    std::vector<std::string_view> words;
-    for (const RequestGuide& guide : requestGuides()) {
-        words.push_back(keywordOf(guide.type));
-    }
-    return words;
-}
-
 void addFileNames(std::vector<std::string>& out, std::string_view prefix) {
     const std::size_t slash = prefix.rfind('/');
     const std::string directory(slash == std::string_view::npos ? "" : prefix.substr(0, slash + 1));
@@ -72,14 +64,13 @@ std::vector<std::string> completionsFor(std::string_view typed) {
         wordsOf(lastSpace == std::string_view::npos ? std::string_view() : typed.substr(0, lastSpace));
     std::vector<std::string> candidates;
     if (before.empty()) {
-        std::vector<std::string_view> firstWords = requestKeywords();
-        firstWords.push_back(HelpWord);
-        addMatching(candidates, word, firstWords);
+        addMatching(candidates, word, knownWords());
         return candidates;
     }
     if (before.front() == HelpWord) {
         if (before.size() == 1) {
-            addMatching(candidates, word, requestKeywords());
+            // Every keyword, "help" (the last word) aside.
+            addMatching(candidates, word, knownWords().first(knownWords().size() - 1));
         }
         return candidates;
     }

@@ -122,10 +122,6 @@ constexpr CommonWord CommonWords[] = {
 
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameFolded(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return folded(x) == folded(y); });
-}
-
 // The longest keyword, and the edits at most that make a slip.
 constexpr std::size_t LongestWord = 9;
 constexpr std::size_t MostSlips = 2;
@@ -155,17 +151,23 @@ std::size_t slips(std::string_view a, std::string_view b) {
     return cost[a.size()][b.size()];
 }
 
-// The keywords and "help", which a mistyped word is measured against.
-std::array<std::string_view, 10> knownWords() {
-    std::array<std::string_view, 10> words{};
-    for (std::size_t k = 0; k < Guides.size(); ++k) {
-        words[k] = keywordOf(Guides[k].type);
-    }
-    words.back() = HelpWord;
-    return words;
+}  // namespace
+
+bool sameFolded(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return folded(x) == folded(y); });
 }
 
-}  // namespace
+std::span<const std::string_view> knownWords() {
+    static const std::array<std::string_view, Guides.size() + 1> words = [] {
+        std::array<std::string_view, Guides.size() + 1> made{};
+        for (std::size_t k = 0; k < Guides.size(); ++k) {
+            made[k] = keywordOf(Guides[k].type);
+        }
+        made.back() = HelpWord;
+        return made;
+    }();
+    return words;
+}
 
 std::span<const RequestGuide> requestGuides() { return Guides; }
 
@@ -179,7 +181,7 @@ const RequestGuide* guideFor(std::string_view keyword) {
 }
 
 std::optional<std::string_view> nearestWord(std::string_view word) {
-    const std::array<std::string_view, 10> known = knownWords();
+    const std::span<const std::string_view> known = knownWords();
     for (const std::string_view candidate : known) {
         if (sameFolded(word, candidate)) {
             return candidate;

@@ -37,6 +37,13 @@ inline constexpr std::string_view HelpWord = "help";
 // Every request's guide, in the order of the request types.
 std::span<const RequestGuide> requestGuides();
 
+// The keywords in the order of the guides, then "help": every word that
+// starts a line the console takes.
+std::span<const std::string_view> knownWords();
+
+// Whether two words are the same, the case of ASCII letters aside.
+bool sameFolded(std::string_view a, std::string_view b);
+
 // The guide of the request of that keyword (exact, as the parser takes it);
 // null for any other word.
 const RequestGuide* guideFor(std::string_view keyword);

@@ -1,11 +1,10 @@
 #include "console/terminal_notes.hpp"
 
-#include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <new>
 
 #include "console/request_guide.hpp"
+#include "io/grouped_number.hpp"
 #include "store/record_findings.hpp"
 
 namespace recdb {
@@ -51,7 +50,7 @@ void appendHint(std::string& text, std::string_view word) {
 }
 
 void appendChanges(std::string& text, std::uint64_t changes) {
-    appendGrouped(text, changes);
+    io::appendGrouped(text, changes);
     text += changes == 1 ? " change is not stored (DBstore FILE keeps it). "
                          : " changes are not stored (DBstore FILE keeps them). ";
 }
@@ -93,7 +92,7 @@ void TerminalNotes::hint(std::string_view word) {
 void TerminalNotes::count(std::size_t records) {
     say([records](std::string& text) {
         text += '(';
-        appendGrouped(text, records);
+        io::appendGrouped(text, records);
         text += records == 1 ? " record)\n" : " records)\n";
     });
 }
@@ -184,27 +183,7 @@ bool saysYes(std::string_view answer) {
         return false;
     }
     answer = answer.substr(start, answer.find_last_not_of(" \t") + 1 - start);
-    if (answer.size() > 3) {
-        return false;
-    }
-    char lower[3];
-    for (std::size_t k = 0; k < answer.size(); ++k) {
-        lower[k] = answer[k] >= 'A' && answer[k] <= 'Z' ? static_cast<char>(answer[k] - 'A' + 'a') : answer[k];
-    }
-    const std::string_view word(lower, answer.size());
-    return word == "y" || word == "yes";
-}
-
-void appendGrouped(std::string& text, std::uint64_t number) {
-    char digits[20];
-    const auto written = std::to_chars(digits, digits + sizeof digits, number);
-    const auto count = static_cast<std::size_t>(written.ptr - digits);
-    for (std::size_t k = 0; k < count; ++k) {
-        if (k > 0 && (count - k) % 3 == 0) {
-            text += ',';
-        }
-        text += digits[k];
-    }
+    return sameFolded(answer, "y") || sameFolded(answer, "yes");
 }
 
 }  // namespace recdb

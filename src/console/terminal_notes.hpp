@@ -56,7 +56,4 @@ void replaceQuestion(std::uint64_t changes, std::string_view file, std::string& 
 // aside.
 bool saysYes(std::string_view answer);
 
-// Appends a number with its thousands grouped by commas: "1,204".
-void appendGrouped(std::string& text, std::uint64_t number);
-
 }  // namespace recdb

@@ -13,6 +13,7 @@
 #include "file_tool/salvage.hpp"
 #include "file_tool/tool_messages.hpp"
 #include "file_tool/tool_status.hpp"
+#include "io/grouped_number.hpp"
 #include "io/process.hpp"
 
 namespace {
@@ -127,7 +128,9 @@ int run(int argc, char** argv) {
     }
     if (outcome.recordsWritten) {
         const std::uint64_t count = *outcome.recordsWritten;
-        messages.done() << recdb::withThousands(count) << (count == 1 ? " record" : " records") << " written to "
+        std::string grouped;
+        recdb::io::appendGrouped(grouped, count);
+        messages.done() << grouped << (count == 1 ? " record" : " records") << " written to "
                         << arguments.output << '\n';
     }
     if (!std::cout.flush()) {

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <ostream>
-#include <string>
 #include <string_view>
 
 namespace recdb {
@@ -12,9 +11,6 @@ inline constexpr std::string_view ToolName = "recdb-file";
 
 // Starts a message line on err with the program's name: "recdb-file: ".
 std::ostream& toolMessage(std::ostream& err);
-
-// A count with its thousands grouped by commas: 3376 as "3,376".
-std::string withThousands(std::uint64_t count);
 
 // The messages of one command, all on standard error: errors always show;
 // warnings and the closing line that tells what was done are dropped when
