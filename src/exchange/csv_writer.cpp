@@ -68,7 +68,7 @@ public:
         separate(column);
         at_ = putNumber(at_, number);
     }
-    void field(TableColumn column, RatingField rating) {
+    void field(TableColumn column, RatingValue rating) {
         separate(column);
         at_ = putNumber(at_, rating.num);
         *at_++ = '.';

@@ -126,7 +126,7 @@ void JsonlWriter::field(TableColumn column, std::int32_t number) {
 }
 
 // The rating is a pair, not a decimal number: it is written as a string.
-void JsonlWriter::field(TableColumn column, RatingField rating) {
+void JsonlWriter::field(TableColumn column, RatingValue rating) {
     key(column);
     const NumberText text(rating.num, rating.den);
     char quoted[sizeof text + 2];

@@ -17,7 +17,7 @@ inline constexpr std::array<std::string_view, 4> TableColumnNames = {"name", "gr
 inline std::string_view columnName(TableColumn column) { return TableColumnNames[static_cast<std::size_t>(column)]; }
 
 // A rating as a field: the pair num.den, as stored.
-struct RatingField {
+struct RatingValue {
     std::int32_t num = 0;
     std::int32_t den = 0;
 };
@@ -30,7 +30,7 @@ template <typename Form>
 void writeFields(const RecordView& record, Form& form) {
     form.field(TableColumn::Name, record.name);
     form.field(TableColumn::Group, record.group);
-    form.field(TableColumn::Rating, RatingField{record.ratingNum, record.ratingDen});
+    form.field(TableColumn::Rating, RatingValue{record.ratingNum, record.ratingDen});
     form.field(TableColumn::Info, record.info);
 }
 

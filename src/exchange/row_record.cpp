@@ -70,7 +70,7 @@ std::optional<FieldProblem> otherColumn(std::span<const TableField> fields, cons
     return std::nullopt;
 }
 
-// The value of a field for a message: "the group is empty" or "the group "x" ...".
+// An empty field: "the group is empty".
 std::optional<FieldProblem> emptyValue(const TableField& field, std::size_t column, std::string_view name) {
     if (field.text.empty()) {
         return FieldProblem{column, "the " + std::string(name) + " is empty"};
@@ -113,11 +113,12 @@ std::optional<FieldProblem> readRow(std::span<const TableField> fields, const Co
     const auto place = [&layout](TableColumn field) { return *layout.places[static_cast<std::size_t>(field)]; };
     const std::size_t nameAt = place(TableColumn::Name);
     const std::string& name = fields[nameAt].text;
-    if (name.empty()) {
-        return FieldProblem{nameAt + 1, "the name is empty"};
+    if (auto empty = emptyValue(fields[nameAt], nameAt + 1, "name")) {
+        return empty;
     }
     if (name.size() > MaxNameLength) {
-        return FieldProblem{nameAt + 1, "the name has " + std::to_string(name.size()) + " bytes, more than 63"};
+        return FieldProblem{nameAt + 1, "the name has " + std::to_string(name.size()) + " bytes, more than " +
+                                            std::to_string(MaxNameLength)};
     }
     if (name.find('\0') != std::string::npos) {
         return FieldProblem{nameAt + 1, "the name holds a zero byte"};

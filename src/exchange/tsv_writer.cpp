@@ -41,7 +41,7 @@ void TsvWriter::field(TableColumn column, std::int32_t number) {
     out_.write(NumberText(number).view());
 }
 
-void TsvWriter::field(TableColumn column, RatingField rating) {
+void TsvWriter::field(TableColumn column, RatingValue rating) {
     separate(column);
     out_.write(NumberText(rating.num, rating.den).view());
 }

@@ -20,7 +20,7 @@ public:
     // How each kind of field looks (see writeFields).
     void field(TableColumn column, std::string_view text);
     void field(TableColumn column, std::int32_t number);
-    void field(TableColumn column, RatingField rating);
+    void field(TableColumn column, RatingValue rating);
     void field(TableColumn column, std::optional<std::string_view> text);
 
 private:

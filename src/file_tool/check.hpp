@@ -22,8 +22,9 @@ struct CheckLimits {
 // load drops it), a zero byte inside a name or an info (the load cuts the
 // text there). Notes: an empty name, an info length below -1, names that
 // occur more than once. Findings beyond the first hundred are counted, not
-// listed. The file is read front to back once, or twice where its names
-// pass a million, and memory stays bounded whatever its size. Returns the
+// listed. A file is read front to back once while its names fit NameTally's
+// budget, else again for the names that may repeat, in bounded memory; a
+// pipe is read once, its names held whole. Returns the
 // exit status: problems give 1, a file that cannot be read 2 (said on err).
 int checkFile(const std::string& path, std::ostream& out, std::ostream& err, const CheckLimits& limits = {});
 

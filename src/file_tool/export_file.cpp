@@ -14,6 +14,7 @@
 #include "request/conditions.hpp"
 #include "request/request_type.hpp"
 #include "selection/matching.hpp"
+#include "store/record_findings.hpp"
 
 namespace recdb {
 
@@ -92,21 +93,17 @@ int reportStopped(const ReadTally& tally, const std::string& file, ToolMessages&
         reportUnreadable(file, messages.errors());
         return CannotProceed;
     }
-    messages.error() << "record " << tally.read + 1 << " at byte " << tally.endRecordOffset << " has the name length "
-                     << tally.badNameLength
-                     << ", outside 0..63: DBload refuses the whole file, so it is not exported\n";
+    messages.error() << recordPlace(tally.read + 1, tally.endRecordOffset) << " has the name length "
+                     << tally.badNameLength << ", outside 0.." << MaxNameLength
+                     << ": DBload refuses the whole file, so it is not exported\n";
     return HasProblems;
-}
-
-bool stopped(const ReadTally& tally) {
-    return tally.end == RecordRead::BadNameLength || tally.end == RecordRead::Failed;
 }
 
 // Tells what the export met; the status is 1 where the file has problems.
 int reportTallies(const ReadTally& reading, const WriteTally& writing, ToolMessages& messages) {
     int status = AllWell;
     if (reading.end == RecordRead::Truncated) {
-        messages.error() << "the data ends inside record " << reading.read + 1 << " at byte " << reading.endRecordOffset
+        messages.error() << "the data ends inside " << recordPlace(reading.read + 1, reading.endRecordOffset)
                          << "; it is not exported, as DBload drops it\n";
         status = HasProblems;
     }
@@ -157,7 +154,7 @@ public:
         }
         rereadable_ = file_.rewind();
         if (rereadable_ && refusedWhole(file_, reading_)) {
-            if (file_.failed() || reading_.end != RecordRead::BadNameLength) {
+            if (file_.failed()) {
                 reportUnreadable(request_.file, messages_.errors());
                 return CannotProceed;
             }
@@ -211,7 +208,7 @@ private:
                 }
             });
         });
-        return !stopped(reading_);
+        return !reading_.stopped();
     }
 
     const ExportRequest& request_;

@@ -30,8 +30,8 @@ struct ExportRequest {
 
 // recdb-file export: writes the records of a database file, as a load reads
 // them, as CSV, TSV or JSON Lines (see CsvWriter, TsvWriter, JsonlWriter).
-// Without conditions or order it streams them in file order in constant
-// memory; otherwise see SelectedRecords. A file that a load refuses whole
+// Without an order or an exact name it streams them in file order in
+// constant memory; otherwise see SelectedRecords. A file that a load refuses whole
 // (a bad name length) gives no output at all where the file can be read
 // twice, and never replaces an output file. Told on the way: data that ends
 // inside a record, zero bytes in texts (the texts are exported cut, as they

@@ -37,8 +37,9 @@ struct ImportRequest {
 // column and reason (the first hundred, then a count); when any is refused
 // nothing is written and an existing output stays as it was. Empty lines
 // are passed over and counted in a warning. Repeated names are kept, as a
-// load keeps them, and counted in a warning. Memory grows only with the
-// names (to find repeated ones). The status is 1 when rows were refused, 2
+// load keeps them, and counted in a warning, in the bounded memory of
+// NameTally where the output can be read again, else in memory that grows
+// with the names. The status is 1 when rows were refused, 2
 // when a file cannot be read or written.
 ToolOutcome importFile(const ImportRequest& request, ToolMessages& messages);
 

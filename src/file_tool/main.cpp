@@ -130,8 +130,8 @@ int run(int argc, char** argv) {
         const std::uint64_t count = *outcome.recordsWritten;
         std::string grouped;
         recdb::io::appendGrouped(grouped, count);
-        messages.done() << grouped << (count == 1 ? " record" : " records") << " written to "
-                        << arguments.output << '\n';
+        messages.done() << grouped << (count == 1 ? " record" : " records") << " written to " << arguments.output
+                        << '\n';
     }
     if (!std::cout.flush()) {
         messages.error() << "writing to standard output failed\n";

@@ -34,7 +34,7 @@ public:
         std::string name;
         std::uint64_t count = 0;
         std::uint64_t firstRecord = 0;  // its number, from 1
-        std::uint64_t firstPlace = 0;   // where it is: a byte offset or a line
+        std::uint64_t firstPlace = 0;   // its byte offset
     };
     static constexpr std::size_t Listed = 5;
     // The budget of check and import.

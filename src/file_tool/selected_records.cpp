@@ -49,7 +49,7 @@ bool SelectedRecords::load(io::InputFile& file, ReadTally& tally) {
             cut_.push_back(cut);
         }
     });
-    if (tally.end == RecordRead::BadNameLength || tally.end == RecordRead::Failed) {
+    if (tally.stopped()) {
         database_.clear();
         return false;
     }

@@ -18,6 +18,10 @@ struct ReadTally {
     RecordRead end = RecordRead::End;
     std::uint64_t endRecordOffset = 0;  // where the record that ended the reading begins
     std::int32_t badNameLength = 0;
+
+    // Whether the reading stopped where a load refuses the file or cannot go
+    // on.
+    bool stopped() const { return end == RecordRead::BadNameLength || end == RecordRead::Failed; }
 };
 
 // Reads every record of a file as a load does, handing on each complete one
@@ -72,7 +76,6 @@ public:
                   static_cast<bool>(cut_[id]));
         }
     }
-    std::size_t size() const { return selection_.records.size(); }
     // Whether the whole file was loaded.
     bool loadedWhole() const { return whole_; }
 

@@ -47,8 +47,8 @@ public:
 
     // Reads the next record with its texts.
     [[nodiscard]] RecordRead next() { return read(true); }
-    // Reads the next record, passing over its texts: only the numbers, the
-    // lengths and the offsets are then known.
+    // Reads the next record, passing over its info: only the name, the
+    // numbers, the lengths and the offsets are then known.
     [[nodiscard]] RecordRead skip() { return read(false); }
 
     // The record as a load keeps it; valid until the next read.
