@@ -112,8 +112,8 @@ unsigned char complete(EditLine* editor, int) {
 }  // namespace
 
 EditedRequests::EditedRequests() : editor_(el_init("recdb", stdin, stdout, stderr)), history_(history_init()) {
-    // Room for the longest question, made once.
-    prompt_.reserve(512);
+    // The prompt is also where a question is shown.
+    prompt_.reserve(MaxQuestionLength);
     prompt_.assign(1, '>');
     el_set(editor_, EL_CLIENTDATA, this);
     HistEvent event{};

@@ -26,7 +26,7 @@ RequestLoop::RequestLoop(Database& database, Selection& selection, RequestSource
     // fail for want of them.
     fileName_.reserve(MaxFileNameLength + 1);
     if (notes_ != nullptr) {
-        question_.reserve(512);
+        question_.reserve(MaxQuestionLength);
         answer_.reserve(MaxRequestLength + 2);
     }
 }

@@ -48,7 +48,7 @@ private:
 
 // The question asked before a request drops changes that no file has: on
 // leaving, or on loading file in their place. Written into question, which
-// must have room for 400 bytes: nothing is allocated.
+// must have room for MaxQuestionLength bytes: nothing is allocated.
 void leaveQuestion(std::uint64_t changes, std::string& question);
 void replaceQuestion(std::uint64_t changes, std::string_view file, std::string& question);
 

@@ -6,10 +6,7 @@
 
 namespace recdb {
 
-bool isTerminal(int fd) {
-    DWORD mode = 0;
-    return GetConsoleMode(io::win32::handleOf(fd), &mode) != 0;
-}
+bool isTerminal(int fd) { return io::win32::isConsole(io::win32::handleOf(fd)); }
 
 std::unique_ptr<RequestSource> typedRequests(ConsoleOutput& output) {
     return std::make_unique<ConsoleRequests>(output);
