@@ -134,6 +134,15 @@ void KeyOrder::prepareInsert() {
     }
 }
 
+// Puts id into a leaf with room, at slot, moving those from there on back.
+void KeyOrder::putAt(LeafId leaf, std::uint32_t slot, RecordId id) {
+    RecordId* const entries = leafEntries(leaf);
+    std::uint32_t& count = leafAt(leaf).count;
+    std::copy_backward(entries + slot, entries + count, entries + count + 1);
+    entries[slot] = id;
+    ++count;
+}
+
 KeyOrder::Placement KeyOrder::place(Position position, RecordId id) {
     ++size_;
     if (root_ == NoChild) {
@@ -147,18 +156,15 @@ KeyOrder::Placement KeyOrder::place(Position position, RecordId id) {
     }
     const LeafId leaf = position.leaf;
     assert(leaf != NoLeaf && position.slot <= leafAt(leaf).count);
-    RecordId* entries = leafEntries(leaf);
     std::uint32_t& count = leafAt(leaf).count;
     if (count < LeafCapacity) {
-        std::copy_backward(entries + position.slot, entries + count, entries + count + 1);
-        entries[position.slot] = id;
-        ++count;
+        putAt(leaf, position.slot, id);
         return {leaf, NoLeaf};
     }
     // Split. Entries arriving at the end (or the start) of a leaf move alone
     // (or move the rest alone), so that keys in order fill the leaves.
     const LeafId right = takeLeaf();
-    entries = leafEntries(leaf);
+    RecordId* const entries = leafEntries(leaf);
     RecordId* rightEntries = leafEntries(right);
     std::uint32_t keep = LeafCapacity / 2;
     if (position.slot == LeafCapacity) {
@@ -179,11 +185,7 @@ KeyOrder::Placement KeyOrder::place(Position position, RecordId id) {
     const bool toLeft = position.slot < keep || (position.slot == keep && keep == 0);
     const LeafId target = toLeft ? leaf : right;
     const std::uint32_t slot = toLeft ? position.slot : position.slot - keep;
-    RecordId* targetEntries = leafEntries(target);
-    std::uint32_t& targetCount = leafAt(target).count;
-    std::copy_backward(targetEntries + slot, targetEntries + targetCount, targetEntries + targetCount + 1);
-    targetEntries[slot] = id;
-    ++targetCount;
+    putAt(target, slot, id);
     insertIntoParent(childOf(leaf), true, separatorOf(rightEntries[0]), childOf(right));
     return {target, right};
 }

@@ -146,6 +146,7 @@ private:
     };
 
     Placement place(Position position, RecordId id);
+    void putAt(LeafId leaf, std::uint32_t slot, RecordId id);
     Separator separatorOf(RecordId id) const;
     Position settled(Position position) const;
     // The records of a leaf, in order.
