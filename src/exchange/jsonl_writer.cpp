@@ -6,47 +6,13 @@
 
 #include "exchange/number_text.hpp"
 #include "exchange/record_fields.hpp"
+#include "io/utf8.hpp"
 
 namespace recdb {
 
 namespace {
 
 constexpr std::string_view Replacement = "\xEF\xBF\xBD";
-
-// The length of the valid UTF-8 sequence that text begins with, or 0 when
-// it begins with a bad one; then bad is the length of its maximal subpart
-// (the bytes replaced by one U+FFFD).
-std::size_t validSequence(std::string_view text, std::size_t& bad) {
-    const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        bad = 1;
-        return 0;
-    }
-    // The second byte has its own range; the later ones are 80..BF.
-    for (std::size_t k = 1; k < length; ++k) {
-        if (k >= text.size() || byte(k) < low || byte(k) > high) {
-            bad = k;
-            return 0;
-        }
-        low = 0x80;
-        high = 0xBF;
-    }
-    return length;
-}
 
 }  // namespace
 
@@ -61,15 +27,15 @@ void JsonlWriter::writeText(std::string_view text) {
             continue;
         }
         if (byte >= 0x80) {
-            std::size_t bad = 0;
-            if (const std::size_t length = validSequence(text.substr(plain), bad); length > 0) {
-                plain += length;
+            const io::Utf8Sequence sequence = io::decodeUtf8(text.substr(plain));
+            if (sequence.length > 0) {
+                plain += sequence.length;
                 continue;
             }
             out_.write(text.substr(0, plain));
             out_.write(Replacement);
             ++replacements_;
-            text.remove_prefix(plain + bad);
+            text.remove_prefix(plain + sequence.badLength);
             plain = 0;
             continue;
         }

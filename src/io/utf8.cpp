@@ -8,50 +8,6 @@ namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
 
-// A sequence at the start of bytes: its code point and length; length 0
-// when the bytes there are not UTF-8, and cut set when bytes ends inside a
-// sequence whose lead and continuation bytes are right so far.
-struct Sequence {
-    char32_t codePoint = 0;
-    std::size_t length = 0;
-    bool cut = false;
-};
-
-Sequence decode(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    if (lead < 0x80) {
-        return {lead, 1};
-    }
-    std::size_t length = 0;
-    char32_t codePoint = 0;
-    char32_t lowest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1Fu, lowest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0Fu, lowest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07u, lowest = 0x10000;
-    } else {
-        return {};
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if (k == bytes.size()) {
-            // Whether the bytes that follow complete it is told when they
-            // come.
-            return {0, 0, true};
-        }
-        const auto next = static_cast<unsigned char>(bytes[k]);
-        if ((next & 0xC0u) != 0x80) {
-            return {};
-        }
-        codePoint = (codePoint << 6) | (next & 0x3Fu);
-    }
-    if (codePoint < lowest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        return {};
-    }
-    return {codePoint, length};
-}
-
 // The UTF-16 units of a code point: 1 or 2, written to out.
 std::size_t encode(char32_t codePoint, char16_t* out) {
     if (codePoint < 0x10000) {
@@ -66,11 +22,51 @@ std::size_t encode(char32_t codePoint, char16_t* out) {
 
 }  // namespace
 
+Utf8Sequence decodeUtf8(std::string_view text) {
+    const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, codePoint = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, codePoint = lead & 0x0Fu;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, codePoint = lead & 0x07u;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {0, 0, 1};
+    }
+    // The second byte has a range of its own, which leaves out overlong
+    // forms, surrogates and code points above U+10FFFF; the later ones are
+    // 80..BF.
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k == text.size()) {
+            return {0, 0, k, true};
+        }
+        if (byte(k) < low || byte(k) > high) {
+            return {0, 0, k};
+        }
+        codePoint = (codePoint << 6) | (byte(k) & 0x3Fu);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {codePoint, length};
+}
+
 bool toUtf16(std::string_view text, std::u16string& out) {
     std::u16string converted;
     converted.reserve(text.size());
     while (!text.empty()) {
-        const Sequence sequence = decode(text);
+        const Utf8Sequence sequence = decodeUtf8(text);
         if (sequence.length == 0) {
             return false;
         }
@@ -114,7 +110,7 @@ std::string toUtf8(std::u16string_view text) {
 ShownText toShownUtf16(std::string_view bytes, char16_t* out, std::size_t room) {
     ShownText shown;
     while (shown.bytes < bytes.size()) {
-        const Sequence sequence = decode(bytes.substr(shown.bytes));
+        const Utf8Sequence sequence = decodeUtf8(bytes.substr(shown.bytes));
         char16_t units[2];
         const std::size_t count = encode(sequence.length == 0 ? Replacement : sequence.codePoint, units);
         if (sequence.cut || shown.units + count > room) {

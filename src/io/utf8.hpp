@@ -6,9 +6,21 @@
 
 namespace recdb::io {
 
-// Conversions between UTF-8 and UTF-16, for the systems whose calls take
-// UTF-16 (Windows). UTF-8 is read strictly: overlong forms, surrogates,
-// code points above U+10FFFF and cut sequences are not UTF-8.
+// UTF-8 read strictly (overlong forms, surrogates, code points above
+// U+10FFFF and cut sequences are not UTF-8), and conversions between UTF-8
+// and UTF-16 for the systems whose calls take UTF-16 (Windows).
+
+// What a text (not empty) begins with as UTF-8: a valid sequence (its code
+// point and length), or the maximal subpart of one, the bytes that a single
+// U+FFFD stands for (badLength, with length 0); cut when the text ends
+// inside a sequence that is right so far.
+struct Utf8Sequence {
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+    std::size_t badLength = 0;
+    bool cut = false;
+};
+Utf8Sequence decodeUtf8(std::string_view text);
 
 // The UTF-16 form of text; false when text is not valid UTF-8 (out is then
 // left as it was).
